@@ -1,0 +1,16 @@
+#pragma once
+#include <windows.h>
+#include <string>
+
+// Some running process has this executable name (ASCII case folded).
+bool ProcessIsRunning(const std::string& name);
+// Id of the last process whose whole szExeFile equals the name (lstrcmpiA); 0 when none.
+DWORD FindProcessId(const std::string& name);
+// Full path of the process's executable; empty when it cannot be read.
+std::string GetProcessImagePath(DWORD processId);
+// Id of the last process with that name whose image path contains pathText; 0 when none.
+DWORD FindProcessIdByPath(const std::string& name, const std::string& pathText);
+// Terminates every process of that name; true when the last attempt succeeded.
+bool KillProcessByName(const std::string& name);
+// Terminates the process when it can be opened; id 0 does nothing.
+void KillProcessById(DWORD processId);

@@ -1,0 +1,56 @@
+#include "support/test_paths.h"
+
+#include <windows.h>
+
+#include "system/folders.h"
+#include "system/handles.h"
+
+ScratchFolder::ScratchFolder(const std::string& name) {
+    path_ = GetTempFolder() + "zarvex-test-" + name;
+    RemoveTree(path_);
+    CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    UniqueHandle file(ValidOrNull(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr)));
+    if (!file) return false;
+    DWORD written = 0;
+    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+bool FileExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void RemoveTree(const std::string& path) {
+    // Guard: only absolute paths on C: and deeper than the drive root.
+    if (path.size() < 4 || !(path[0] == 'C' || path[0] == 'c') || path[1] != ':' || path[2] != '\\') return;
+    WIN32_FIND_DATAA entry{};
+    UniqueFind listing(ValidOrNull(FindFirstFileA((path + "\\*").c_str(), &entry)));
+    if (listing) {
+        do {
+            std::string name = entry.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string child = path + "\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(listing.get(), &entry));
+    }
+    listing.reset();
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(path.c_str());
+}

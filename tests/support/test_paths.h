@@ -1,0 +1,23 @@
+#pragma once
+#include <string>
+
+// A fresh, empty folder of the test's own under the user's Temp folder; removed with its
+// contents by the destructor.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& name);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// Writes the bytes to the file, creating or replacing it. True on success.
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+// Removes a folder tree; refuses anything that is not an absolute path below C:\.
+void RemoveTree(const std::string& path);

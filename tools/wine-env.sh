@@ -1,0 +1,30 @@
+# Sourced: the project's own Wine prefix inside the build folder, quiet, without Mono or Gecko prompts.
+# The prefix has no Z: drive, so nothing that runs in it can reach the Linux root.
+# Caller sets zarvex_build (the build folder) first, or ZARVEX_WINEPREFIX.
+zarvex_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX="${ZARVEX_WINEPREFIX:-${zarvex_build:-$zarvex_root/build}/wineprefix}"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+zarvex_prefix_ready() {
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.zarvex-ready" ]; then
+      wineboot --init >/dev/null 2>&1 || true
+      wineserver -w
+      touch "$WINEPREFIX/.zarvex-ready"
+    fi
+    rm -f "$WINEPREFIX/dosdevices/z:"
+    mkdir -p "$WINEPREFIX/drive_c/zarvex/bin"
+  ) 9>"$WINEPREFIX.lock"
+}
+
+# Copies the build's programs into C:\zarvex\bin, where they run.
+zarvex_copy_bin() {
+  local bindir=$1
+  (
+    flock 9
+    cp -u "$bindir"/*.exe "$WINEPREFIX/drive_c/zarvex/bin/"
+  ) 9>"$WINEPREFIX.lock"
+}

@@ -1,0 +1,26 @@
+#pragma once
+#include <windows.h>
+#include <string>
+
+// A running copy of zarvex-waiter.exe saved as folder\exeName (folder is created when missing).
+// The destructor ends the process if it still runs and deletes the copy.
+class WaiterProcess {
+public:
+    WaiterProcess(const std::string& folder, const std::string& exeName);
+    ~WaiterProcess();
+    WaiterProcess(const WaiterProcess&) = delete;
+    WaiterProcess& operator=(const WaiterProcess&) = delete;
+
+    bool Started() const { return process_ != nullptr; }
+    DWORD Id() const { return id_; }
+    const std::string& Path() const { return path_; }
+    // True while the process has not ended.
+    bool Running() const;
+    // Waits up to timeoutMs for the process to end.
+    bool WaitEnded(DWORD timeoutMs) const;
+
+private:
+    std::string path_;
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+};

@@ -1,0 +1,12 @@
+#pragma once
+#include <windows.h>
+#include <string>
+
+// Creates root\path (and its parents); true on success.
+bool CreateKey(HKEY root, const std::string& path);
+// Sets a string value (empty name = default value) on root\path, creating the key.
+bool SetStringValue(HKEY root, const std::string& path, const std::string& name, const std::string& data);
+bool KeyExists(HKEY root, const std::string& path);
+bool ValueExists(HKEY root, const std::string& path, const std::string& name);
+// Deletes root\path with its subkeys; refuses paths with fewer than two components.
+void DeleteKeyTree(HKEY root, const std::string& path);

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine, builds Zarvex and runs it under Wine from C:\Zarvex of a
+# prefix of its own. Without a display it runs under Xvfb, saves a screenshot of the main
+# window, prints the PNG's path and ends.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if [ "$(id -u)" -eq 0 ]; then tools/setup.sh; else sudo tools/setup.sh; fi
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw --target Zarvex zarvex-screenshot
+export ZARVEX_WINEPREFIX=$PWD/build/wineprefix-run
+headless=0
+[ -z "${DISPLAY:-}" ] && headless=1
+source tools/xvfb.sh
+source tools/wine-env.sh
+zarvex_prefix_ready
+app="$WINEPREFIX/drive_c/Zarvex"
+mkdir -p "$app"
+cp build/bin/Zarvex.exe build/bin/zarvex-screenshot.exe "$app/"
+cp assets/ReadMe.txt assets/Version.ini "$app/"
+cd "$app"
+if [ "$headless" -eq 0 ]; then
+  exec wine 'C:\Zarvex\Zarvex.exe'
+fi
+cleanup() { wineserver -k 2>/dev/null || true; kill "$zarvex_xvfb_pid" 2>/dev/null || true; }
+trap cleanup EXIT
+wine 'C:\Zarvex\Zarvex.exe' >/dev/null 2>&1 </dev/null &
+shot="$(cd "$OLDPWD" && pwd)/build/zarvex-main-window.png"
+wine 'C:\Zarvex\zarvex-screenshot.exe' Zarvex 'C:\Zarvex\main-window.png' -1 120 </dev/null 2>&1 | tr -d '\r' || true
+cp "$app/main-window.png" "$shot"
+echo "screenshot: $shot"

@@ -1,0 +1,19 @@
+#include "system/process_names.h"
+
+std::string ExeNamePart(const std::string& exeFile) {
+    std::size_t cut = exeFile.find_last_of("\\:");
+    return cut == std::string::npos ? exeFile : exeFile.substr(cut + 1);
+}
+
+std::string AsciiUpper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+bool ExeNameMatches(const std::string& exeFile, const std::string& name) {
+    if (name.empty()) return false;
+    std::string wanted = AsciiUpper(name);
+    return AsciiUpper(ExeNamePart(exeFile)) == wanted || AsciiUpper(exeFile) == wanted;
+}

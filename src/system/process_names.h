@@ -1,0 +1,11 @@
+#pragma once
+// How the process walks compare an entry's executable text with a wanted name.
+#include <string>
+
+// The text after the last '\' or ':'; the whole text when neither occurs.
+std::string ExeNamePart(const std::string& exeFile);
+// Folds only 'a' to 'z': other letters must match byte for byte.
+std::string AsciiUpper(std::string text);
+// The name part of exeFile, or else the whole exeFile, equals the name, ASCII case folded.
+// An empty name matches nothing.
+bool ExeNameMatches(const std::string& exeFile, const std::string& name);

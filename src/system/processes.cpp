@@ -1,0 +1,102 @@
+#include "system/processes.h"
+
+#include <cstring>
+
+#include "system/handles.h"
+#include "system/process_entry_points.h"
+#include "system/process_names.h"
+
+namespace {
+
+constexpr DWORD kQueryAndRead = 0x410;         // PROCESS_QUERY_INFORMATION | PROCESS_VM_READ
+constexpr DWORD kQueryLimited = 0x1000;        // PROCESS_QUERY_LIMITED_INFORMATION
+constexpr DWORD kTerminate = 0x1;              // PROCESS_TERMINATE
+
+// szExeFile up to its NUL, never past its 260 characters.
+std::string ExeFileText(const ProcessEntryA& entry) {
+    const char* end = static_cast<const char*>(std::memchr(entry.szExeFile, 0, sizeof(entry.szExeFile)));
+    return std::string(entry.szExeFile, end ? end : entry.szExeFile + sizeof(entry.szExeFile));
+}
+
+// Visits every entry of a new snapshot (no walk stops early); the snapshot is closed on return.
+template <class Visit>
+void WalkProcesses(DWORD flags, Visit&& visit) {
+    UniqueHandle snapshot(TakeProcessSnapshot(flags));
+    ProcessEntryA entry{};
+    entry.dwSize = sizeof(entry);
+    bool more = ReadFirstProcess(snapshot.get(), entry);
+    while (more) {
+        visit(entry);
+        more = ReadNextProcess(snapshot.get(), entry);
+    }
+}
+
+std::string BufferText(const char* buffer, std::size_t size) {
+    const char* end = static_cast<const char*>(std::memchr(buffer, 0, size));
+    return std::string(buffer, end ? end : buffer + size);
+}
+
+// A 32-bit process cannot read a 64-bit process's modules, so GetModuleFileNameExA yields
+// nothing there; the kernel still gives the image path to a limited query.
+std::string ImagePathByQuery(DWORD processId) {
+    UniqueHandle process(OpenProcess(kQueryLimited, FALSE, processId));
+    if (!process) return std::string();
+    char buffer[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (!ReadFullImageName(process.get(), buffer, size) || size == 0) return std::string();
+    return BufferText(buffer, sizeof(buffer));
+}
+
+}  // namespace
+
+bool ProcessIsRunning(const std::string& name) {
+    bool running = false;
+    WalkProcesses(kSnapProcesses, [&](const ProcessEntryA& entry) {
+        if (ExeNameMatches(ExeFileText(entry), name)) running = true;
+    });
+    return running;
+}
+
+DWORD FindProcessId(const std::string& name) {
+    DWORD id = 0;
+    if (name.empty()) return id;
+    WalkProcesses(kSnapAll, [&](const ProcessEntryA& entry) {
+        if (lstrcmpiA(name.c_str(), ExeFileText(entry).c_str()) == 0) id = entry.th32ProcessID;
+    });
+    return id;
+}
+
+std::string GetProcessImagePath(DWORD processId) {
+    UniqueHandle process(OpenProcess(kQueryAndRead, FALSE, processId));
+    if (!process) return std::string();
+    char buffer[MAX_PATH] = {};
+    if (ReadMainModuleName(process.get(), buffer, MAX_PATH) > 0) return BufferText(buffer, sizeof(buffer));
+    process.reset();
+    return ImagePathByQuery(processId);
+}
+
+DWORD FindProcessIdByPath(const std::string& name, const std::string& pathText) {
+    DWORD id = 0;
+    WalkProcesses(kSnapProcesses, [&](const ProcessEntryA& entry) {
+        if (!ExeNameMatches(ExeFileText(entry), name)) return;
+        if (!pathText.empty() && GetProcessImagePath(entry.th32ProcessID).find(pathText) != std::string::npos) {
+            id = entry.th32ProcessID;
+        }
+    });
+    return id;
+}
+
+bool KillProcessByName(const std::string& name) {
+    bool lastKilled = false;
+    WalkProcesses(kSnapProcesses, [&](const ProcessEntryA& entry) {
+        if (!ExeNameMatches(ExeFileText(entry), name)) return;
+        UniqueHandle process(OpenProcess(kTerminate, FALSE, entry.th32ProcessID));
+        lastKilled = process && TerminateProcess(process.get(), 0) != FALSE;
+    });
+    return lastKilled;
+}
+
+void KillProcessById(DWORD processId) {
+    UniqueHandle process(OpenProcess(kTerminate, FALSE, processId));
+    if (process) TerminateProcess(process.get(), 0);
+}

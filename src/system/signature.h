@@ -5,8 +5,10 @@
 // program; the same plain text always yields the same stored text object.
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
+#include "system/rc4_core.h"
 #include "system/signature_key.h"
 
 // Plain text of a SignatureText. Throws Exception("'$xy' is not a valid integer value") on a bad pair.
@@ -17,12 +19,12 @@ std::string DecryptHexText(const std::string& hexText, const std::string& key);
 namespace signature_detail {
 
 // The key as the decoder builds it: the 26 stored bytes, then the number's three digits.
-consteval std::array<unsigned char, kSignatureKeyLength> BuildKey() {
-    std::array<unsigned char, kSignatureKeyLength> key{};
+consteval std::array<std::uint8_t, kSignatureKeyLength> BuildKey() {
+    std::array<std::uint8_t, kSignatureKeyLength> key{};
     for (std::size_t i = 0; i < 26; ++i) key[i] = kSignatureKeyBytes[i];
-    key[26] = static_cast<unsigned char>('0' + kSignatureKeyNumber / 100);
-    key[27] = static_cast<unsigned char>('0' + kSignatureKeyNumber / 10 % 10);
-    key[28] = static_cast<unsigned char>('0' + kSignatureKeyNumber % 10);
+    key[26] = static_cast<std::uint8_t>('0' + kSignatureKeyNumber / 100);
+    key[27] = static_cast<std::uint8_t>('0' + kSignatureKeyNumber / 10 % 10);
+    key[28] = static_cast<std::uint8_t>('0' + kSignatureKeyNumber % 10);
     return key;
 }
 
@@ -38,25 +40,16 @@ struct PlainLiteral {
 template <std::size_t N>
 consteval std::array<char, 2 * (N - 1) + 1> Encipher(const PlainLiteral<N>& plain) {
     constexpr auto key = BuildKey();
-    unsigned char s[256]{};
-    for (int i = 0; i < 256; ++i) s[i] = static_cast<unsigned char>(i);
-    int j = 0;
-    for (int i = 0; i < 256; ++i) {
-        j = (j + s[i] + key[i % key.size()]) & 0xFF;
-        unsigned char t = s[i]; s[i] = s[j]; s[j] = t;
-    }
+    std::uint8_t state[256]{};
+    rc4::Schedule(state, key.data(), key.size());
+    std::uint8_t bytes[N]{};
+    for (std::size_t k = 0; k < N; ++k) bytes[k] = static_cast<std::uint8_t>(plain.text[k]);
+    rc4::Apply(state, bytes, bytes, N - 1);
     std::array<char, 2 * (N - 1) + 1> hex{};
-    const char* digits = "0123456789abcdef";
-    int a = 0;
-    j = 0;
+    constexpr char digits[] = "0123456789abcdef";
     for (std::size_t k = 0; k + 1 < N; ++k) {
-        a = (a + 1) & 0xFF;
-        unsigned char t = s[a];
-        j = (j + t) & 0xFF;
-        s[a] = s[j]; s[j] = t;
-        unsigned char c = static_cast<unsigned char>(plain.text[k]) ^ s[(t + s[a]) & 0xFF];
-        hex[2 * k] = digits[c >> 4];
-        hex[2 * k + 1] = digits[c & 0x0F];
+        hex[2 * k] = digits[bytes[k] >> 4];
+        hex[2 * k + 1] = digits[bytes[k] & 0x0F];
     }
     hex[2 * (N - 1)] = '\0';
     return hex;

@@ -16,6 +16,10 @@ zarvex_prefix_ready() {
       touch "$WINEPREFIX/.zarvex-ready"
     fi
     rm -f "$WINEPREFIX/dosdevices/z:"
+    # Wine links Desktop, Documents... to the Linux home; give the prefix folders of its own.
+    for link in "$WINEPREFIX"/drive_c/users/*/*; do
+      if [ -L "$link" ]; then rm -f "$link" && mkdir -p "$link"; fi
+    done
     mkdir -p "$WINEPREFIX/drive_c/zarvex/bin"
   ) 9>"$WINEPREFIX.lock"
 }

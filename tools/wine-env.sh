@@ -4,7 +4,7 @@
 zarvex_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX="${ZARVEX_WINEPREFIX:-${zarvex_build:-$zarvex_root/build}/wineprefix}"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"  # no prompts, no menu entries in the Linux home
 
 zarvex_prefix_ready() {
   mkdir -p "$(dirname "$WINEPREFIX")"

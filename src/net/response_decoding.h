@@ -1,0 +1,29 @@
+#pragma once
+// Turning a received body into what the host reads: compressed bodies decoded, the bytes made
+// into text lines by the character set the headers name.
+#include <cstddef>
+#include <string>
+
+#include "net/text_support.h"
+
+constexpr size_t kDefaultMaxDecodedBytes = 64u * 1024 * 1024;
+
+// Decoders: 'Z' inflates a zlib stream after the eight signature bytes, all or nothing;
+// 'G' reads a gzip stream, keeping what was decoded before an error. Both return false when
+// the output would pass the limit, leaving it empty.
+bool ZlibAfterHeader(const std::string& body, std::string& out, size_t limit);
+bool GzipStream(const std::string& body, std::string& out, size_t limit);
+
+// Replaces a compressed body by its decoded form. A Content-Encoding of gzip, x-gzip or
+// deflate decides; without one, the eight-byte gzip signature does, with the hint (or ".asp"
+// in the address) choosing the first decoder.
+void DecodeBody(std::string& body, const std::wstring& url, char hint, const std::string& contentEncoding,
+                size_t limit = kDefaultMaxDecodedBytes);
+
+const std::string& BodyToText(const std::string& body);
+
+// The body text in the system code page, by "charset=utf-8" / "charset=utf-16" in the headers.
+TStringList ResponseText(const TStringList& headers, const std::string& bodyText);
+
+// UTF-8 to wide; false on any malformed or cut-off sequence.
+bool DecodeUtf8(const std::string& text, std::wstring& out);

@@ -1,0 +1,129 @@
+#include "net/text_support.h"
+
+#include <windows.h>
+
+std::wstring LowerAscii(std::wstring text) {
+    for (auto& c : text) if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    return text;
+}
+
+std::string LowerAscii(std::string text) {
+    for (auto& c : text) if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+std::wstring UpperAscii(std::wstring text) {
+    for (auto& c : text) if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    return text;
+}
+
+std::string Trim(const std::string& text) {
+    size_t first = 0, last = text.size();
+    while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
+    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
+    return text.substr(first, last - first);
+}
+
+namespace {
+std::string FromWide(const std::wstring& text, UINT codePage) {
+    if (text.empty()) return {};
+    int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(size > 0 ? size : 0, '\0');
+    if (size > 0) WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::wstring ToWide(const std::string& text, UINT codePage) {
+    if (text.empty()) return {};
+    int size = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(size > 0 ? size : 0, L'\0');
+    if (size > 0) MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+    return out;
+}
+}  // namespace
+
+std::string ToAnsi(const std::wstring& text) { return FromWide(text, CP_ACP); }
+std::string ToUtf8(const std::wstring& text) { return FromWide(text, CP_UTF8); }
+std::wstring FromAnsi(const std::string& text) { return ToWide(text, CP_ACP); }
+std::wstring FromUtf8(const std::string& text) { return ToWide(text, CP_UTF8); }
+
+std::vector<std::wstring> SplitText(const std::wstring& text, const std::wstring& delimiter) {
+    std::vector<std::wstring> pieces;
+    if (delimiter.empty()) {
+        if (!text.empty()) pieces.push_back(text);
+        return pieces;
+    }
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t at = text.find(delimiter, start);
+        if (at == std::wstring::npos) {
+            pieces.push_back(text.substr(start));
+            break;
+        }
+        pieces.push_back(text.substr(start, at - start));
+        start = at + delimiter.size();
+    }
+    return pieces;
+}
+
+TStringList SplitLines(const std::string& text) {
+    TStringList lines;
+    size_t end = text.find('\0');
+    if (end == std::string::npos) end = text.size();
+    size_t start = 0, i = 0;
+    while (i < end) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.emplace_back(text, start, i - start);
+            if (c == '\r' && i + 1 < end && text[i + 1] == '\n') ++i;
+            start = ++i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < end) lines.emplace_back(text, start, end - start);
+    return lines;
+}
+
+std::string JoinLines(const TStringList& lines) {
+    std::string text;
+    for (const auto& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+int HeaderIndex(const TStringList& headers, const std::string& name) {
+    std::string key = Trim(LowerAscii(name));
+    if (!key.empty() && key.back() == ':') key.pop_back();
+    key += ": ";
+    for (size_t i = 0; i < headers.size(); ++i) {
+        if (headers[i].size() >= key.size() && LowerAscii(headers[i].substr(0, key.size())) == key)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string HeaderValue(const TStringList& headers, const std::string& name) {
+    int index = HeaderIndex(headers, name);
+    if (index < 0) return {};
+    const std::string& line = headers[index];
+    return line.substr(line.find(": ") + 2);
+}
+
+std::wstring SystemErrorMessage(unsigned long code) {
+    wchar_t buffer[1024] = {};
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                                  buffer, 1024, nullptr);
+    if (length == 0) {
+        // Internet errors live in the library's own message table.
+        HMODULE wininet = GetModuleHandleW(L"wininet.dll");
+        if (wininet)
+            length = FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS, wininet, code, 0,
+                                    buffer, 1024, nullptr);
+    }
+    std::wstring text(buffer, length);
+    while (!text.empty() && (text.back() <= L' ' || text.back() == L'.')) text.pop_back();
+    return text;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Text helpers of the HTTP component: case folding, code-page conversion, splitting and
+// header lookup. All plain functions, no state.
+#include <string>
+#include <vector>
+
+using TStringList = std::vector<std::string>;
+
+std::wstring LowerAscii(std::wstring text);
+std::string LowerAscii(std::string text);
+std::wstring UpperAscii(std::wstring text);
+std::string Trim(const std::string& text);
+
+// The system's 8-bit code page and UTF-8, both ways.
+std::string ToAnsi(const std::wstring& text);
+std::string ToUtf8(const std::wstring& text);
+std::wstring FromAnsi(const std::string& text);
+std::wstring FromUtf8(const std::string& text);
+
+// Pieces before each delimiter; an empty piece between two delimiters is kept, a trailing
+// delimiter gives no empty last piece.
+std::vector<std::wstring> SplitText(const std::wstring& text, const std::wstring& delimiter);
+
+// Lines end at CR, LF or CR LF; the text ends at its first zero byte; a break at the very end
+// adds no empty line.
+TStringList SplitLines(const std::string& text);
+// Every line followed by CR LF.
+std::string JoinLines(const TStringList& lines);
+
+// First header line starting with the name (any case, one trailing colon optional) and ": ",
+// or -1; the value is the text after the first ": ".
+int HeaderIndex(const TStringList& headers, const std::string& name);
+std::string HeaderValue(const TStringList& headers, const std::string& name);
+
+// The system's message for an error code, without the trailing line break and full stop.
+std::wstring SystemErrorMessage(unsigned long code);

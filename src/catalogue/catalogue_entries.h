@@ -1,0 +1,37 @@
+#pragma once
+// One function per product, each returning its entry; the catalogue lists them in scan order.
+#include "catalogue/rogue_entry.h"
+
+RogueEntry MicroAntivirus2009();
+RogueEntry SystemAntivirus2008();
+RogueEntry SpyProtector();
+RogueEntry Antivirus2009();
+RogueEntry ProAntispyware2009();
+RogueEntry UltraAntivirus2009();
+RogueEntry MsAntivirus();
+RogueEntry AntispywareProXp();
+RogueEntry XpAntispyware2009();
+RogueEntry VirusTrigger();
+RogueEntry XpSecurityCenter();
+RogueEntry SpywareGuard2008();
+RogueEntry WinDefender2009();
+RogueEntry AntispyKnight();
+RogueEntry AntivirusPro2009();
+RogueEntry InternetAntivirusPro();
+RogueEntry AntiSpywareBot();
+RogueEntry TotalSecure2009();
+RogueEntry SpywareStop();
+RogueEntry PcProtectionCenter2008();
+RogueEntry WinwebSecurity();
+RogueEntry AntispywareGuard();
+RogueEntry RapidAntivirus();
+RogueEntry Antispyware2008();
+RogueEntry PerfectDefender2009();
+RogueEntry XpProtectionCenter();
+RogueEntry VirusResponseLab2009();
+RogueEntry AntivirusPro();
+RogueEntry PrivacyCommander();
+RogueEntry VirusRemover2008();
+RogueEntry SecureExpertCleaner();
+RogueEntry XlgPrivacyControlCenter();
+RogueEntry Antivirus360();

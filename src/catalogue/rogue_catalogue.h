@@ -1,0 +1,7 @@
+#pragma once
+#include <vector>
+
+#include "catalogue/rogue_entry.h"
+
+// The 33 entries in scan order (check-list indexes 1, 0, 3, 2, then 4 to 32); built once, never changed.
+const std::vector<RogueEntry>& RogueCatalogue();

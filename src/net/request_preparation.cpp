@@ -1,6 +1,7 @@
 // What a request sends: object name, header block and body, built on the worker from the
 // request's own copy of the settings.
 #include "net/request_state.h"
+#include "system/base64.h"
 #include "system/exception.h"
 
 namespace {
@@ -73,7 +74,8 @@ void PrepareRequest(RequestState& state) {
         AddRequestHeader(state, state.contentType);
     }
     if (!settings.proxyUserName.empty()) {
-        // Proxy-Authorization: added once the shared Base64 encoder is in.
+        std::string credentials = ToAnsi(settings.proxyUserName + L":" + settings.proxyPassword);
+        AddRequestHeader(state, L"Proxy-Authorization: Basic " + FromAnsi(Base64Encode(credentials)));
     }
     std::string extra = JoinLines(settings.requestHeaders);
     if (!extra.empty()) AddRequestHeader(state, FromAnsi(extra));

@@ -1,0 +1,118 @@
+#include "catalogue/sweep.h"
+
+#include <windows.h>
+
+#include "app/scan_rows.h"
+#include "catalogue/entry_notation.h"
+#include "catalogue/rogue_routines.h"
+#include "catalogue/shared_texts.h"
+#include "system/processes.h"
+#include "system/signature.h"
+
+using namespace entry_notation;
+
+namespace {
+
+SweepStep step(const RemovalStep& removal) { return {SweepKind::Removal, removal}; }
+
+SweepStep killpath(SignatureRef name, SignatureRef fragment) {
+    return {SweepKind::KillByPath, {}, name, fragment};
+}
+
+SweepStep report(FolderRoot root, SignatureRef file, const char* label) {
+    return {SweepKind::ReportFile, {}, file, {}, root, label};
+}
+
+SweepStep roreport(FolderRoot root, SignatureRef file, const char* label) {
+    return {SweepKind::ReportReadOnlyFile, {}, file, {}, root, label};
+}
+
+SweepStep opendel(FolderRoot root, SignatureRef file, SignatureRef target) {
+    return {SweepKind::OpenAndDelete, {}, file, target, root};
+}
+
+std::vector<SweepStep> BuildSweep() {
+    REF(r1, "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\ieupdates");
+    REF(r2, "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\srcss");
+    SHARED_REF(p1, shared_text::SpyProtectorProcess);
+    SHARED_REF(p2, shared_text::SpyProtectorUpdateProcess);
+    SHARED_REF(p3, shared_text::SpyProtectorServiceProcess);
+    // Fakes that borrow system process names: only the copies in these folders are stopped, never
+    // the genuine processes in the system folder. The fragments hold on XP and Vista layouts alike.
+    REF(e1, "winlogon.exe");
+    REF(t1, "\\Microsoft\\Windows\\winlogon.exe");
+    REF(e2, "services.exe");
+    REF(t2, "\\Temp\\services.exe");
+    REF(s1, "\\ieupdates.exe");
+    REF(s2, "\\scui.cpl");
+    REF(s3, "\\ieexplorer32.exe");
+    REF(s4, "\\srcss.exe");
+    SHARED_REF(s5, shared_text::XlgSetupFile);
+    SHARED_REF(c1, shared_text::XlgUninstaller);
+    REF(s6, "\\Microsoft\\Windows\\winlogon.exe");
+    REF(s7, "\\services.exe");
+    return {
+        step(val(HKLM, r1)), step(val(HKCU, r1)), step(val(HKCU, r2)), step(val(HKLM, r2)),
+        step(kill(p1)), step(kill(p2)), step(kill(p3)),
+        killpath(e1, t1), killpath(e2, t2),
+        step(wait(500)),
+        report(SYS, s1, "%systemdir%\\ieupdates.exe"),
+        report(SYS, s2, "%systemdir%\\scui.cpl"),
+        report(SYS, s3, "%systemdir%\\ieexplorer32.exe"),
+        report(SYS, s4, "%systemdir%\\srcss.exe"),
+        opendel(PF, s5, c1),
+        roreport(AD, s6, "%appdata%\\Microsoft\\Windows\\winlogon.exe"),
+        report(TMP, s7, "%tempdir%\\services.exe"),
+    };
+}
+
+std::string FilePath(const SweepStep& step) { return RootedPath(step.folder, step.first.text); }
+
+bool FileIsPresent(const std::string& path) {
+    if (path.empty()) return false;
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DeleteFileAt(const std::string& path) { return !path.empty() && DeleteFileA(path.c_str()); }
+
+void KillByPath(const SweepStep& step) {
+    auto find = [&] {
+        return FindProcessIdByPath(DecodeSignature(step.first.text), DecodeSignature(step.second.text));
+    };
+    if (find() != 0) KillProcessById(find());
+}
+
+// A found file that stays is shown as such rather than counted silently.
+void ReportAndDelete(const SweepStep& step) {
+    if (!FileIsPresent(FilePath(step))) return;
+    ++FoundCount;
+    if (step.kind == SweepKind::ReportReadOnlyFile) ClearReadOnlyFlag(FilePath(step));
+    bool deleted = DeleteFileAt(FilePath(step));
+    AddFoundRow(step.label, deleted ? "REMOVED" : "Error on remove");
+}
+
+void OpenAndDelete(const SweepStep& step) {
+    if (!FileIsPresent(FilePath(step))) return;
+    RunStep({StepKind::ShellOpen, step.second});
+    DeleteFileAt(FilePath(step));
+}
+
+}  // namespace
+
+const std::vector<SweepStep>& SweepSteps() {
+    static const std::vector<SweepStep> steps = BuildSweep();
+    return steps;
+}
+
+void AlwaysRunSweep() {
+    for (const SweepStep& step : SweepSteps()) {
+        switch (step.kind) {
+            case SweepKind::Removal: RunStep(step.removal); break;
+            case SweepKind::KillByPath: KillByPath(step); break;
+            case SweepKind::ReportFile:
+            case SweepKind::ReportReadOnlyFile: ReportAndDelete(step); break;
+            case SweepKind::OpenAndDelete: OpenAndDelete(step); break;
+        }
+    }
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The fixed trojan traces that every scan removes, whatever products are ticked.
+#include <vector>
+
+#include "catalogue/rogue_entry.h"
+
+enum class SweepKind {
+    Removal,             // an ordinary removal step: value, process or wait
+    KillByPath,          // a process of that name only when its image path holds the fragment
+    ReportFile,          // count a found file, delete it, add its row
+    ReportReadOnlyFile,  // the same, clearing the read-only flag first
+    OpenAndDelete,       // run a shell target hidden and delete the file, without count or row
+};
+
+struct SweepStep {
+    SweepKind kind;
+    RemovalStep removal{};   // Removal
+    SignatureRef first{};    // KillByPath: executable name; the others: file path under the root
+    SignatureRef second{};   // KillByPath: path fragment; OpenAndDelete: shell target
+    FolderRoot folder = FolderRoot::SystemDir;
+    const char* label = nullptr;  // ReportFile, ReportReadOnlyFile: the row's plain text
+};
+
+// The sweep's steps in order.
+const std::vector<SweepStep>& SweepSteps();
+// Runs them: raises FoundCount for each file found and adds a row for it.
+void AlwaysRunSweep();

@@ -93,6 +93,11 @@ bool GzipStream(const std::string& body, std::string& out, size_t limit) {
     return withinLimit;
 }
 
+char FirstDecoder(const std::wstring& url, char hint) {
+    if (LowerAscii(url).find(L".asp") != std::wstring::npos) return 'G';
+    return hint == 'G' ? 'G' : 'Z';
+}
+
 void DecodeBody(std::string& body, const std::wstring& url, char hint, const std::string& contentEncoding,
                 size_t limit) {
     const std::string coding = ContentCoding(contentEncoding);
@@ -111,8 +116,7 @@ void DecodeBody(std::string& body, const std::wstring& url, char hint, const std
         return;
     }
     if (!HasSignature(body)) return;
-    char first = (hint == 'G') ? 'G' : 'Z';
-    if (LowerAscii(url).find(L".asp") != std::wstring::npos) first = 'G';
+    const char first = FirstDecoder(url, hint);
     auto run = [&](char decoder) {
         return decoder == 'G' ? GzipStream(body, out, limit) : ZlibAfterHeader(body, out, limit);
     };

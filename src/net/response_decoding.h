@@ -14,6 +14,10 @@ constexpr size_t kDefaultMaxDecodedBytes = 64u * 1024 * 1024;
 bool ZlibAfterHeader(const std::string& body, std::string& out, size_t limit);
 bool GzipStream(const std::string& body, std::string& out, size_t limit);
 
+// The decoder tried first for a body with the gzip signature: the hint ('Z' or 'G', anything
+// else counts as 'Z'), but 'G' for an address containing ".asp".
+char FirstDecoder(const std::wstring& url, char hint);
+
 // Replaces a compressed body by its decoded form. A Content-Encoding of gzip, x-gzip or
 // deflate decides; without one, the eight-byte gzip signature does, with the hint (or ".asp"
 // in the address) choosing the first decoder.

@@ -1,5 +1,7 @@
 #include "support/test_process.h"
 
+#include <sddl.h>
+
 #include "system/folders.h"
 
 namespace {
@@ -12,7 +14,11 @@ void CreateFolders(const std::string& folder) {
 
 }  // namespace
 
-WaiterProcess::WaiterProcess(const std::string& folder, const std::string& exeName) {
+WaiterProcess::WaiterProcess(const std::string& folder, const std::string& exeName)
+    : WaiterProcess(folder, exeName, 0, std::string()) {}
+
+WaiterProcess::WaiterProcess(const std::string& folder, const std::string& exeName, DWORD creationFlags,
+                             const std::string& processSddl) {
     CreateFolders(folder);
     path_ = folder + "\\" + exeName;
     std::string waiter = GetAppFolder() + "zarvex-waiter.exe";
@@ -21,13 +27,21 @@ WaiterProcess::WaiterProcess(const std::string& folder, const std::string& exeNa
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
     std::string command = "\"" + path_ + "\"";
-    if (!CreateProcessA(path_.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &info)) {
+    SECURITY_ATTRIBUTES security{};
+    security.nLength = sizeof(security);
+    if (!processSddl.empty() &&
+        !ConvertStringSecurityDescriptorToSecurityDescriptorA(processSddl.c_str(), SDDL_REVISION_1,
+                                                              &security.lpSecurityDescriptor, nullptr)) {
         return;
     }
+    BOOL created = CreateProcessA(path_.c_str(), command.data(), processSddl.empty() ? nullptr : &security, nullptr,
+                                  FALSE, creationFlags, nullptr, folder.c_str(), &startup, &info);
+    if (security.lpSecurityDescriptor) LocalFree(security.lpSecurityDescriptor);
+    if (!created) return;
     CloseHandle(info.hThread);
     process_ = info.hProcess;
     id_ = info.dwProcessId;
+    if (creationFlags & CREATE_SUSPENDED) return;
     // Let the new process appear in snapshots with its image path readable.
     WaitForInputIdle(process_, 2000);
     Sleep(50);

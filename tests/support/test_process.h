@@ -7,6 +7,10 @@
 class WaiterProcess {
 public:
     WaiterProcess(const std::string& folder, const std::string& exeName);
+    // The same with extra CreateProcess flags (CREATE_SUSPENDED, say) and, when not empty, the
+    // process object's security descriptor in SDDL form (to make it refuse others' access).
+    WaiterProcess(const std::string& folder, const std::string& exeName, DWORD creationFlags,
+                  const std::string& processSddl);
     ~WaiterProcess();
     WaiterProcess(const WaiterProcess&) = delete;
     WaiterProcess& operator=(const WaiterProcess&) = delete;

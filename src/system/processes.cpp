@@ -22,6 +22,7 @@ std::string ExeFileText(const ProcessEntryA& entry) {
 template <class Visit>
 void WalkProcesses(DWORD flags, Visit&& visit) {
     UniqueHandle snapshot(TakeProcessSnapshot(flags));
+    if (!snapshot) return;
     ProcessEntryA entry{};
     entry.dwSize = sizeof(entry);
     bool more = ReadFirstProcess(snapshot.get(), entry);

@@ -1,0 +1,163 @@
+// The always-run sweep, with its rows read back from a real list view.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include "app/scan_rows.h"
+#include "catalogue/planting.h"
+#include "catalogue/result_list.h"
+#include "catalogue/sweep.h"
+#include "support/test_paths.h"
+#include "support/test_registry.h"
+#include "system/folders.h"
+#include "system/handles.h"
+#include "system/processes.h"
+#include "system/signature.h"
+
+namespace {
+
+using Rows = std::vector<std::pair<std::string, std::string>>;
+
+std::string SystemFile(const char* name) { return GetSystemFolder() + "\\" + name; }
+std::string AppDataFolder() { return GetSpecialFolder(CSIDL_APPDATA) + "\\Microsoft\\Windows"; }
+std::string TempServices() { return GetTempFolder() + "services.exe"; }
+std::string ProgramFilesSetup() { return GetSpecialFolder(CSIDL_PROGRAM_FILES) + "\\XLGSetup.exe"; }
+
+class Sweep : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(results.Created());
+        FoundCount = 0;
+    }
+    ResultListWindow results;
+};
+
+TEST_F(Sweep, FindsNothingOnACleanPrefix) {
+    AlwaysRunSweep();
+    EXPECT_TRUE(results.Rows().empty());
+    EXPECT_EQ(FoundCount, 0);
+}
+
+// Every file found is counted and reported in order; the Program Files file goes without a row.
+TEST_F(Sweep, RemovesAndReportsEachFile) {
+    Planting planting;
+    planting.File(SystemFile("ieupdates.exe"));
+    planting.File(SystemFile("scui.cpl"));
+    planting.File(SystemFile("ieexplorer32.exe"));
+    planting.File(SystemFile("srcss.exe"));
+    planting.File(ProgramFilesSetup());
+    planting.File(AppDataFolder() + "\\winlogon.exe", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    planting.File(TempServices());
+    std::vector<std::pair<HKEY, std::string>> values;
+    std::vector<const WaiterProcess*> processes;
+    ScratchFolder scratch("sweep");
+    for (const SweepStep& step : SweepSteps()) {
+        if (step.kind != SweepKind::Removal) continue;
+        std::string text = step.removal.kind == StepKind::Wait ? "" : DecodeSignature(step.removal.operand.text);
+        HKEY root = step.removal.registry == RegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        if (step.removal.kind == StepKind::RemoveValue) {
+            planting.Value(root, text);
+            planting.Value(root, SplitValuePath(text).first + "\\zarvex-bystander");
+            values.emplace_back(root, text);
+        }
+        if (step.removal.kind == StepKind::Terminate) processes.push_back(&planting.Process(scratch.Path(), text));
+    }
+    ASSERT_EQ(values.size(), 4u);
+    ASSERT_EQ(processes.size(), 3u);
+
+    AlwaysRunSweep();
+
+    const Rows expected = {
+        {"%systemdir%\\ieupdates.exe", "REMOVED"},
+        {"%systemdir%\\scui.cpl", "REMOVED"},
+        {"%systemdir%\\ieexplorer32.exe", "REMOVED"},
+        {"%systemdir%\\srcss.exe", "REMOVED"},
+        {"%appdata%\\Microsoft\\Windows\\winlogon.exe", "REMOVED"},
+        {"%tempdir%\\services.exe", "REMOVED"},
+    };
+    EXPECT_EQ(results.Rows(), expected);
+    EXPECT_EQ(FoundCount, 6);
+    for (const char* name : {"ieupdates.exe", "scui.cpl", "ieexplorer32.exe", "srcss.exe"}) {
+        EXPECT_FALSE(FileExists(SystemFile(name))) << name;
+    }
+    EXPECT_FALSE(FileExists(ProgramFilesSetup()));
+    EXPECT_FALSE(FileExists(AppDataFolder() + "\\winlogon.exe"));
+    EXPECT_FALSE(FileExists(TempServices()));
+    for (const auto& [root, valuePath] : values) {
+        auto [key, name] = SplitValuePath(valuePath);
+        EXPECT_FALSE(ValueExists(root, key, name)) << valuePath;
+        EXPECT_TRUE(ValueExists(root, key, "zarvex-bystander")) << valuePath;
+    }
+    for (const WaiterProcess* process : processes) EXPECT_TRUE(process->WaitEnded(5000)) << process->Path();
+}
+
+TEST_F(Sweep, TheTempFileAloneGivesOneRow) {
+    Planting planting;
+    planting.File(TempServices());
+    AlwaysRunSweep();
+    EXPECT_EQ(results.Rows(), (Rows{{"%tempdir%\\services.exe", "REMOVED"}}));
+    EXPECT_EQ(FoundCount, 1);
+}
+
+// A found file that stays must not vanish from the list: the user would see nothing at all.
+TEST_F(Sweep, AFoundFileThatStaysIsShownAsAnError) {
+    Planting planting;
+    planting.File(TempServices());
+    planting.File(SystemFile("srcss.exe"));
+    UniqueHandle held(ValidOrNull(CreateFileA(TempServices().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                              OPEN_EXISTING, 0, nullptr)));
+    ASSERT_TRUE(held);
+    AlwaysRunSweep();
+    EXPECT_EQ(results.Rows(), (Rows{{"%systemdir%\\srcss.exe", "REMOVED"}, {"%tempdir%\\services.exe", "Error on remove"}}));
+    EXPECT_EQ(FoundCount, 2);
+    EXPECT_TRUE(FileExists(TempServices()));
+}
+
+std::vector<DWORD> ProcessIdsNamed(const char* name) {
+    std::vector<DWORD> ids;
+    UniqueHandle snapshot(ValidOrNull(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0)));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    if (!snapshot || !Process32First(snapshot.get(), &entry)) return ids;
+    do {
+        std::string exe = entry.szExeFile;
+        std::size_t at = exe.find_last_of('\\');
+        if (lstrcmpiA(exe.substr(at == std::string::npos ? 0 : at + 1).c_str(), name) == 0) ids.push_back(entry.th32ProcessID);
+    } while (Process32Next(snapshot.get(), &entry));
+    return ids;
+}
+
+bool StillRunning(DWORD id) {
+    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+    return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
+// The fakes in AppData and Temp are stopped (and their files deleted); a program of the same
+// name anywhere else, and Wine's own services.exe, keep running.
+TEST_F(Sweep, StopsSystemNamedProgramsOnlyInTheirFakeFolders) {
+    std::vector<DWORD> wineServices = ProcessIdsNamed("services.exe");
+    ASSERT_FALSE(wineServices.empty()) << "Wine's services.exe should run in the prefix";
+    ScratchFolder scratch("sweep");
+    Planting planting;
+    const WaiterProcess& fakeServices = planting.Process(GetTempFolder(), "services.exe");
+    const WaiterProcess& fakeWinlogon = planting.Process(AppDataFolder(), "winlogon.exe");
+    const WaiterProcess& otherServices = planting.Process(scratch.Path(), "services.exe");
+    const WaiterProcess& otherWinlogon = planting.Process(scratch.Path(), "winlogon.exe");
+    for (const WaiterProcess* p : {&fakeServices, &fakeWinlogon, &otherServices, &otherWinlogon}) {
+        ASSERT_TRUE(p->Started()) << p->Path();
+    }
+
+    AlwaysRunSweep();
+
+    EXPECT_TRUE(fakeServices.WaitEnded(5000));
+    EXPECT_TRUE(fakeWinlogon.WaitEnded(5000));
+    EXPECT_TRUE(otherServices.Running());
+    EXPECT_TRUE(otherWinlogon.Running());
+    for (DWORD id : wineServices) EXPECT_TRUE(StillRunning(id)) << id;
+    EXPECT_EQ(results.Rows(), (Rows{{"%appdata%\\Microsoft\\Windows\\winlogon.exe", "REMOVED"},
+                                    {"%tempdir%\\services.exe", "REMOVED"}}));
+}
+
+}  // namespace

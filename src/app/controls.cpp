@@ -1,0 +1,142 @@
+#include "app/controls.h"
+
+#include <string>
+
+namespace {
+
+constexpr char kPictureClass[] = "TImage";
+constexpr char kSheetClass[] = "TTabSheet";
+
+void RegisterChildClass(const char* className, WNDPROC windowProc, HBRUSH background) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA existing{sizeof(existing)};
+    if (GetClassInfoExA(instance, className, &existing)) return;
+    WNDCLASSEXA wc{sizeof(wc)};
+    wc.lpfnWndProc = windowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = className;
+    RegisterClassExA(&wc);
+}
+
+void PaintPicture(HWND window) {
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(window, &paint);
+    auto bitmap = reinterpret_cast<HBITMAP>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    BITMAP info{};
+    if (bitmap && GetObjectA(bitmap, sizeof(info), &info)) {
+        RECT client{};
+        GetClientRect(window, &client);
+        UniqueMemoryDc source(CreateCompatibleDC(dc));
+        SelectGuard select(source.get(), bitmap);
+        SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, nullptr);
+        StretchBlt(dc, 0, 0, client.right, client.bottom, source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    }
+    EndPaint(window, &paint);
+}
+
+LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;  // the picture covers itself; a click area shows what lies beneath
+    case WM_PAINT:
+        PaintPicture(window);
+        return 0;
+    case WM_LBUTTONDOWN:
+        SetCapture(window);
+        return 0;
+    case WM_LBUTTONUP:
+        if (GetCapture() == window) {
+            ReleaseCapture();
+            RECT client{};
+            GetClientRect(window, &client);
+            POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            if (PtInRect(&client, at))
+                SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), STN_CLICKED),
+                             reinterpret_cast<LPARAM>(window));
+        }
+        return 0;
+    case WM_COMMAND:
+        return SendMessageA(GetParent(window), message, wParam, lParam);
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        return SendMessageA(GetParent(window), message, wParam, lParam);
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int ScreenDpi() {
+    static const int dpi = [] {
+        HDC screen = GetDC(nullptr);
+        int value = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+        if (screen) ReleaseDC(nullptr, screen);
+        return value > 0 ? value : 96;
+    }();
+    return dpi;
+}
+
+int Scaled(int pixels) { return MulDiv(pixels, ScreenDpi(), 96); }
+
+HWND CreateControl(HWND parent, const ControlSpec& spec, HFONT font) {
+    HWND control = CreateWindowExA(spec.exStyle, spec.className, spec.text, WS_CHILD | WS_VISIBLE | spec.style,
+                                   Scaled(spec.left), Scaled(spec.top), Scaled(spec.width), Scaled(spec.height),
+                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                                   GetModuleHandleA(nullptr), nullptr);
+    if (control && font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
+UniqueFont MakeFont(const char* face, int pixelHeight, bool bold, bool underline) {
+    LOGFONTA font{};
+    font.lfHeight = -Scaled(pixelHeight);  // negative: the character height, as the tables give it
+    font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    font.lfUnderline = underline ? TRUE : FALSE;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
+    return UniqueFont(CreateFontIndirectA(&font));
+}
+
+void SizeToText(HWND label) {
+    int length = GetWindowTextLengthA(label);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    GetWindowTextA(label, text.data(), length + 1);
+    text.resize(static_cast<size_t>(length));
+    WindowDc dc(label);
+    SelectGuard select(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    RECT bounds{0, 0, 0, 0};
+    DrawTextA(dc.Get(), text.c_str(), length, &bounds, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    SetWindowPos(label, nullptr, 0, 0, bounds.right, bounds.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND CreatePicture(HWND parent, int id, int left, int top, int width, int height, HBITMAP bitmap) {
+    RegisterChildClass(kPictureClass, PictureProc, nullptr);
+    ControlSpec spec{kPictureClass, "", id, left, top, width, height, 0, 0};
+    HWND picture = CreateControl(parent, spec, nullptr);
+    if (picture) SetWindowLongPtrA(picture, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bitmap));
+    return picture;
+}
+
+HWND CreateSheet(HWND parent, int id, const RECT& rect) {
+    RegisterChildClass(kSheetClass, SheetProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    // Already in screen pixels: the tab control measured it.
+    return CreateWindowExA(WS_EX_CONTROLPARENT, kSheetClass, "", WS_CHILD | WS_CLIPSIBLINGS, rect.left, rect.top,
+                           rect.right - rect.left, rect.bottom - rect.top, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+}

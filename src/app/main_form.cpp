@@ -1,0 +1,135 @@
+#include "app/main_form.h"
+
+#include <commctrl.h>
+
+#include "app/anti_debug.h"
+#include "app/check_list.h"
+#include "app/controls.h"
+#include "app/file_text.h"
+#include "app/jpeg_picture.h"
+#include "app/resource_ids.h"
+#include "app/scan.h"
+#include "app/scan_rows.h"
+#include "system/folders.h"
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+HMENU CreateMainMenu() {
+    HMENU bar = CreateMenu();
+    HMENU menu = CreatePopupMenu();
+    AppendMenuA(menu, MF_STRING, kOpenReadMe1Id, "Open ReadMe");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, kExit1Id, "Exit");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), "Menu");
+    return bar;
+}
+
+void DrawRule(const DRAWITEMSTRUCT& item) {
+    RECT rect = item.rcItem;
+    FillRect(item.hDC, &rect, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(item.hDC, &rect, EDGE_ETCHED, BF_TOP);
+}
+
+}  // namespace
+
+TForm1::TForm1()
+    : defaultFont_(MakeFont("MS Sans Serif", 11, false, false)),
+      headingFont_(MakeFont("Verdana", 11, true, true)),
+      linkFont_(MakeFont("Verdana", 13, false, true)),
+      banner_(LoadJpegResource(IDR_BANNER)),
+      scanButton_(LoadJpegResource(IDR_SCAN_BUTTON)) {
+    MainMenu1 = CreateMainMenu();
+    CreateFormWindow("TForm1", "Zarvex", kStyle, 505, 462, MainMenu1, nullptr);
+}
+
+TForm1::~TForm1() {
+    if (GetResultList() == ListView1) SetResultList(nullptr);
+    DestroyFormWindow();
+}
+
+bool TForm1::ProductTicked(int index) const { return CheckListTicked(CheckListBox1, index); }
+
+bool TForm1::OptionTicked(int n) const {
+    if (n < 1 || n > kOptionCount) return false;
+    return SendMessageA(sCheckBox[n], BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TForm1::ShowPage(int index) {
+    SendMessageA(PageControl1, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    HWND pages[] = {TabSheet1, TabSheet2, TabSheet3};
+    for (int i = 0; i < 3; ++i) ShowWindow(pages[i], i == index ? SW_SHOW : SW_HIDE);
+}
+
+int TForm1::ActivePage() const { return static_cast<int>(SendMessageA(PageControl1, TCM_GETCURSEL, 0, 0)); }
+
+void TForm1::TickAllProducts() {
+    int count = static_cast<int>(SendMessageA(CheckListBox1, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) CheckListSetTicked(CheckListBox1, i, true);
+}
+
+void TForm1::FormCreate() {
+    if (DebuggerAttached()) ExitProcess(0);
+    TickAllProducts();
+    std::string readMe = GetAppFolder() + "ReadMe.txt";
+    if (IsExistingFile(readMe)) SetWindowTextA(Memo1, ReadWholeFile(readMe).c_str());
+    CheckForUpdate();
+}
+
+void TForm1::Image2Click() { RunScanClick(*this); }
+
+void TForm1::Exit1Click() {
+    // At once, without closing windows or any clean-up of ours.
+    ExitProcess(0);
+}
+
+LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        CreateControls();
+        FormCreate();
+        return 0;
+    case WM_COMMAND:
+        return OnCommand(wParam, lParam);
+    case WM_NOTIFY:
+        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item.hwndItem == CheckListBox1) CheckListDrawItem(item);
+        else DrawRule(item);
+        return TRUE;
+    }
+    case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lParam) == Label3) {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, RGB(0, 0, 255));
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        break;
+    }
+    return DefaultHandling(message, wParam, lParam);
+}
+
+LRESULT TForm1::OnCommand(WPARAM wParam, LPARAM lParam) {
+    const int id = LOWORD(wParam);
+    const bool clicked = HIWORD(wParam) == STN_CLICKED;
+    if (lParam == 0) {  // menu
+        if (id == kOpenReadMe1Id) OpenReadMe1Click();
+        else if (id == kExit1Id) Exit1Click();
+        return 0;
+    }
+    if (clicked && id == kImage2Id) Image2Click();
+    else if (clicked && id == kImage3Id) Image3Click();
+    else if (clicked && id == kLabel3Id) Label3Click();
+    return 0;
+}
+
+LRESULT TForm1::OnNotify(const NMHDR& header) {
+    if (header.hwndFrom == StatusBar1 && header.code == NM_CLICK) StatusBar1Click();
+    else if (header.hwndFrom == PageControl1 && header.code == TCN_SELCHANGE) ShowPage(ActivePage());
+    return 0;
+}

@@ -1,0 +1,176 @@
+// The main window's controls, built from the position tables (96-DPI pixels).
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/check_list.h"
+#include "app/controls.h"
+#include "app/links.h"
+#include "app/main_form.h"
+#include "app/resource_ids.h"
+#include "app/scan_rows.h"
+
+namespace {
+
+constexpr const char* kProducts[kProductCount] = {
+    "System Antivirus 2008", "Micro Antivirus 2009", "Antivirus 2009", "SpyProtector",
+    "Pro Antispyware 2009", "Ultra Antivirus 2009", "MS Antivirus", "Antispyware PRO XP",
+    "XP Antispyware 2009", "VirusTrigger", "XP SecurityCenter", "Spyware Guard 2008",
+    "WinDefender 2009", "AntispyKnight", "Antivirus Pro 2009", "Internet Antivirus Pro",
+    "AntiSpyware BOT", "Total Secure 2009", "SpywareSTOP", "PC Protection Center 2008",
+    "Winweb Security", "Antispyware Guard", "Rapid Antivirus", "Antispyware 2008",
+    "Perfect Defender 2009", "XP Protection Center", "Virus Response Lab 2009", "AntivirusPro",
+    "Privacy Commander", "Virus Remover 2008", "Secure Expert Cleaner", "XLG Privacy Control Center",
+    "Antivirus 360",
+};
+
+struct OptionRow {
+    int n;  // sCheckBoxN with its label sLabelN
+    int top;
+    const char* caption;
+    bool ticked;
+};
+
+// In tab order, which is also creation order.
+constexpr OptionRow kOptions[kOptionCount] = {
+    {2, 62, "Clear Cookies Folder", true},
+    {3, 86, "Clear Temporary Internet Files Folder", true},
+    {4, 110, "Clear Temp Folder", true},
+    {5, 134, "Clear Windows Temp Folder", true},
+    {6, 158, "Clear MUICache", true},
+    {1, 208, "Clear BHO (Browser Helper Objects)", false},
+    {7, 184, "Empty RecycleBin", false},
+};
+
+constexpr int kOptionBoxLeft = 24;
+constexpr int kOptionLabelLeft = 40;
+constexpr int kOptionBoxSize = 12;
+
+constexpr const char* kTabCaptions[] = {"Scan", "Settings", "About"};
+constexpr int kTabIcons[] = {IDI_TAB_SCAN, IDI_TAB_SETTINGS, IDI_TAB_ABOUT};
+
+constexpr char kNoticeLine[] = "Zarvex " ZARVEX_VERSION_TEXT " - click here to visit the Zarvex home page";
+
+// A horizontal rule; drawn by the form (an etched line along its top).
+ControlSpec Rule(int id) { return ControlSpec{"STATIC", "", id, 0, 8, 497, 9, SS_OWNERDRAW, 0}; }
+
+HWND CreateLabel(HWND parent, int id, const char* caption, int left, int top, HFONT font, DWORD style = 0) {
+    HWND label = CreateControl(parent, ControlSpec{"STATIC", caption, id, left, top, 1, 1, SS_LEFT | SS_NOPREFIX | style, 0},
+                               font);
+    if (label) SizeToText(label);
+    return label;
+}
+
+void AddColumn(HWND list, int index, const char* caption, int width) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.pszText = const_cast<char*>(caption);
+    column.cx = Scaled(width);
+    column.iSubItem = index;
+    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
+
+}  // namespace
+
+void TForm1::CreateControls() {
+    HWND form = Handle();
+    Image1 = CreatePicture(form, kImage1Id, 0, 0, 505, 105, banner_.get());
+    // Inside the banner, so the banner shows through the click area.
+    Image3 = CreatePicture(Image1, kImage3Id, 416, 0, 73, 65, nullptr);
+    CreateTabs();
+    StatusBar1 = CreateControl(form,
+                               ControlSpec{STATUSCLASSNAMEA, "", kStatusBar1Id, 0, 443, 505, 19,
+                                           CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, 0},
+                               defaultFont_.get());
+    int parts[] = {-1};
+    SendMessageA(StatusBar1, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
+    SendMessageA(StatusBar1, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(kNoticeLine));
+    CreateScanPage();
+    CreateSettingsPage();
+    CreateAboutPage();
+    // The tab strip lies beneath its pages and does not paint over them.
+    SetWindowPos(PageControl1, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetHandCursor(Image2);
+    SetHandCursor(Image3);
+    SetHandCursor(Label3);
+    ShowPage(0);
+}
+
+void TForm1::CreateTabs() {
+    HWND form = Handle();
+    PageControl1 = CreateControl(form,
+                                 ControlSpec{WC_TABCONTROLA, "", kPageControl1Id, 0, 112, 505, 329,
+                                             WS_CLIPSIBLINGS | WS_TABSTOP | TCS_BUTTONS | TCS_FLATBUTTONS | TCS_MULTILINE,
+                                             0},
+                                 defaultFont_.get());
+    const int iconSize = Scaled(16);
+    ImageList1_.reset(ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, 3, 0));
+    for (int id : kTabIcons) {
+        UniqueIcon icon(static_cast<HICON>(
+            LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, iconSize, iconSize, 0)));
+        if (icon) ImageList_AddIcon(ImageList1_.get(), icon.get());
+    }
+    SendMessageA(PageControl1, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1_.get()));
+    for (int i = 0; i < 3; ++i) {
+        TCITEMA item{};
+        item.mask = TCIF_TEXT | TCIF_IMAGE;
+        item.pszText = const_cast<char*>(kTabCaptions[i]);
+        item.iImage = i;
+        SendMessageA(PageControl1, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    }
+    // One row of buttons 20 pixels high leaves the pages the 305 pixels their controls need,
+    // inset 4 pixels at the sides as the tables' 497-pixel rules show.
+    SendMessageA(PageControl1, TCM_SETITEMSIZE, 0, MAKELPARAM(0, Scaled(20)));
+    RECT page{Scaled(4), Scaled(112 + 329 - 305), Scaled(4 + 497), Scaled(112 + 329)};
+    TabSheet1 = CreateSheet(form, kTabSheet1Id, page);
+    TabSheet2 = CreateSheet(form, kTabSheet2Id, page);
+    TabSheet3 = CreateSheet(form, kTabSheet3Id, page);
+}
+
+void TForm1::CreateScanPage() {
+    HFONT font = defaultFont_.get();
+    Bevel2 = CreateControl(TabSheet1, Rule(kBevel2Id), font);
+    ListView1 = CreateControl(TabSheet1,
+                              ControlSpec{WC_LISTVIEWA, "", kListView1Id, 0, 32, 497, 209,
+                                          WS_TABSTOP | LVS_REPORT | LVS_NOSORTHEADER | LVS_SHOWSELALWAYS,
+                                          WS_EX_CLIENTEDGE},
+                              font);
+    SendMessageA(ListView1, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FLATSB,
+                 LVS_EX_GRIDLINES | LVS_EX_FLATSB);
+    AddColumn(ListView1, 0, "Objects Found", 336);
+    AddColumn(ListView1, 1, "Status", 156);
+    SetResultList(ListView1);
+    Image2 = CreatePicture(TabSheet1, kImage2Id, 0, 248, 201, 41, scanButton_.get());
+}
+
+void TForm1::CreateSettingsPage() {
+    HFONT font = defaultFont_.get();
+    Bevel1 = CreateControl(TabSheet2, Rule(kBevel1Id), font);
+    Label2 = CreateLabel(TabSheet2, kLabel2Id, "Disk cleaning options:", 16, 32, headingFont_.get());
+    Label1 = CreateLabel(TabSheet2, kLabel1Id, "Software to remove:", 248, 32, headingFont_.get());
+    CheckListBox1 = CreateCheckList(TabSheet2, kCheckListBox1Id, 248, 64, 201, 225, 13, font);
+    for (const char* product : kProducts) CheckListAdd(CheckListBox1, product);
+    for (const OptionRow& option : kOptions) {
+        // No caption of their own: the separate label beside each does not toggle it.
+        sCheckBox[option.n] = CreateControl(TabSheet2,
+                                            ControlSpec{"BUTTON", "", kSCheckBoxFirstId + option.n, kOptionBoxLeft,
+                                                        option.top, kOptionBoxSize, kOptionBoxSize,
+                                                        WS_TABSTOP | BS_AUTOCHECKBOX, 0},
+                                            font);
+        SendMessageA(sCheckBox[option.n], BM_SETCHECK, option.ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+        sLabel[option.n] = CreateLabel(TabSheet2, kSLabelFirstId + option.n, option.caption, kOptionLabelLeft,
+                                       option.top - 1, font);
+    }
+}
+
+void TForm1::CreateAboutPage() {
+    HFONT font = defaultFont_.get();
+    Bevel3 = CreateControl(TabSheet3, Rule(kBevel3Id), font);
+    Label3 = CreateLabel(TabSheet3, kLabel3Id, HomePageHost().c_str(), 160, 32, linkFont_.get(), SS_NOTIFY);
+    Memo1 = CreateControl(TabSheet3,
+                          ControlSpec{"EDIT", "", kMemo1Id, 0, 56, 497, 249,
+                                      WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                                          ES_AUTOHSCROLL | ES_WANTRETURN,
+                                      WS_EX_CLIENTEDGE},
+                          font);
+    SendMessageA(Memo1, EM_SETLIMITTEXT, 0, 0);  // no limit on what the user may type
+}

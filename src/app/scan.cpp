@@ -1,0 +1,5 @@
+#include "app/scan.h"
+
+#include "app/main_form.h"
+
+void RunScanClick(TForm1& form) {}

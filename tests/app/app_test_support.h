@@ -1,0 +1,89 @@
+#pragma once
+// Helpers for the window tests: message pumping, control geometry, message boxes answered
+// from a watcher thread, files beside the program, and the shell's open commands redirected.
+#include <windows.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// Common controls registered once for the test process, as the program does at start.
+void InitControlsOnce();
+// Handles every pending message of this thread.
+void PumpMessages();
+// The window's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND window);
+std::string WindowText(HWND window);
+std::string ClassOf(HWND window);
+// The first top-level window of the process with that class; visibleOnly skips hidden ones.
+HWND FindProcessWindow(DWORD processId, const char* className, bool visibleOnly);
+
+// A message box seen by BoxAnswerer.
+struct SeenBox {
+    std::string text;
+    std::vector<std::string> buttons;
+    HICON icon = nullptr;
+};
+
+// Watches for message boxes of this process with the given caption, records each and presses
+// its first button (OK). Stops in the destructor.
+class BoxAnswerer {
+public:
+    explicit BoxAnswerer(const std::string& caption);
+    ~BoxAnswerer();
+    BoxAnswerer(const BoxAnswerer&) = delete;
+    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
+    std::vector<SeenBox> Seen();
+
+private:
+    void Watch();
+    std::string caption_;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::vector<SeenBox> seen_;
+    std::thread thread_;
+};
+
+// A file beside the program (in GetAppFolder) for the test's lifetime; an earlier file of the
+// same name is put back afterwards.
+class FileBesideProgram {
+public:
+    FileBesideProgram(const std::string& name, const std::string& bytes);
+    // Makes sure no file of that name is there.
+    explicit FileBesideProgram(const std::string& name);
+    ~FileBesideProgram();
+    FileBesideProgram(const FileBesideProgram&) = delete;
+    FileBesideProgram& operator=(const FileBesideProgram&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+    bool hadOriginal_ = false;
+    std::string original_;
+};
+
+// Points the shell's "open" command for http addresses and for .txt files at
+// zarvex-recorder.exe, which writes each target to a record file; restores the commands after.
+class ShellOpenRecorder {
+public:
+    ShellOpenRecorder();
+    ~ShellOpenRecorder();
+    ShellOpenRecorder(const ShellOpenRecorder&) = delete;
+    ShellOpenRecorder& operator=(const ShellOpenRecorder&) = delete;
+    bool Ready() const { return ready_; }
+    // Waits (up to a generous limit) until count targets were recorded, and returns them all.
+    std::vector<std::string> WaitForTargets(size_t count);
+
+private:
+    struct Saved {
+        std::string key;
+        bool existed = false;
+        std::string value;
+    };
+    bool Redirect(const std::string& key, const std::string& command);
+    std::string recordPath_;
+    std::vector<Saved> saved_;
+    bool ready_ = false;
+};

@@ -1,0 +1,354 @@
+// The main window as built: controls, geometry, captions, fonts, initial state, page switching.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "app/controls.h"
+#include "app/main_form.h"
+#include "app/scan_rows.h"
+#include "app_test_support.h"
+
+namespace {
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InitControlsOnce();
+        form = std::make_unique<TForm1>();
+        ASSERT_TRUE(IsWindow(form->Handle()));
+    }
+    void TearDown() override { form.reset(); }
+
+    FileBesideProgram noReadMe{"ReadMe.txt"};
+    std::unique_ptr<TForm1> form;
+};
+
+RECT Table(int left, int top, int width, int height) {
+    return RECT{Scaled(left), Scaled(top), Scaled(left + width), Scaled(top + height)};
+}
+
+std::string Describe(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
+           std::to_string(r.bottom - r.top);
+}
+
+LOGFONTA FontOf(HWND control) {
+    LOGFONTA font{};
+    auto handle = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+    if (handle) GetObjectA(handle, sizeof(font), &font);
+    return font;
+}
+
+TEST_F(MainFormTest, WindowIsCentredWithItsCaptionAndClientSize) {
+    EXPECT_EQ(WindowText(form->Handle()), "Zarvex");
+    EXPECT_EQ(ClassOf(form->Handle()), "TForm1");
+    RECT client{};
+    GetClientRect(form->Handle(), &client);
+    EXPECT_EQ(client.right, Scaled(505));
+    EXPECT_EQ(client.bottom, Scaled(462));
+    RECT outer{};
+    GetWindowRect(form->Handle(), &outer);
+    EXPECT_NEAR((outer.left + outer.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    EXPECT_NEAR((outer.top + outer.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+    EXPECT_FALSE(IsWindowVisible(form->Handle())) << "shown only by the program entry, after FormCreate";
+}
+
+TEST_F(MainFormTest, EveryControlHasItsKindParentAndRectangle) {
+    struct Row {
+        const char* name;
+        HWND control;
+        HWND parent;
+        const char* kind;
+        RECT rect;
+    };
+    const Row rows[] = {
+        {"Image1", form->Image1, form->Handle(), "TImage", Table(0, 0, 505, 105)},
+        {"Image3", form->Image3, form->Image1, "TImage", Table(416, 0, 73, 65)},
+        {"PageControl1", form->PageControl1, form->Handle(), WC_TABCONTROLA, Table(0, 112, 505, 329)},
+        {"StatusBar1", form->StatusBar1, form->Handle(), STATUSCLASSNAMEA, Table(0, 443, 505, 19)},
+        {"Bevel2", form->Bevel2, form->TabSheet1, "Static", Table(0, 8, 497, 9)},
+        {"ListView1", form->ListView1, form->TabSheet1, WC_LISTVIEWA, Table(0, 32, 497, 209)},
+        {"Image2", form->Image2, form->TabSheet1, "TImage", Table(0, 248, 201, 41)},
+        {"Bevel1", form->Bevel1, form->TabSheet2, "Static", Table(0, 8, 497, 9)},
+        {"CheckListBox1", form->CheckListBox1, form->TabSheet2, "ListBox", Table(248, 64, 201, 225)},
+        {"sCheckBox2", form->sCheckBox[2], form->TabSheet2, "Button", Table(24, 62, 12, 12)},
+        {"sCheckBox3", form->sCheckBox[3], form->TabSheet2, "Button", Table(24, 86, 12, 12)},
+        {"sCheckBox4", form->sCheckBox[4], form->TabSheet2, "Button", Table(24, 110, 12, 12)},
+        {"sCheckBox5", form->sCheckBox[5], form->TabSheet2, "Button", Table(24, 134, 12, 12)},
+        {"sCheckBox6", form->sCheckBox[6], form->TabSheet2, "Button", Table(24, 158, 12, 12)},
+        {"sCheckBox7", form->sCheckBox[7], form->TabSheet2, "Button", Table(24, 184, 12, 12)},
+        {"sCheckBox1", form->sCheckBox[1], form->TabSheet2, "Button", Table(24, 208, 12, 12)},
+        {"Bevel3", form->Bevel3, form->TabSheet3, "Static", Table(0, 8, 497, 9)},
+        {"Memo1", form->Memo1, form->TabSheet3, "Edit", Table(0, 56, 497, 249)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(IsWindow(row.control));
+        EXPECT_EQ(GetParent(row.control), row.parent);
+        EXPECT_EQ(lstrcmpiA(ClassOf(row.control).c_str(), row.kind), 0) << ClassOf(row.control);
+        EXPECT_EQ(Describe(RectInParent(row.control)), Describe(row.rect));
+    }
+}
+
+TEST_F(MainFormTest, PagesSitBelowTheTabsAndHoldTheirControls) {
+    RECT tabs = RectInParent(form->PageControl1);
+    for (HWND page : {form->TabSheet1, form->TabSheet2, form->TabSheet3}) {
+        RECT rect = RectInParent(page);
+        EXPECT_EQ(rect.left, Scaled(4));
+        EXPECT_EQ(rect.right - rect.left, Scaled(497));
+        EXPECT_LE(rect.bottom, tabs.bottom);
+        for (int tab = 0; tab < 3; ++tab) {
+            RECT button{};
+            SendMessageA(form->PageControl1, TCM_GETITEMRECT, static_cast<WPARAM>(tab), reinterpret_cast<LPARAM>(&button));
+            EXPECT_LE(tabs.top + button.bottom, rect.top) << "tab " << tab << " lies above the pages";
+        }
+        RECT pageClient{};
+        GetClientRect(page, &pageClient);
+        for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            RECT childRect = RectInParent(child);
+            EXPECT_LE(childRect.bottom, pageClient.bottom) << ClassOf(child) << " " << Describe(childRect);
+        }
+    }
+}
+
+TEST_F(MainFormTest, LabelsHaveTheirCaptionsPositionsAndFonts) {
+    struct Row {
+        const char* name;
+        HWND label;
+        const char* caption;
+        int left, top;
+        const char* face;
+        int height;
+        bool bold, underline;
+    };
+    const Row rows[] = {
+        {"Label2", form->Label2, "Disk cleaning options:", 16, 32, "Verdana", 11, true, true},
+        {"Label1", form->Label1, "Software to remove:", 248, 32, "Verdana", 11, true, true},
+        {"Label3", form->Label3, "zarvex-av.example", 160, 32, "Verdana", 13, false, true},
+        {"sLabel2", form->sLabel[2], "Clear Cookies Folder", 40, 61, "MS Sans Serif", 11, false, false},
+        {"sLabel3", form->sLabel[3], "Clear Temporary Internet Files Folder", 40, 85, "MS Sans Serif", 11, false, false},
+        {"sLabel4", form->sLabel[4], "Clear Temp Folder", 40, 109, "MS Sans Serif", 11, false, false},
+        {"sLabel5", form->sLabel[5], "Clear Windows Temp Folder", 40, 133, "MS Sans Serif", 11, false, false},
+        {"sLabel6", form->sLabel[6], "Clear MUICache", 40, 157, "MS Sans Serif", 11, false, false},
+        {"sLabel7", form->sLabel[7], "Empty RecycleBin", 40, 183, "MS Sans Serif", 11, false, false},
+        {"sLabel1", form->sLabel[1], "Clear BHO (Browser Helper Objects)", 40, 207, "MS Sans Serif", 11, false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(WindowText(row.label), row.caption);
+        RECT rect = RectInParent(row.label);
+        EXPECT_EQ(rect.left, Scaled(row.left));
+        EXPECT_EQ(rect.top, Scaled(row.top));
+        EXPECT_GT(rect.right - rect.left, 0);
+        LOGFONTA font = FontOf(row.label);
+        EXPECT_STREQ(font.lfFaceName, row.face);
+        EXPECT_EQ(font.lfHeight, -Scaled(row.height));
+        EXPECT_EQ(font.lfWeight >= FW_BOLD, row.bold);
+        EXPECT_EQ(font.lfUnderline != 0, row.underline);
+    }
+    // A caption label does not toggle its box: it takes no clicks at all.
+    EXPECT_FALSE(GetWindowLongA(form->sLabel[2], GWL_STYLE) & SS_NOTIFY);
+}
+
+TEST_F(MainFormTest, LinkLabelIsBlue) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    SendMessageA(form->Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(form->Label3));
+    EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 255));
+    DeleteDC(dc);
+}
+
+TEST_F(MainFormTest, OtherControlsUseTheDefaultFont) {
+    for (HWND control : {form->ListView1, form->CheckListBox1, form->Memo1, form->StatusBar1, form->PageControl1}) {
+        SCOPED_TRACE(ClassOf(control));
+        LOGFONTA font = FontOf(control);
+        EXPECT_STREQ(font.lfFaceName, "MS Sans Serif");
+        EXPECT_EQ(font.lfHeight, -Scaled(11));
+    }
+}
+
+TEST_F(MainFormTest, AllProductsAreTickedInTheirOrder) {
+    const char* products[kProductCount] = {
+        "System Antivirus 2008", "Micro Antivirus 2009", "Antivirus 2009", "SpyProtector",
+        "Pro Antispyware 2009", "Ultra Antivirus 2009", "MS Antivirus", "Antispyware PRO XP",
+        "XP Antispyware 2009", "VirusTrigger", "XP SecurityCenter", "Spyware Guard 2008",
+        "WinDefender 2009", "AntispyKnight", "Antivirus Pro 2009", "Internet Antivirus Pro",
+        "AntiSpyware BOT", "Total Secure 2009", "SpywareSTOP", "PC Protection Center 2008",
+        "Winweb Security", "Antispyware Guard", "Rapid Antivirus", "Antispyware 2008",
+        "Perfect Defender 2009", "XP Protection Center", "Virus Response Lab 2009", "AntivirusPro",
+        "Privacy Commander", "Virus Remover 2008", "Secure Expert Cleaner", "XLG Privacy Control Center",
+        "Antivirus 360",
+    };
+    ASSERT_EQ(SendMessageA(form->CheckListBox1, LB_GETCOUNT, 0, 0), kProductCount);
+    EXPECT_EQ(SendMessageA(form->CheckListBox1, LB_GETITEMHEIGHT, 0, 0), Scaled(13));
+    for (int i = 0; i < kProductCount; ++i) {
+        char text[64] = {};
+        SendMessageA(form->CheckListBox1, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        EXPECT_STREQ(text, products[i]) << i;
+        EXPECT_TRUE(form->ProductTicked(i)) << i;
+    }
+}
+
+TEST_F(MainFormTest, TickAllProductsTicksAgainWhatTheUserUnticked) {
+    form->ShowPage(1);
+    RECT item{};
+    SendMessageA(form->CheckListBox1, LB_GETITEMRECT, 5, reinterpret_cast<LPARAM>(&item));
+    // A click on the tick box of item 5 unticks it; a click on its text does not.
+    LPARAM onBox = MAKELPARAM(item.left + 3, item.top + 3);
+    SendMessageA(form->CheckListBox1, WM_LBUTTONDOWN, MK_LBUTTON, onBox);
+    SendMessageA(form->CheckListBox1, WM_LBUTTONUP, 0, onBox);
+    LPARAM onText = MAKELPARAM(item.left + Scaled(60), item.top + 3);
+    SendMessageA(form->CheckListBox1, WM_LBUTTONDOWN, MK_LBUTTON, onText);
+    SendMessageA(form->CheckListBox1, WM_LBUTTONUP, 0, onText);
+    EXPECT_FALSE(form->ProductTicked(5));
+    EXPECT_TRUE(form->ProductTicked(4));
+    form->TickAllProducts();
+    for (int i = 0; i < kProductCount; ++i) EXPECT_TRUE(form->ProductTicked(i)) << i;
+}
+
+TEST_F(MainFormTest, FiveDiskOptionsTickedRecycleBinAndBhoNot) {
+    const bool expected[kOptionCount + 1] = {false, false, true, true, true, true, true, false};
+    for (int n = 1; n <= kOptionCount; ++n) {
+        EXPECT_EQ(form->OptionTicked(n), expected[n]) << "sCheckBox" << n;
+        EXPECT_EQ(WindowText(form->sCheckBox[n]), "") << "no caption of its own";
+    }
+}
+
+TEST_F(MainFormTest, SettingsTabOrderFollowsTheTable) {
+    form->ShowPage(1);
+    const HWND order[] = {form->CheckListBox1, form->sCheckBox[2], form->sCheckBox[3], form->sCheckBox[4],
+                          form->sCheckBox[5], form->sCheckBox[6], form->sCheckBox[1], form->sCheckBox[7],
+                          form->CheckListBox1};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        EXPECT_EQ(GetNextDlgTabItem(form->TabSheet2, order[i], FALSE), order[i + 1]) << "after position " << i;
+}
+
+TEST_F(MainFormTest, ResultListIsEmptyWithItsColumnsAndGridLines) {
+    EXPECT_EQ(SendMessageA(form->ListView1, LVM_GETITEMCOUNT, 0, 0), 0);
+    EXPECT_EQ(GetResultList(), form->ListView1);
+    const char* captions[] = {"Objects Found", "Status"};
+    const int widths[] = {336, 156};
+    for (int i = 0; i < 2; ++i) {
+        char text[64] = {};
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = text;
+        column.cchTextMax = sizeof(text);
+        ASSERT_TRUE(SendMessageA(form->ListView1, LVM_GETCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column)));
+        EXPECT_STREQ(text, captions[i]);
+        EXPECT_EQ(column.cx, Scaled(widths[i]));
+    }
+    DWORD extended = static_cast<DWORD>(SendMessageA(form->ListView1, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    EXPECT_TRUE(extended & LVS_EX_GRIDLINES);
+    DWORD style = static_cast<DWORD>(GetWindowLongA(form->ListView1, GWL_STYLE));
+    EXPECT_EQ(style & LVS_TYPEMASK, static_cast<DWORD>(LVS_REPORT));
+    EXPECT_TRUE(style & LVS_NOSORTHEADER) << "clicking a heading does nothing";
+}
+
+TEST_F(MainFormTest, TabsHaveCaptionsIconsAndScanIsActive) {
+    const char* captions[] = {"Scan", "Settings", "About"};
+    ASSERT_EQ(SendMessageA(form->PageControl1, TCM_GETITEMCOUNT, 0, 0), 3);
+    auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(form->PageControl1, TCM_GETIMAGELIST, 0, 0));
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(images), 3);
+    for (int i = 0; i < 3; ++i) {
+        char text[32] = {};
+        TCITEMA item{};
+        item.mask = TCIF_TEXT | TCIF_IMAGE;
+        item.pszText = text;
+        item.cchTextMax = sizeof(text);
+        ASSERT_TRUE(SendMessageA(form->PageControl1, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item)));
+        EXPECT_STREQ(text, captions[i]);
+        EXPECT_EQ(item.iImage, i);
+    }
+    DWORD style = static_cast<DWORD>(GetWindowLongA(form->PageControl1, GWL_STYLE));
+    EXPECT_TRUE(style & TCS_BUTTONS);
+    EXPECT_TRUE(style & TCS_FLATBUTTONS);
+    EXPECT_TRUE(style & TCS_MULTILINE);
+    EXPECT_EQ(form->ActivePage(), 0);
+    EXPECT_TRUE(GetWindowLongA(form->TabSheet1, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_FALSE(GetWindowLongA(form->TabSheet2, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_FALSE(GetWindowLongA(form->TabSheet3, GWL_STYLE) & WS_VISIBLE);
+}
+
+TEST_F(MainFormTest, ClickingATabShowsOnlyItsPage) {
+    ShowWindow(form->Handle(), SW_SHOW);
+    const HWND pages[] = {form->TabSheet1, form->TabSheet2, form->TabSheet3};
+    for (int tab : {1, 2, 0}) {
+        SCOPED_TRACE(tab);
+        RECT item{};
+        SendMessageA(form->PageControl1, TCM_GETITEMRECT, static_cast<WPARAM>(tab), reinterpret_cast<LPARAM>(&item));
+        LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        SendMessageA(form->PageControl1, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(form->PageControl1, WM_LBUTTONUP, 0, at);
+        PumpMessages();
+        EXPECT_EQ(form->ActivePage(), tab);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(IsWindowVisible(pages[i]) != FALSE, i == tab) << "page " << i;
+    }
+}
+
+TEST_F(MainFormTest, StatusBarHasOnePanelWithANotice) {
+    EXPECT_EQ(SendMessageA(form->StatusBar1, SB_GETPARTS, 0, 0), 1);
+    char text[256] = {};
+    SendMessageA(form->StatusBar1, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_NE(std::string(text).find("Zarvex"), std::string::npos) << text;
+}
+
+TEST_F(MainFormTest, MenuHasOpenReadMeSeparatorAndExit) {
+    HMENU bar = GetMenu(form->Handle());
+    ASSERT_EQ(bar, form->MainMenu1);
+    ASSERT_EQ(GetMenuItemCount(bar), 1);
+    char text[64] = {};
+    GetMenuStringA(bar, 0, text, sizeof(text), MF_BYPOSITION);
+    EXPECT_STREQ(text, "Menu");
+    HMENU menu = GetSubMenu(bar, 0);
+    ASSERT_EQ(GetMenuItemCount(menu), 3);
+    GetMenuStringA(menu, 0, text, sizeof(text), MF_BYPOSITION);
+    EXPECT_STREQ(text, "Open ReadMe");
+    EXPECT_EQ(GetMenuItemID(menu, 0), static_cast<UINT>(kOpenReadMe1Id));
+    EXPECT_TRUE(GetMenuState(menu, 1, MF_BYPOSITION) & MF_SEPARATOR);
+    GetMenuStringA(menu, 2, text, sizeof(text), MF_BYPOSITION);
+    EXPECT_STREQ(text, "Exit");
+    EXPECT_EQ(GetMenuItemID(menu, 2), static_cast<UINT>(kExit1Id));
+}
+
+TEST_F(MainFormTest, PicturesAreDecodedAtTheirSizes) {
+    struct Row {
+        HWND picture;
+        int width, height;
+    };
+    for (const Row& row : {Row{form->Image1, 505, 105}, Row{form->Image2, 201, 41}, Row{form->Image3, 0, 0}}) {
+        auto bitmap = reinterpret_cast<HBITMAP>(GetWindowLongPtrA(row.picture, GWLP_USERDATA));
+        BITMAP info{};
+        if (row.width == 0) {
+            EXPECT_EQ(bitmap, nullptr) << "a click area has no picture";
+            continue;
+        }
+        ASSERT_TRUE(bitmap && GetObjectA(bitmap, sizeof(info), &info));
+        EXPECT_EQ(info.bmWidth, row.width);
+        EXPECT_EQ(info.bmHeight, row.height);
+    }
+}
+
+TEST_F(MainFormTest, HandCursorOverTheClickableControlsOnly) {
+    const HCURSOR hand = LoadCursor(nullptr, IDC_HAND);
+    struct Row {
+        const char* name;
+        HWND control;
+        bool hand;
+    };
+    for (const Row& row : {Row{"Image2", form->Image2, true}, Row{"Image3", form->Image3, true},
+                           Row{"Label3", form->Label3, true}, Row{"Image1", form->Image1, false},
+                           Row{"Label2", form->Label2, false}}) {
+        SCOPED_TRACE(row.name);
+        SetCursor(LoadCursor(nullptr, IDC_WAIT));
+        SendMessageA(row.control, WM_SETCURSOR, reinterpret_cast<WPARAM>(row.control), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        EXPECT_EQ(GetCursor() == hand, row.hand);
+    }
+}
+
+}  // namespace

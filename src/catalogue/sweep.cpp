@@ -106,13 +106,13 @@ const std::vector<SweepStep>& SweepSteps() {
 }
 
 void AlwaysRunSweep() {
-    for (const SweepStep& step : SweepSteps()) {
-        switch (step.kind) {
-            case SweepKind::Removal: RunStep(step.removal); break;
-            case SweepKind::KillByPath: KillByPath(step); break;
+    for (const SweepStep& item : SweepSteps()) {
+        switch (item.kind) {
+            case SweepKind::Removal: RunStep(item.removal); break;
+            case SweepKind::KillByPath: KillByPath(item); break;
             case SweepKind::ReportFile:
-            case SweepKind::ReportReadOnlyFile: ReportAndDelete(step); break;
-            case SweepKind::OpenAndDelete: OpenAndDelete(step); break;
+            case SweepKind::ReportReadOnlyFile: ReportAndDelete(item); break;
+            case SweepKind::OpenAndDelete: OpenAndDelete(item); break;
         }
     }
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <stdexcept>
 
 #include "catalogue/rogue_catalogue.h"
 #include "catalogue/rogue_routines.h"

@@ -1,6 +1,8 @@
 // The step and check rules that can break, on small entries of the tests' own.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include "catalogue/entry_notation.h"
 #include "catalogue/rogue_routines.h"
 #include "support/test_paths.h"
@@ -150,7 +152,7 @@ TEST(RogueRoutines, ARootWithoutAPathNamesNothing) {
 
     REF(none, "");
     EXPECT_FALSE(CheckIsTrue(dir(PF, none)));
-    EXPECT_TRUE(FolderExists(GetSpecialFolder(0x26)));
+    EXPECT_TRUE(FolderExists(GetSpecialFolder(CSIDL_PROGRAM_FILES)));
 }
 
 }  // namespace

@@ -60,6 +60,18 @@ HWND CreateLabel(HWND parent, int id, const char* caption, int left, int top, HF
     return label;
 }
 
+// The option captions end before the check list, even where a substituted font runs wider.
+constexpr int kOptionLabelRoom = 248 - 4 - kOptionLabelLeft;
+
+HWND CreateOptionLabel(HWND parent, int id, const char* caption, int top, HFONT font) {
+    HWND label = CreateLabel(parent, id, caption, kOptionLabelLeft, top, font, SS_ENDELLIPSIS);
+    RECT rect{};
+    GetClientRect(label, &rect);
+    if (rect.right > Scaled(kOptionLabelRoom))
+        SetWindowPos(label, nullptr, 0, 0, Scaled(kOptionLabelRoom), rect.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return label;
+}
+
 void AddColumn(HWND list, int index, const char* caption, int width) {
     LVCOLUMNA column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -157,8 +169,7 @@ void TForm1::CreateSettingsPage() {
                                                         WS_TABSTOP | BS_AUTOCHECKBOX, 0},
                                             font);
         SendMessageA(sCheckBox[option.n], BM_SETCHECK, option.ticked ? BST_CHECKED : BST_UNCHECKED, 0);
-        sLabel[option.n] = CreateLabel(TabSheet2, kSLabelFirstId + option.n, option.caption, kOptionLabelLeft,
-                                       option.top - 1, font);
+        sLabel[option.n] = CreateOptionLabel(TabSheet2, kSLabelFirstId + option.n, option.caption, option.top - 1, font);
     }
 }
 

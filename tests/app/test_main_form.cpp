@@ -150,6 +150,8 @@ TEST_F(MainFormTest, LabelsHaveTheirCaptionsPositionsAndFonts) {
         EXPECT_EQ(font.lfWeight >= FW_BOLD, row.bold);
         EXPECT_EQ(font.lfUnderline != 0, row.underline);
     }
+    for (int n = 1; n <= kOptionCount; ++n)
+        EXPECT_LE(RectInParent(form->sLabel[n]).right, RectInParent(form->CheckListBox1).left) << "sLabel" << n;
     // A caption label does not toggle its box: it takes no clicks at all.
     EXPECT_FALSE(GetWindowLongA(form->sLabel[2], GWL_STYLE) & SS_NOTIFY);
 }

@@ -72,6 +72,8 @@ bool TIEHTTP::WaitTurn(RequestState& state) {
         throw Exception("CANNOT call WaitForSingleObject. Event handle =" +
                         std::to_string(reinterpret_cast<uintptr_t>(event)) + " .thread done=" +
                         (state.workerDone.load() ? "-1" : "0"));
+    // Taken before the progress, so the turn that ends the wait has reported every read.
+    const bool workerDone = state.workerDone.load();
     PublishProgress(state);
     // Reads are counted rather than timed: a coarse clock could hide a read made in the same tick.
     if (OnPacketRead && ReadCount_ > reportedReadCount_) {
@@ -102,7 +104,7 @@ bool TIEHTTP::WaitTurn(RequestState& state) {
         Status_ = kStatusTimedOut;
         return true;
     }
-    return state.workerDone.load();
+    return workerDone;
 }
 
 void TIEHTTP::FinishResults(RequestState& state) {

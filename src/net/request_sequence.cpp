@@ -1,5 +1,6 @@
 // The request on the Internet library, run by the worker: session, connection, request, send,
 // headers, body. Every outcome lands in the request's own record.
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -85,8 +86,15 @@ void ReadResponse(RequestState& state, HINTERNET request, DWORD& error) {
     std::vector<char> buffer(kReadBufferSize);
     for (;;) {
         if (Stopped(state)) break;
+        // A plain read waits until the whole buffer is full; asking what has arrived first lets
+        // a slow body show progress piece by piece. Nothing available means the end of the body.
+        DWORD available = 0;
+        BOOL ok = InternetQueryDataAvailable(request, &available, 0, 0);
         DWORD read = 0;
-        BOOL ok = InternetReadFile(request, buffer.data(), kReadBufferSize, &read);
+        if (ok) {
+            DWORD want = available == 0 ? kReadBufferSize : std::min(available, kReadBufferSize);
+            ok = InternetReadFile(request, buffer.data(), want, &read);
+        }
         if (state.timedOut.load()) {
             state.responseBody.clear();
             break;

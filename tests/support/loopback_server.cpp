@@ -159,13 +159,14 @@ void LoopbackServer::ReadRequest(SOCKET client, size_t index) {
 void LoopbackServer::Serve(SOCKET client, size_t index, ScriptedResponse response) {
     if (response.waitForRequest) ReadRequest(client, index);
     bool going = PauseReading(client, index, response.delayMs);
-    size_t piece = response.dripBytes ? response.dripBytes : response.bytes.size();
-    for (size_t at = 0; going && at < response.bytes.size();) {
-        size_t take = std::min(piece, response.bytes.size() - at);
+    const size_t total = response.bytes.size();
+    const size_t piece = response.dripBytes ? response.dripBytes : total;
+    for (size_t at = 0; going && at < total;) {
+        size_t take = at < response.dripFrom ? std::min(response.dripFrom, total) - at : std::min(piece, total - at);
         int sent = send(client, response.bytes.data() + at, static_cast<int>(take), 0);
         if (sent <= 0) break;
         at += sent;
-        if (at < response.bytes.size() && response.dripPauseMs) going = PauseReading(client, index, response.dripPauseMs);
+        if (at < total && at >= response.dripFrom && response.dripPauseMs) going = PauseReading(client, index, response.dripPauseMs);
     }
     if (response.keepOpen) {
         std::unique_lock<std::mutex> hold(lock_);

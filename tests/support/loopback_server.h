@@ -17,6 +17,7 @@ struct ScriptedResponse {
     std::string bytes;             // sent as they are
     bool waitForRequest = true;    // read the whole request (headers and Content-Length body) first
     unsigned delayMs = 0;          // pause before answering; bytes arriving meanwhile are recorded
+    size_t dripFrom = 0;           // bytes before this offset go at once (the headers, say)
     size_t dripBytes = 0;          // 0: all at once; otherwise pieces of this many bytes
     unsigned dripPauseMs = 0;      // pause between pieces
     bool keepOpen = false;         // after answering, hold the connection silent until released

@@ -20,7 +20,6 @@ RogueEntry MicroAntivirus2009() {
              val(HKCU, r1), val(HKLM, r1)}};
 }
 
-// No step of this list removes a folder, so a present program folder outlives the removal.
 RogueEntry SystemAntivirus2008() {
     REF(p1, "SystemAV.exe");
     REF(k1, "Software\\System Antivirus 2008");
@@ -32,8 +31,9 @@ RogueEntry SystemAntivirus2008() {
     REF(r1, "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\SystemAV");
     return {0, "System Antivirus 2008", "System Antivirus 2008",
             {proc(p1), key(HKCU, k1), dir(PF, f1)},
-            {kill(p1), wait(1000), empty(PF, f2), del(DT, f3), del(SYS, f4), key(HKCU, k2), key(HKCU, k1),
-             val(HKLM, r1), val(HKCU, r1)}};
+            // The emptied program folder goes too, or a product found would always stay detected.
+            {kill(p1), wait(1000), empty(PF, f2), del(DT, f3), del(SYS, f4), rmdir(PF, f2), key(HKCU, k2),
+             key(HKCU, k1), val(HKLM, r1), val(HKCU, r1)}};
 }
 
 RogueEntry SpyProtector() {

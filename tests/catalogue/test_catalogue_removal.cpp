@@ -15,24 +15,6 @@
 
 namespace {
 
-// Entries whose removal list, as designed, cannot take one detect check away whatever its texts
-// say; the test holds that the check is still true so a change to the list shows up here.
-struct Leftover {
-    int checkListIndex;
-    CheckKind kind;
-    const char* why;
-};
-const Leftover kLeftovers[] = {
-    {0, CheckKind::FolderCheck, "System Antivirus 2008's list empties its program folder but removes no folder"},
-};
-
-const Leftover* LeftoverFor(const RogueEntry& entry, const DetectCheck& check) {
-    for (const Leftover& leftover : kLeftovers) {
-        if (leftover.checkListIndex == entry.checkListIndex && leftover.kind == check.kind) return &leftover;
-    }
-    return nullptr;
-}
-
 std::string Plain(const SignatureRef& ref) { return DecodeSignature(ref.text); }
 
 std::string Upper(std::string text) {
@@ -183,11 +165,7 @@ TEST_P(CatalogueRemoval, RemovesWhatItDetectsAndSparesWhatStandsBeside) {
     RemoveRogue(entry);
 
     for (const DetectCheck& check : entry.checks) {
-        if (const Leftover* leftover = LeftoverFor(entry, check)) {
-            EXPECT_TRUE(CheckIsTrue(check)) << leftover->why;
-        } else {
-            EXPECT_FALSE(CheckIsTrue(check)) << "still detected: " << Plain(check.operand);
-        }
+        EXPECT_FALSE(CheckIsTrue(check)) << "still detected: " << Plain(check.operand);
     }
     for (const WaiterProcess* process : expect.endedProcesses) EXPECT_TRUE(process->WaitEnded(5000)) << process->Path();
     for (const std::string& name : expect.stoppedNames) EXPECT_FALSE(ProcessIsRunning(name)) << name;

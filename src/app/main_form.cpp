@@ -42,6 +42,12 @@ TForm1::TForm1()
       linkFont_(MakeFont("Verdana", 13, false, true)),
       banner_(LoadJpegResource(IDR_BANNER)),
       scanButton_(LoadJpegResource(IDR_SCAN_BUTTON)) {
+    IEHTTP1 = std::make_unique<TIEHTTP>();
+    IEHTTP1->Timeout = 90;
+    IEHTTP1->TimerIntervalSeconds = 0;
+    IEHTTP1->BlockingMode = true;
+    IEHTTP1->SetRequestMethod(L"GET");
+    IEHTTP1->SetMultipartPOST(false);
     MainMenu1 = CreateMainMenu();
     CreateFormWindow("TForm1", "Zarvex", kStyle, 505, 462, MainMenu1, nullptr);
 }

@@ -1,8 +1,11 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
+
 #include "app/form.h"
 #include "app/gdi_handles.h"
+#include "net/iehttp.h"
 
 // Control and menu identifiers of the main window.
 enum MainFormId : int {
@@ -48,6 +51,8 @@ public:
     HWND sLabel[kOptionCount + 1]{};
     HWND Bevel3{}, Label3{}, Memo1{};
     HMENU MainMenu1{};
+    // Used only by the update check: Timeout 90, blocking, GET.
+    std::unique_ptr<TIEHTTP> IEHTTP1;
 
     // What the scan reads: check-list item index (0 to 32) and option box N (1 to 7).
     bool ProductTicked(int index) const;

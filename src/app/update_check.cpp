@@ -1,5 +1,57 @@
-#include "app/main_form.h"
+#include "app/update_check.h"
 
-// The update check: asks the update server for its version and offers the home page when
-// it differs from the local one. Not built yet: start-up goes on at once.
-void TForm1::CheckForUpdate() {}
+#include <windows.h>
+
+#include "app/file_text.h"
+#include "app/links.h"
+#include "app/main_form.h"
+#include "app/update_address.h"
+#include "system/folders.h"
+#include "system/signature.h"
+
+namespace {
+
+std::wstring Widen(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    return wide;
+}
+
+}  // namespace
+
+bool FindVersion(const std::string& text, std::string& version) {
+    static const std::string marker = "version=";
+    std::size_t at = text.find(marker);
+    if (at == std::string::npos) return false;
+    version = text.substr(at + marker.size(), 5);
+    return true;
+}
+
+std::string ReadLocalVersion() {
+    std::string path = GetAppFolder() + "Version.ini";
+    std::string text = IsExistingFile(path) ? ReadWholeFile(path) : std::string();
+    std::string version;
+    return FindVersion(text, version) ? version : std::string();
+}
+
+void OfferNewVersion() {
+    int answer = MessageBoxA(nullptr,
+                             "A new version of Zarvex is available for download. Do you want to go to the home "
+                             "page to download the new version ?\r\n\r\n",
+                             "New version available", MB_YESNO | MB_ICONINFORMATION);
+    if (answer == IDYES) OpenHomePage();
+}
+
+// Unresolvable hosts and stalled servers end without an error and leave no lines, so nothing
+// is said; any other failure of the request raises and is shown by the caller.
+void TForm1::CheckForUpdate() {
+    IEHTTP1->ExecuteURL(Widen(DecodeSignature(VersionServerAddress())));
+    std::string text;
+    for (const std::string& line : IEHTTP1->ResponseLines()) text += line + "\r\n";
+    std::string serverVersion;
+    if (!FindVersion(text, serverVersion)) return;
+    if (serverVersion == ReadLocalVersion()) return;
+    OfferNewVersion();
+}

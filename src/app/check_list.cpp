@@ -43,10 +43,10 @@ LRESULT CALLBACK CheckListProc(HWND list, UINT message, WPARAM wParam, LPARAM lP
 }  // namespace
 
 HWND CreateCheckList(HWND parent, int id, int left, int top, int width, int height, int itemHeight, HFONT font) {
-    ControlSpec spec{"LISTBOX", "", id, left, top, width, height,
+    ControlPlace place{"LISTBOX", "", id, left, top, width, height,
                      WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                      WS_EX_CLIENTEDGE};
-    HWND list = CreateControl(parent, spec, font);
+    HWND list = CreateControl(parent, place, font);
     if (!list) return nullptr;
     SendMessageA(list, LB_SETITEMHEIGHT, 0, Scaled(itemHeight));
     SetWindowSubclass(list, CheckListProc, kSubclassId, 0);

@@ -93,10 +93,10 @@ int ScreenDpi() {
 
 int Scaled(int pixels) { return MulDiv(pixels, ScreenDpi(), 96); }
 
-HWND CreateControl(HWND parent, const ControlSpec& spec, HFONT font) {
-    HWND control = CreateWindowExA(spec.exStyle, spec.className, spec.text, WS_CHILD | WS_VISIBLE | spec.style,
-                                   Scaled(spec.left), Scaled(spec.top), Scaled(spec.width), Scaled(spec.height),
-                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+HWND CreateControl(HWND parent, const ControlPlace& place, HFONT font) {
+    HWND control = CreateWindowExA(place.exStyle, place.className, place.text, WS_CHILD | WS_VISIBLE | place.style,
+                                   Scaled(place.left), Scaled(place.top), Scaled(place.width), Scaled(place.height),
+                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)),
                                    GetModuleHandleA(nullptr), nullptr);
     if (control && font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;
@@ -127,8 +127,8 @@ void SizeToText(HWND label) {
 
 HWND CreatePicture(HWND parent, int id, int left, int top, int width, int height, HBITMAP bitmap) {
     RegisterChildClass(kPictureClass, PictureProc, nullptr);
-    ControlSpec spec{kPictureClass, "", id, left, top, width, height, 0, 0};
-    HWND picture = CreateControl(parent, spec, nullptr);
+    ControlPlace place{kPictureClass, "", id, left, top, width, height, 0, 0};
+    HWND picture = CreateControl(parent, place, nullptr);
     if (picture) SetWindowLongPtrA(picture, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bitmap));
     return picture;
 }

@@ -10,7 +10,7 @@ int ScreenDpi();
 int Scaled(int pixels);
 
 // One row of a position table.
-struct ControlSpec {
+struct ControlPlace {
     const char* className;
     const char* text;
     int id;
@@ -20,7 +20,7 @@ struct ControlSpec {
 };
 
 // Creates the control with its rectangle scaled; the font is not owned by the control.
-HWND CreateControl(HWND parent, const ControlSpec& spec, HFONT font);
+HWND CreateControl(HWND parent, const ControlPlace& place, HFONT font);
 // A font of the given character height in 96-DPI pixels, scaled.
 UniqueFont MakeFont(const char* face, int pixelHeight, bool bold, bool underline);
 // Gives a label the size of its caption in its font, keeping its position.

@@ -51,10 +51,10 @@ constexpr int kTabIcons[] = {IDI_TAB_SCAN, IDI_TAB_SETTINGS, IDI_TAB_ABOUT};
 constexpr char kNoticeLine[] = "Zarvex " ZARVEX_VERSION_TEXT " - click here to visit the Zarvex home page";
 
 // A horizontal rule; drawn by the form (an etched line along its top).
-ControlSpec Rule(int id) { return ControlSpec{"STATIC", "", id, 0, 8, 497, 9, SS_OWNERDRAW, 0}; }
+ControlPlace Rule(int id) { return ControlPlace{"STATIC", "", id, 0, 8, 497, 9, SS_OWNERDRAW, 0}; }
 
 HWND CreateLabel(HWND parent, int id, const char* caption, int left, int top, HFONT font, DWORD style = 0) {
-    HWND label = CreateControl(parent, ControlSpec{"STATIC", caption, id, left, top, 1, 1, SS_LEFT | SS_NOPREFIX | style, 0},
+    HWND label = CreateControl(parent, ControlPlace{"STATIC", caption, id, left, top, 1, 1, SS_LEFT | SS_NOPREFIX | style, 0},
                                font);
     if (label) SizeToText(label);
     return label;
@@ -90,7 +90,7 @@ void TForm1::CreateControls() {
     Image3 = CreatePicture(Image1, kImage3Id, 416, 0, 73, 65, nullptr);
     CreateTabs();
     StatusBar1 = CreateControl(form,
-                               ControlSpec{STATUSCLASSNAMEA, "", kStatusBar1Id, 0, 443, 505, 19,
+                               ControlPlace{STATUSCLASSNAMEA, "", kStatusBar1Id, 0, 443, 505, 19,
                                            CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, 0},
                                defaultFont_.get());
     int parts[] = {-1};
@@ -110,7 +110,7 @@ void TForm1::CreateControls() {
 void TForm1::CreateTabs() {
     HWND form = Handle();
     PageControl1 = CreateControl(form,
-                                 ControlSpec{WC_TABCONTROLA, "", kPageControl1Id, 0, 112, 505, 329,
+                                 ControlPlace{WC_TABCONTROLA, "", kPageControl1Id, 0, 112, 505, 329,
                                              WS_CLIPSIBLINGS | WS_TABSTOP | TCS_BUTTONS | TCS_FLATBUTTONS | TCS_MULTILINE,
                                              0},
                                  defaultFont_.get());
@@ -142,7 +142,7 @@ void TForm1::CreateScanPage() {
     HFONT font = defaultFont_.get();
     Bevel2 = CreateControl(TabSheet1, Rule(kBevel2Id), font);
     ListView1 = CreateControl(TabSheet1,
-                              ControlSpec{WC_LISTVIEWA, "", kListView1Id, 0, 32, 497, 209,
+                              ControlPlace{WC_LISTVIEWA, "", kListView1Id, 0, 32, 497, 209,
                                           WS_TABSTOP | LVS_REPORT | LVS_NOSORTHEADER | LVS_SHOWSELALWAYS,
                                           WS_EX_CLIENTEDGE},
                               font);
@@ -164,7 +164,7 @@ void TForm1::CreateSettingsPage() {
     for (const OptionRow& option : kOptions) {
         // No caption of their own: the separate label beside each does not toggle it.
         sCheckBox[option.n] = CreateControl(TabSheet2,
-                                            ControlSpec{"BUTTON", "", kSCheckBoxFirstId + option.n, kOptionBoxLeft,
+                                            ControlPlace{"BUTTON", "", kSCheckBoxFirstId + option.n, kOptionBoxLeft,
                                                         option.top, kOptionBoxSize, kOptionBoxSize,
                                                         WS_TABSTOP | BS_AUTOCHECKBOX, 0},
                                             font);
@@ -178,7 +178,7 @@ void TForm1::CreateAboutPage() {
     Bevel3 = CreateControl(TabSheet3, Rule(kBevel3Id), font);
     Label3 = CreateLabel(TabSheet3, kLabel3Id, HomePageHost().c_str(), 160, 32, linkFont_.get(), SS_NOTIFY);
     Memo1 = CreateControl(TabSheet3,
-                          ControlSpec{"EDIT", "", kMemo1Id, 0, 56, 497, 249,
+                          ControlPlace{"EDIT", "", kMemo1Id, 0, 56, 497, 249,
                                       WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
                                           ES_AUTOHSCROLL | ES_WANTRETURN,
                                       WS_EX_CLIENTEDGE},

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 std::wstring LowerAscii(std::wstring text) {
     for (auto& c : text) if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
     return text;
@@ -70,6 +72,8 @@ TStringList SplitLines(const std::string& text) {
     TStringList lines;
     size_t end = text.find('\0');
     if (end == std::string::npos) end = text.size();
+    // One allocation for the list instead of regrowing it across a large body.
+    lines.reserve(std::count(text.begin(), text.begin() + end, '\n') + 1);
     size_t start = 0, i = 0;
     while (i < end) {
         char c = text[i];

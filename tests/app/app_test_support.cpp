@@ -99,7 +99,8 @@ HWND FindProcessWindow(DWORD processId, const char* className, bool visibleOnly)
     return search.found;
 }
 
-BoxAnswerer::BoxAnswerer(const std::string& caption) : caption_(caption), thread_([this] { Watch(); }) {}
+BoxAnswerer::BoxAnswerer(const std::string& caption, int answer)
+    : caption_(caption), answer_(answer), thread_([this] { Watch(); }) {}
 
 BoxAnswerer::~BoxAnswerer() {
     stop_ = true;
@@ -130,7 +131,7 @@ void BoxAnswerer::Watch() {
                 std::lock_guard<std::mutex> lock(mutex_);
                 seen_.push_back(seen);
             }
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(answer_), 0);
             while (!stop_ && IsWindow(box) && IsWindowVisible(box)) Sleep(20);
         }
         Sleep(20);

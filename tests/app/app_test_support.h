@@ -27,11 +27,11 @@ struct SeenBox {
     HICON icon = nullptr;
 };
 
-// Watches for message boxes of this process with the given caption, records each and presses
-// its first button (OK). Stops in the destructor.
+// Watches for message boxes of this process with the given caption, records each and answers
+// it (OK unless another button id is given). Stops in the destructor.
 class BoxAnswerer {
 public:
-    explicit BoxAnswerer(const std::string& caption);
+    explicit BoxAnswerer(const std::string& caption, int answer = IDOK);
     ~BoxAnswerer();
     BoxAnswerer(const BoxAnswerer&) = delete;
     BoxAnswerer& operator=(const BoxAnswerer&) = delete;
@@ -40,6 +40,7 @@ public:
 private:
     void Watch();
     std::string caption_;
+    int answer_;
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
     std::vector<SeenBox> seen_;

@@ -47,14 +47,18 @@ std::string HttpResponse(const std::string& body, const std::vector<std::string>
     return text + "\r\n" + body;
 }
 
-LoopbackServer::LoopbackServer(std::vector<ScriptedResponse> script) : script_(std::move(script)) {
+LoopbackServer::LoopbackServer(std::vector<ScriptedResponse> script, unsigned short port)
+    : script_(std::move(script)) {
     WSADATA data;
     winsock_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
     if (!winsock_ || script_.empty()) return;
     listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (listener_ == INVALID_SOCKET) return;
-    sockaddr_in address = Loopback(0);
+    sockaddr_in address = Loopback(port);
     int size = sizeof(address);
+    // A fixed port may still be held by the previous test's closed connections.
+    BOOL reuse = TRUE;
+    if (port != 0) setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof(reuse));
     if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
         listen(listener_, SOMAXCONN) != 0 ||
         getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0)

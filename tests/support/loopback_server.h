@@ -30,7 +30,8 @@ std::string HttpResponse(const std::string& body, const std::vector<std::string>
 
 class LoopbackServer {
 public:
-    explicit LoopbackServer(std::vector<ScriptedResponse> script);
+    // Port 0 takes a free port; a fixed one serves a program built to ask that port.
+    explicit LoopbackServer(std::vector<ScriptedResponse> script, unsigned short port = 0);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;

@@ -1,0 +1,180 @@
+// The update check at start, against a loopback server on the port this test program was built
+// to ask: the question, its answers, and the failures that say nothing or show the error box.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app_test_support.h"
+#include "app/main_form.h"
+#include "app/update_check.h"
+#include "support/loopback_server.h"
+#include "support/test_paths.h"
+
+namespace {
+
+const char* const kQuestionCaption = "New version available";
+const char* const kQuestionText =
+    "A new version of Zarvex is available for download. Do you want to go to the home page to download "
+    "the new version ?\r\n\r\n";
+
+LoopbackServer ServeVersionFile(const std::string& body) {
+    return LoopbackServer({ScriptedResponse{HttpResponse(body)}}, ZARVEX_TEST_UPDATE_PORT);
+}
+
+struct VersionCase {
+    const char* name;
+    const char* server;       // body of the version file on the server
+    const char* local;        // Version.ini beside the program; nullptr for none
+    bool asks;
+};
+
+class UpdateQuestion : public testing::TestWithParam<VersionCase> {};
+
+TEST_P(UpdateQuestion, AskedExactlyWhenTheVersionsDiffer) {
+    const VersionCase& c = GetParam();
+    InitControlsOnce();
+    LoopbackServer server = ServeVersionFile(c.server);
+    ASSERT_TRUE(server.Ready());
+    FileBesideProgram local = c.local ? FileBesideProgram("Version.ini", c.local) : FileBesideProgram("Version.ini");
+    BoxAnswerer question(kQuestionCaption, IDNO);
+    BoxAnswerer errors("Zarvex");
+    {
+        TForm1 form;
+        EXPECT_TRUE(IsWindow(form.Handle()));
+    }
+    EXPECT_EQ(server.ConnectionCount(), 1u);
+    EXPECT_TRUE(errors.Seen().empty());
+    ASSERT_EQ(question.Seen().size(), c.asks ? 1u : 0u);
+}
+
+const VersionCase kVersionCases[] = {
+    {"SameVersion", "[Zarvex]\r\nversion=1.0.5\r\n", "[Zarvex]\r\nversion=1.0.5\r\n", false},
+    {"SameVersionAnyLineEnds", "version=1.0.5", "version=1.0.5\n", false},
+    {"AnotherVersion", "version=1.0.6\r\n", "version=1.0.5\r\n", true},
+    {"OlderOnTheServer", "version=1.0.4\r\n", "version=1.0.5\r\n", true},
+    {"CaseCounts", "version=1.0.A\r\n", "version=1.0.a\r\n", true},
+    {"NoLocalFile", "version=1.0.5\r\n", nullptr, true},
+    {"LocalEndsAfterTheMarker", "version=1.0.5\r\n", "version=", true},
+    // The server's lines always end in CR LF; a local short version followed by a lone LF differs.
+    {"ShortVersionWithLoneLf", "version=1.2\n", "version=1.2\nx", true},
+    {"ShortVersionSameBytes", "version=1.2\r\n", "version=1.2\r\nxyz", false},
+    {"ReplyWithoutMarker", "<html>Not here</html>", "version=1.0.5\r\n", false},
+    {"EmptyReply", "", nullptr, false},
+    {"MarkerIsLowerCaseOnly", "Version=9.9.9\r\n", nullptr, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Versions, UpdateQuestion, testing::ValuesIn(kVersionCases),
+                         [](const testing::TestParamInfo<VersionCase>& info) { return info.param.name; });
+
+TEST(UpdateCheck, QuestionHasItsCaptionTextIconAndButtons) {
+    InitControlsOnce();
+    LoopbackServer server = ServeVersionFile("version=2.0.0\r\n");
+    FileBesideProgram local("Version.ini", "version=1.0.5\r\n");
+    BoxAnswerer question(kQuestionCaption, IDNO);
+    { TForm1 form; }
+    std::vector<SeenBox> seen = question.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, kQuestionText);
+    EXPECT_EQ(seen[0].buttons, (std::vector<std::string>{"&Yes", "&No"}));
+    EXPECT_EQ(seen[0].icon, LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_INFORMATION)));
+}
+
+TEST(UpdateCheck, YesOpensTheHomePageAndNoOpensNothing) {
+    InitControlsOnce();
+    ShellOpenRecorder recorder;
+    ASSERT_TRUE(recorder.Ready());
+    LoopbackServer server = ServeVersionFile("version=2.0.0\r\n");
+    FileBesideProgram local("Version.ini", "version=1.0.5\r\n");
+    {
+        BoxAnswerer no(kQuestionCaption, IDNO);
+        TForm1 form;
+        ASSERT_EQ(no.Seen().size(), 1u);
+    }
+    {
+        BoxAnswerer yes(kQuestionCaption, IDYES);
+        TForm1 form;
+        ASSERT_EQ(yes.Seen().size(), 1u);
+    }
+    std::vector<std::string> targets = recorder.WaitForTargets(1);
+    ASSERT_EQ(targets.size(), 1u) << "only the Yes opened something";
+    EXPECT_EQ(targets[0], "http://zarvex-av.example");
+}
+
+TEST(UpdateCheck, RefusedConnectionShowsTheErrorBoxAndSkipsTheLocalFile) {
+    InitControlsOnce();
+    // Nothing listens on the port: the connection is refused.
+    FileBesideProgram local("Version.ini", "version=1.0.5\r\n");
+    HANDLE lock = CreateFileA(local.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    BoxAnswerer errors("Zarvex");
+    BoxAnswerer question(kQuestionCaption, IDNO);
+    {
+        TForm1 form;
+        EXPECT_TRUE(IsWindow(form.Handle())) << "the window opens after the error";
+    }
+    CloseHandle(lock);
+    std::vector<SeenBox> seen = errors.Seen();
+    ASSERT_EQ(seen.size(), 1u) << "the locked Version.ini was not read";
+    EXPECT_EQ(seen[0].text,
+              "Error:Site is currently offline and cannot check for an update of the software at the moment.");
+    EXPECT_TRUE(question.Seen().empty());
+}
+
+TEST(UpdateCheck, VersionIniThatCannotBeOpenedShowsCannotOpenFile) {
+    InitControlsOnce();
+    LoopbackServer server = ServeVersionFile("version=2.0.0\r\n");
+    FileBesideProgram local("Version.ini", "version=1.0.5\r\n");
+    HANDLE lock = CreateFileA(local.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    BoxAnswerer errors("Zarvex");
+    BoxAnswerer question(kQuestionCaption, IDNO);
+    { TForm1 form; }
+    CloseHandle(lock);
+    std::vector<SeenBox> seen = errors.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, "Cannot open file " + local.Path() + ".");
+    EXPECT_TRUE(question.Seen().empty()) << "no question follows the error";
+}
+
+TEST(UpdateCheck, StalledServerIsAbandonedSilentlyAfterTheTimeout) {
+    InitControlsOnce();
+    LoopbackServer answering = ServeVersionFile("version=1.0.5\r\n");
+    FileBesideProgram local("Version.ini", "version=1.0.5\r\n");
+    TForm1 form;
+    answering.Stop();
+
+    ScriptedResponse silent;
+    silent.bytes = "";
+    silent.keepOpen = true;
+    LoopbackServer stalled({silent}, ZARVEX_TEST_UPDATE_PORT);
+    ASSERT_TRUE(stalled.Ready());
+    BoxAnswerer errors("Zarvex");
+    BoxAnswerer question(kQuestionCaption, IDNO);
+    form.IEHTTP1->Timeout = 2;
+    form.CheckForUpdate();
+    stalled.ReleaseHeldConnections();
+    EXPECT_EQ(form.IEHTTP1->Status(), 100);
+    EXPECT_TRUE(errors.Seen().empty());
+    EXPECT_TRUE(question.Seen().empty());
+}
+
+TEST(UpdateCheck, ReadLocalVersionTakesFiveCharactersAfterTheFirstMarker) {
+    struct Case {
+        const char* file;
+        const char* version;
+    } cases[] = {
+        {"version=1.0.5\r\n", "1.0.5"}, {"a version=12 version=99999", "12 ve"}, {"version=1", "1"},
+        {"version=", ""},               {"no marker here", ""},                  {"VERSION=1.0.5", ""},
+    };
+    for (const Case& c : cases) {
+        FileBesideProgram local("Version.ini", c.file);
+        EXPECT_EQ(ReadLocalVersion(), c.version) << c.file;
+    }
+    FileBesideProgram none("Version.ini");
+    EXPECT_EQ(ReadLocalVersion(), "");
+}
+
+}  // namespace

@@ -5,7 +5,7 @@
 #include <cctype>
 #include <set>
 
-#include "catalogue/planting.h"
+#include "support/planting.h"
 #include "catalogue/rogue_catalogue.h"
 #include "catalogue/rogue_routines.h"
 #include "support/test_paths.h"

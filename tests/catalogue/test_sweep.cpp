@@ -6,7 +6,7 @@
 #include <tlhelp32.h>
 
 #include "app/scan_rows.h"
-#include "catalogue/planting.h"
+#include "support/planting.h"
 #include "catalogue/result_list.h"
 #include "catalogue/sweep.h"
 #include "support/test_paths.h"

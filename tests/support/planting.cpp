@@ -1,4 +1,4 @@
-#include "catalogue/planting.h"
+#include "support/planting.h"
 
 #include <algorithm>
 

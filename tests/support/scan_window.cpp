@@ -1,0 +1,57 @@
+#include "support/scan_window.h"
+
+#include <commctrl.h>
+
+#include "app/check_list.h"
+#include "app/main_form.h"
+
+namespace {
+
+std::string CellText(HWND list, int row, int column) {
+    char text[512] = {};
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof(text);
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+}  // namespace
+
+ScanWindow::ScanWindow() {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    form_ = std::make_unique<TForm1>();
+}
+
+ScanWindow::~ScanWindow() = default;
+
+bool ScanWindow::Created() const { return form_ && IsWindow(form_->Handle()) && form_->Image2 && form_->ListView1; }
+
+void ScanWindow::TickProduct(int index, bool ticked) { CheckListSetTicked(form_->CheckListBox1, index, ticked); }
+
+void ScanWindow::TickAllProducts(bool ticked) {
+    for (int i = 0; i < kProductCount; ++i) TickProduct(i, ticked);
+}
+
+void ScanWindow::TickOption(int n, bool ticked) {
+    SendMessageA(form_->sCheckBox[n], BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void ScanWindow::ClickScan() {
+    const LPARAM inside = MAKELPARAM(20, 10);
+    SendMessageA(form_->Image2, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    SendMessageA(form_->Image2, WM_LBUTTONUP, 0, inside);
+}
+
+ScanRows ScanWindow::Rows() const {
+    ScanRows rows;
+    int count = static_cast<int>(SendMessageA(form_->ListView1, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) rows.emplace_back(CellText(form_->ListView1, i, 0), CellText(form_->ListView1, i, 1));
+    return rows;
+}
+
+COLORREF ScanWindow::TextColour() const {
+    return static_cast<COLORREF>(SendMessageA(form_->ListView1, LVM_GETTEXTCOLOR, 0, 0));
+}

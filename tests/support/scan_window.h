@@ -1,0 +1,37 @@
+#pragma once
+// The program's main window, created in this process, driven as a user drives a scan: ticks set
+// on the Settings page, a mouse click on the scan picture, the result list read back.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class TForm1;
+
+using ScanRows = std::vector<std::pair<std::string, std::string>>;
+
+class ScanWindow {
+public:
+    ScanWindow();
+    ~ScanWindow();
+    ScanWindow(const ScanWindow&) = delete;
+    ScanWindow& operator=(const ScanWindow&) = delete;
+
+    bool Created() const;
+    TForm1& Form() { return *form_; }
+    // Check-list item index (0 to 32), option box N (1 to 7).
+    void TickProduct(int index, bool ticked);
+    void TickAllProducts(bool ticked);
+    void TickOption(int n, bool ticked);
+    // Presses and releases the mouse button over the scan picture; returns when the scan has ended.
+    void ClickScan();
+    // Each row's caption and status, in list order.
+    ScanRows Rows() const;
+    // The list's one text colour.
+    COLORREF TextColour() const;
+
+private:
+    std::unique_ptr<TForm1> form_;
+};

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Zarvex.exe must be a 32-bit GUI program (PE32, Windows subsystem) that imports Windows DLLs only.
+set -euo pipefail
+exe=$1
+dump=$(i686-w64-mingw32-objdump -p "$exe")
+grep -q '^Magic[[:space:]]*010b' <<<"$dump" || { echo "not PE32"; exit 1; }
+grep -q '^Subsystem[[:space:]]*00000002' <<<"$dump" || { echo "not a Windows-subsystem program"; exit 1; }
+allowed='^(KERNEL32|USER32|GDI32|COMCTL32|SHELL32|OLE32|ADVAPI32|WININET|MSVCRT)\.DLL$'
+status=0
+while read -r dll; do
+  if ! grep -qiE "$allowed" <<<"$dll"; then echo "imports $dll"; status=1; fi
+done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
+exit $status

@@ -8,7 +8,8 @@
 TForm2* Form2 = nullptr;
 
 namespace {
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// The sizing frame gives the window its outer size; the form keeps that size fixed.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
 }
 
 TForm2::TForm2(HWND owner) : background_(LoadJpegResource(IDR_ABOUT_BACKGROUND)) {

@@ -62,6 +62,7 @@ void TForm::FitClientArea(int clientWidth, int clientHeight) {
     int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    fittedSize_ = SIZE{width, height};
 }
 
 LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -75,6 +76,15 @@ LRESULT TForm::DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_DESTROY:
         if (quitOnDestroy_) PostQuitMessage(0);
+        break;
+    case WM_GETMINMAXINFO:
+        // The windows size themselves to fit their controls: dragging the frame leaves them as they are.
+        if (fittedSize_.cx > 0) {
+            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+            limits->ptMinTrackSize = POINT{fittedSize_.cx, fittedSize_.cy};
+            limits->ptMaxTrackSize = limits->ptMinTrackSize;
+            return 0;
+        }
         break;
     }
     return DefWindowProcA(handle_, message, wParam, lParam);

@@ -18,6 +18,7 @@ public:
 protected:
     // Creates the window hidden, sized so its client area is clientWidth x clientHeight
     // (96-DPI pixels, scaled) and centred on the screen. WM_CREATE runs inside this call.
+    // The window keeps that size: a sizing frame, if the style has one, does not resize it.
     void CreateFormWindow(const char* className, const char* caption, DWORD style, int clientWidth,
                           int clientHeight, HMENU menu, HWND owner);
     // The derived window's routing; what it does not handle goes to DefaultHandling.
@@ -35,5 +36,6 @@ private:
 
     HWND handle_ = nullptr;
     bool quitOnDestroy_ = false;
+    SIZE fittedSize_{};  // the outer size that fits the client area; zero until then
     std::vector<HWND> handCursorControls_;
 };

@@ -16,7 +16,8 @@ TForm1* Form1 = nullptr;
 
 namespace {
 
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+// The sizing frame gives the window its outer size; the form keeps that size fixed.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN;
 
 HMENU CreateMainMenu() {
     HMENU bar = CreateMenu();

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/about_form.h"
 #include "app/controls.h"
 #include "app/main_form.h"
 #include "app/scan_rows.h"
@@ -55,6 +56,34 @@ TEST_F(MainFormTest, WindowIsCentredWithItsCaptionAndClientSize) {
     EXPECT_NEAR((outer.left + outer.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
     EXPECT_NEAR((outer.top + outer.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
     EXPECT_FALSE(IsWindowVisible(form->Handle())) << "shown only by the program entry, after FormCreate";
+}
+
+// Both windows have a sizing frame around their client areas, and keep their size when the
+// frame is dragged.
+TEST(FormFrame, OuterSizesAtNinetySixDpiAndNoResizing) {
+    if (ScreenDpi() != 96) GTEST_SKIP() << "the outer sizes are those of a 96-DPI screen";
+    InitControlsOnce();
+    FileBesideProgram noReadMe("ReadMe.txt");
+    TForm1 form;
+    TForm2 about(form.Handle());
+    struct Row {
+        const char* name;
+        HWND window;
+        int width, height;
+    };
+    for (const Row& row : {Row{"TForm1", form.Handle(), 513, 508}, Row{"TForm2", about.Handle(), 457, 356}}) {
+        SCOPED_TRACE(row.name);
+        RECT outer{};
+        GetWindowRect(row.window, &outer);
+        EXPECT_EQ(outer.right - outer.left, row.width);
+        EXPECT_EQ(outer.bottom - outer.top, row.height);
+        MINMAXINFO limits{};
+        SendMessageA(row.window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        EXPECT_EQ(limits.ptMinTrackSize.x, row.width);
+        EXPECT_EQ(limits.ptMinTrackSize.y, row.height);
+        EXPECT_EQ(limits.ptMaxTrackSize.x, row.width);
+        EXPECT_EQ(limits.ptMaxTrackSize.y, row.height);
+    }
 }
 
 TEST_F(MainFormTest, EveryControlHasItsKindParentAndRectangle) {

@@ -2,19 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "net/iehttp.h"
+#include "support/error_message.h"
 #include "support/loopback_server.h"
 #include "system/exception.h"
-
-namespace {
-std::string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-}  // namespace
 
 TEST(Properties, ValuesAfterConstruction) {
     TIEHTTP http;

@@ -2,21 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "net/iehttp.h"
+#include "support/compression.h"
+#include "support/error_message.h"
 #include "support/loopback_server.h"
 #include "system/exception.h"
 
 #include <zlib.h>
 
 namespace {
-std::string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 std::string Gzip(const std::string& text);
 }  // namespace
 
@@ -148,16 +141,7 @@ TEST(Errors, NoUrlLeavesTheComponentIdle) {
 
 namespace {
 std::string Gzip(const std::string& text) {
-    z_stream s{};
-    deflateInit2(&s, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&s, text.size()) + 32, '\0');
-    s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    s.avail_in = static_cast<uInt>(text.size());
-    s.next_out = reinterpret_cast<Bytef*>(out.data());
-    s.avail_out = static_cast<uInt>(out.size());
-    deflate(&s, Z_FINISH);
-    out.resize(s.total_out);
-    deflateEnd(&s);
+    std::string out = Deflate(text, 16 + MAX_WBITS);
     // A name in the header, as some servers send: only Content-Encoding makes this decodable.
     out[3] = 0x08;
     out.insert(10, std::string("v.ini\0", 6));

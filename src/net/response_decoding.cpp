@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "system/exception.h"
@@ -62,6 +63,13 @@ bool GzipStream(const std::string& body, std::string& out, size_t limit) {
     out.clear();
     z_stream stream{};
     if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK) return true;
+    // The trailer's length (modulo 4 GiB) sizes the output at once, never past the limit; a false
+    // length only costs room, as the output still grows or stops as the data says.
+    if (body.size() >= 18) {
+        const auto* tail = reinterpret_cast<const unsigned char*>(body.data() + body.size() - 4);
+        const uint32_t announced = tail[0] | tail[1] << 8 | tail[2] << 16 | static_cast<uint32_t>(tail[3]) << 24;
+        out.reserve(std::min<size_t>(announced, limit));
+    }
     char piece[kGzipPiece];
     size_t offset = 0;
     bool withinLimit = true;

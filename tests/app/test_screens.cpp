@@ -4,16 +4,39 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "app/about_form.h"
+#include "app/file_text.h"
 #include "app/main_form.h"
 #include "app_test_support.h"
-#include "png_file.h"
 #include "system/folders.h"
+#include "tools/window_png.h"
 
 namespace {
+
+std::uint32_t BigEndianAt(const std::string& bytes, size_t at) {
+    std::uint32_t value = 0;
+    for (size_t i = 0; i < 4; ++i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+// Saves the window and checks the file is a PNG of the window's outer size.
+void SaveAndCheck(HWND window, const std::string& path) {
+    ASSERT_TRUE(SaveWindowPng(window, path)) << path;
+    std::printf("saved %s\n", path.c_str());
+    const std::string png = ReadWholeFile(path);
+    ASSERT_GE(png.size(), 33u);
+    EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+    EXPECT_EQ(png.substr(12, 4), "IHDR");
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    EXPECT_EQ(BigEndianAt(png, 16), static_cast<std::uint32_t>(outer.right - outer.left));
+    EXPECT_EQ(BigEndianAt(png, 20), static_cast<std::uint32_t>(outer.bottom - outer.top));
+}
 
 void Settle(HWND window) {
     SetForegroundWindow(window);
@@ -36,12 +59,11 @@ TEST(Screens, SaveEachPageAndTheAboutWindow) {
     for (int page = 0; page < 3; ++page) {
         form.ShowPage(page);
         Settle(form.Handle());
-        EXPECT_TRUE(SaveWindowPng(form.Handle(), folder + names[page]));
-        std::printf("saved %s%s\n", folder.c_str(), names[page]);
+        SaveAndCheck(form.Handle(), folder + names[page]);
     }
     about.ShowAbout();
     Settle(about.Handle());
-    EXPECT_TRUE(SaveWindowPng(about.Handle(), folder + "about-window.png"));
+    SaveAndCheck(about.Handle(), folder + "about-window.png");
 }
 
 }  // namespace

@@ -7,19 +7,6 @@ namespace {
 constexpr char kPictureClass[] = "TImage";
 constexpr char kSheetClass[] = "TTabSheet";
 
-void RegisterChildClass(const char* className, WNDPROC windowProc, HBRUSH background) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA existing{sizeof(existing)};
-    if (GetClassInfoExA(instance, className, &existing)) return;
-    WNDCLASSEXA wc{sizeof(wc)};
-    wc.lpfnWndProc = windowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = background;
-    wc.lpszClassName = className;
-    RegisterClassExA(&wc);
-}
-
 void PaintPicture(HWND window) {
     PAINTSTRUCT paint{};
     HDC dc = BeginPaint(window, &paint);
@@ -83,15 +70,28 @@ LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 int ScreenDpi() {
     static const int dpi = [] {
-        HDC screen = GetDC(nullptr);
-        int value = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-        if (screen) ReleaseDC(nullptr, screen);
+        WindowDc screen(nullptr);
+        int value = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
         return value > 0 ? value : 96;
     }();
     return dpi;
 }
 
 int Scaled(int pixels) { return MulDiv(pixels, ScreenDpi(), 96); }
+
+void RegisterWindowClass(const char* className, WNDPROC windowProc, HBRUSH background, HICON icon) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA existing{sizeof(existing)};
+    if (GetClassInfoExA(instance, className, &existing)) return;
+    WNDCLASSEXA wc{sizeof(wc)};
+    wc.lpfnWndProc = windowProc;
+    wc.hInstance = instance;
+    wc.hIcon = icon;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = className;
+    RegisterClassExA(&wc);
+}
 
 HWND CreateControl(HWND parent, const ControlPlace& place, HFONT font) {
     HWND control = CreateWindowExA(place.exStyle, place.className, place.text, WS_CHILD | WS_VISIBLE | place.style,
@@ -126,7 +126,7 @@ void SizeToText(HWND label) {
 }
 
 HWND CreatePicture(HWND parent, int id, int left, int top, int width, int height, HBITMAP bitmap) {
-    RegisterChildClass(kPictureClass, PictureProc, nullptr);
+    RegisterWindowClass(kPictureClass, PictureProc, nullptr, nullptr);
     ControlPlace place{kPictureClass, "", id, left, top, width, height, 0, 0};
     HWND picture = CreateControl(parent, place, nullptr);
     if (picture) SetWindowLongPtrA(picture, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bitmap));
@@ -134,7 +134,7 @@ HWND CreatePicture(HWND parent, int id, int left, int top, int width, int height
 }
 
 HWND CreateSheet(HWND parent, int id, const RECT& rect) {
-    RegisterChildClass(kSheetClass, SheetProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    RegisterWindowClass(kSheetClass, SheetProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
     // Already in screen pixels: the tab control measured it.
     return CreateWindowExA(WS_EX_CONTROLPARENT, kSheetClass, "", WS_CHILD | WS_CLIPSIBLINGS, rect.left, rect.top,
                            rect.right - rect.left, rect.bottom - rect.top, parent,

@@ -9,6 +9,10 @@ int ScreenDpi();
 // A length of the tables (96-DPI pixels) on this screen.
 int Scaled(int pixels);
 
+// Registers a window class of this program with the arrow cursor; once registered, later calls
+// with the same name do nothing.
+void RegisterWindowClass(const char* className, WNDPROC windowProc, HBRUSH background, HICON icon);
+
 // One row of a position table.
 struct ControlPlace {
     const char* className;

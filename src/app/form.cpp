@@ -9,20 +9,6 @@
 
 namespace {
 
-void RegisterFormClass(const char* className, WNDPROC windowProc) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA existing{sizeof(existing)};
-    if (GetClassInfoExA(instance, className, &existing)) return;
-    WNDCLASSEXA wc{sizeof(wc)};
-    wc.lpfnWndProc = windowProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZARVEX));
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = className;
-    RegisterClassExA(&wc);
-}
-
 RECT CentredOuterRect(int clientWidth, int clientHeight, DWORD style, bool hasMenu) {
     RECT rect{0, 0, Scaled(clientWidth), Scaled(clientHeight)};
     AdjustWindowRectEx(&rect, style, hasMenu, 0);
@@ -44,7 +30,8 @@ void TForm::DestroyFormWindow() {
 
 void TForm::CreateFormWindow(const char* className, const char* caption, DWORD style, int clientWidth,
                              int clientHeight, HMENU menu, HWND owner) {
-    RegisterFormClass(className, WindowProc);
+    RegisterWindowClass(className, WindowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                        LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_ZARVEX)));
     RECT outer = CentredOuterRect(clientWidth, clientHeight, style, menu != nullptr);
     HWND window = CreateWindowExA(0, className, caption, style, outer.left, outer.top, outer.right - outer.left,
                                   outer.bottom - outer.top, owner, menu, GetModuleHandleA(nullptr), this);

@@ -4,20 +4,6 @@
 
 #include "app/scan_rows.h"
 
-namespace {
-
-std::string ItemText(HWND list, int row, int column) {
-    char buffer[512] = {};
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = sizeof(buffer);
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return buffer;
-}
-
-}  // namespace
-
 ResultListWindow::ResultListWindow() {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
@@ -43,9 +29,4 @@ ResultListWindow::~ResultListWindow() {
     if (window_) DestroyWindow(window_);
 }
 
-std::vector<std::pair<std::string, std::string>> ResultListWindow::Rows() const {
-    std::vector<std::pair<std::string, std::string>> rows;
-    int count = static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < count; ++row) rows.emplace_back(ItemText(list_, row, 0), ItemText(list_, row, 1));
-    return rows;
-}
+ListRows ResultListWindow::Rows() const { return ReadListRows(list_); }

@@ -2,9 +2,7 @@
 // A hidden window with a two-column report list view that the scan's rows go to while it lives.
 #include <windows.h>
 
-#include <string>
-#include <utility>
-#include <vector>
+#include "support/list_rows.h"
 
 class ResultListWindow {
 public:
@@ -15,7 +13,7 @@ public:
 
     bool Created() const { return list_ != nullptr; }
     // Each row's caption and status, in list order.
-    std::vector<std::pair<std::string, std::string>> Rows() const;
+    ListRows Rows() const;
 
 private:
     HWND window_ = nullptr;

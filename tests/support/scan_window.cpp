@@ -4,20 +4,7 @@
 
 #include "app/check_list.h"
 #include "app/main_form.h"
-
-namespace {
-
-std::string CellText(HWND list, int row, int column) {
-    char text[512] = {};
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof(text);
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-}  // namespace
+#include "support/list_rows.h"
 
 ScanWindow::ScanWindow() {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
@@ -45,12 +32,7 @@ void ScanWindow::ClickScan() {
     SendMessageA(form_->Image2, WM_LBUTTONUP, 0, inside);
 }
 
-ScanRows ScanWindow::Rows() const {
-    ScanRows rows;
-    int count = static_cast<int>(SendMessageA(form_->ListView1, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) rows.emplace_back(CellText(form_->ListView1, i, 0), CellText(form_->ListView1, i, 1));
-    return rows;
-}
+ScanRows ScanWindow::Rows() const { return ReadListRows(form_->ListView1); }
 
 COLORREF ScanWindow::TextColour() const {
     return static_cast<COLORREF>(SendMessageA(form_->ListView1, LVM_GETTEXTCOLOR, 0, 0));

@@ -4,13 +4,12 @@
 #include <windows.h>
 
 #include <memory>
-#include <string>
-#include <utility>
-#include <vector>
+
+#include "support/list_rows.h"
 
 class TForm1;
 
-using ScanRows = std::vector<std::pair<std::string, std::string>>;
+using ScanRows = ListRows;
 
 class ScanWindow {
 public:

@@ -196,3 +196,36 @@ std::vector<std::string> ShellOpenRecorder::WaitForTargets(size_t count) {
     }
     return targets;
 }
+
+StartedProgram::StartedProgram(const std::string& exeName, DWORD creationFlags) {
+    std::string command = "\"" + GetAppFolder() + exeName + "\"";
+    STARTUPINFOA startup{sizeof(startup)};
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr, &startup,
+                        &info))
+        return;
+    UniqueHandle thread(info.hThread);
+    process_.reset(info.hProcess);
+    id_ = info.dwProcessId;
+}
+
+StartedProgram::~StartedProgram() {
+    // Only the process this owner started, by its own handle.
+    if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.get(), 1);
+        WaitForSingleObject(process_.get(), 5000);
+    }
+}
+
+HWND StartedProgram::WaitForWindow(const char* className, const char* caption) const {
+    for (int round = 0; round < 600; ++round) {  // a generous limit, not a speed check
+        HWND window = FindProcessWindow(id_, className, true);
+        if (window && (!caption || WindowText(window) == caption)) return window;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+bool StartedProgram::WaitEnded() const {
+    return process_ && WaitForSingleObject(process_.get(), 30000) == WAIT_OBJECT_0;
+}

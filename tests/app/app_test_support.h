@@ -1,6 +1,7 @@
 #pragma once
 // Helpers for the window tests: message pumping, control geometry, message boxes answered
-// from a watcher thread, files beside the program, and the shell's open commands redirected.
+// from a watcher thread, files beside the program, the shell's open commands redirected, and
+// the program itself started.
 #include <windows.h>
 
 #include <atomic>
@@ -8,6 +9,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "system/handles.h"
 
 // Common controls registered once for the test process, as the program does at start.
 void InitControlsOnce();
@@ -87,4 +90,26 @@ private:
     std::string recordPath_;
     std::vector<Saved> saved_;
     bool ready_ = false;
+};
+
+// A program of the tests' own folder, started for one test; ended (exit code 1) when it still
+// runs as the owner goes.
+class StartedProgram {
+public:
+    explicit StartedProgram(const std::string& exeName, DWORD creationFlags = 0);
+    ~StartedProgram();
+    StartedProgram(const StartedProgram&) = delete;
+    StartedProgram& operator=(const StartedProgram&) = delete;
+    bool Started() const { return process_ != nullptr; }
+    HANDLE Process() const { return process_.get(); }
+    DWORD Id() const { return id_; }
+    // Waits, up to a generous limit, for a visible top-level window of the program with that
+    // class (and that caption, when one is given); null when none came.
+    HWND WaitForWindow(const char* className, const char* caption = nullptr) const;
+    // Waits, up to a generous limit, for the program to end.
+    bool WaitEnded() const;
+
+private:
+    UniqueHandle process_;
+    DWORD id_ = 0;
 };

@@ -72,6 +72,11 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
+UniqueHandle OpenExclusively(const std::string& path) {
+    return UniqueHandle(
+        ValidOrNull(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)));
+}
+
 namespace {
 
 struct WindowSearch {

@@ -23,6 +23,9 @@ std::string ClassOf(HWND window);
 // The first top-level window of the process with that class; visibleOnly skips hidden ones.
 HWND FindProcessWindow(DWORD processId, const char* className, bool visibleOnly);
 
+// Opens the file without sharing, so nobody else can open it while the handle lives; null on failure.
+UniqueHandle OpenExclusively(const std::string& path);
+
 // A message box seen by BoxAnswerer.
 struct SeenBox {
     std::string text;

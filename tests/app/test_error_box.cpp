@@ -46,8 +46,8 @@ TEST(ErrorBox, AReadMeThatCannotBeOpenedStopsFormCreateAndTheWindowStillOpens) {
     InitControlsOnce();
     FileBesideProgram readMe("ReadMe.txt", "text");
     // Held open without sharing, so the program cannot open it.
-    HANDLE lock = CreateFileA(readMe.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    UniqueHandle lock = OpenExclusively(readMe.Path());
+    ASSERT_TRUE(lock);
     std::unique_ptr<TForm1> form;
     std::vector<SeenBox> seen;
     {
@@ -55,7 +55,7 @@ TEST(ErrorBox, AReadMeThatCannotBeOpenedStopsFormCreateAndTheWindowStillOpens) {
         form = std::make_unique<TForm1>();
         seen = answerer.Seen();
     }
-    CloseHandle(lock);
+    lock.reset();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text, "Cannot open file " + readMe.Path() + ".");
     ASSERT_TRUE(IsWindow(form->Handle()));

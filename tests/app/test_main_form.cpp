@@ -186,11 +186,10 @@ TEST_F(MainFormTest, LabelsHaveTheirCaptionsPositionsAndFonts) {
 }
 
 TEST_F(MainFormTest, LinkLabelIsBlue) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    SendMessageA(form->Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+    UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    SendMessageA(form->Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
                  reinterpret_cast<LPARAM>(form->Label3));
-    EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 255));
-    DeleteDC(dc);
+    EXPECT_EQ(GetTextColor(dc.get()), RGB(0, 0, 255));
 }
 
 TEST_F(MainFormTest, OtherControlsUseTheDefaultFont) {

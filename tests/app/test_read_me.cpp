@@ -34,11 +34,10 @@ TEST(ReadWholeFile, ReadsAFileAnotherProgramHasOpenForWriting) {
     ScratchFolder folder("zarvex-read-shared");
     std::string path = folder.Path() + "\\open.txt";
     ASSERT_TRUE(WriteFileBytes(path, "shared"));
-    HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    UniqueHandle writer(ValidOrNull(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                nullptr, OPEN_EXISTING, 0, nullptr)));
+    ASSERT_TRUE(writer);
     EXPECT_EQ(ReadWholeFile(path), "shared");
-    CloseHandle(writer);
 }
 
 TEST(ReadWholeFile, AFileThatCannotBeOpenedRaisesCannotOpenFile) {
@@ -46,8 +45,8 @@ TEST(ReadWholeFile, AFileThatCannotBeOpenedRaisesCannotOpenFile) {
     const std::string missing = folder.Path() + "\\missing.txt";
     const std::string locked = folder.Path() + "\\locked.txt";
     ASSERT_TRUE(WriteFileBytes(locked, "x"));
-    HANDLE lock = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    UniqueHandle lock = OpenExclusively(locked);
+    ASSERT_TRUE(lock);
     for (const std::string& path : {missing, locked, folder.Path()}) {
         try {
             ReadWholeFile(path);
@@ -56,7 +55,6 @@ TEST(ReadWholeFile, AFileThatCannotBeOpenedRaisesCannotOpenFile) {
             EXPECT_EQ(std::string(error.what()), "Cannot open file " + path);
         }
     }
-    CloseHandle(lock);
 }
 
 TEST(ReadMe, LoadedIntoTheMemoWhenPresent) {

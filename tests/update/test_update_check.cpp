@@ -107,15 +107,15 @@ TEST(UpdateCheck, RefusedConnectionShowsTheErrorBoxAndSkipsTheLocalFile) {
     InitControlsOnce();
     // Nothing listens on the port: the connection is refused.
     FileBesideProgram local("Version.ini", "version=1.0.5\r\n");
-    HANDLE lock = CreateFileA(local.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    UniqueHandle lock = OpenExclusively(local.Path());
+    ASSERT_TRUE(lock);
     BoxAnswerer errors("Zarvex");
     BoxAnswerer question(kQuestionCaption, IDNO);
     {
         TForm1 form;
         EXPECT_TRUE(IsWindow(form.Handle())) << "the window opens after the error";
     }
-    CloseHandle(lock);
+    lock.reset();
     std::vector<SeenBox> seen = errors.Seen();
     ASSERT_EQ(seen.size(), 1u) << "the locked Version.ini was not read";
     EXPECT_EQ(seen[0].text,
@@ -127,12 +127,12 @@ TEST(UpdateCheck, VersionIniThatCannotBeOpenedShowsCannotOpenFile) {
     InitControlsOnce();
     LoopbackServer server = ServeVersionFile("version=2.0.0\r\n");
     FileBesideProgram local("Version.ini", "version=1.0.5\r\n");
-    HANDLE lock = CreateFileA(local.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    UniqueHandle lock = OpenExclusively(local.Path());
+    ASSERT_TRUE(lock);
     BoxAnswerer errors("Zarvex");
     BoxAnswerer question(kQuestionCaption, IDNO);
     { TForm1 form; }
-    CloseHandle(lock);
+    lock.reset();
     std::vector<SeenBox> seen = errors.Seen();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text, "Cannot open file " + local.Path() + ".");

@@ -27,7 +27,7 @@ wine 'C:\Zarvex\Zarvex.exe' >/dev/null 2>&1 </dev/null &
 shot="$(cd "$OLDPWD" && pwd)/build/zarvex-main-window.png"
 rm -f "$app/main-window.png"
 # Output to a file: Wine's background processes would hold a pipe open.
-wine 'C:\Zarvex\zarvex-screenshot.exe' Zarvex 'C:\Zarvex\main-window.png' -1 120 >"$app/shot.log" 2>&1 </dev/null || true
+wine 'C:\Zarvex\zarvex-screenshot.exe' Zarvex 'C:\Zarvex\main-window.png' 120 >"$app/shot.log" 2>&1 </dev/null || true
 if [ ! -f "$app/main-window.png" ]; then
   echo "no main window to capture:" >&2
   tr -d '\r' <"$app/shot.log" >&2

@@ -65,6 +65,14 @@ void TIEHTTP::PublishProgress(RequestState& state) {
     ReadCount_ = state.readCount.load();
 }
 
+// What the worker recorded so far. Taken before a time-out or abort closes the session, so the
+// failures that closing causes in a late worker are never reported as the request's own.
+void TIEHTTP::TakeOutcome(RequestState& state) {
+    std::lock_guard<std::mutex> hold(state.outcomeLock);
+    ErrorCode_ = static_cast<int>(state.errorCode);
+    ErrorText_ = state.errorText;
+}
+
 // One turn of the wait; true when the wait is over.
 bool TIEHTTP::WaitTurn(RequestState& state) {
     HANDLE event = state.wakeEvent.get();
@@ -94,12 +102,14 @@ bool TIEHTTP::WaitTurn(RequestState& state) {
     if (AbortRequested.load()) {
         state.abortRequested.store(true);
         RequestInProgress_ = 0;
+        TakeOutcome(state);
         CloseSessionHandle(state);
         Status_ = kStatusAborted;
         return true;
     }
     if (Timeout > 0 && MonotonicMilliseconds() > state.deadline.load()) {
         state.timedOut.store(true);
+        TakeOutcome(state);
         CloseSessionHandle(state);
         Status_ = kStatusTimedOut;
         return true;
@@ -113,11 +123,7 @@ void TIEHTTP::FinishResults(RequestState& state) {
         ResponseHeaders_ = state.responseHeaders;
         Cookies_ = state.cookies;
     }
-    {
-        std::lock_guard<std::mutex> hold(state.outcomeLock);
-        ErrorCode_ = static_cast<int>(state.errorCode);
-        ErrorText_ = state.errorText;
-    }
+    if (Status_ == kStatusNormal) TakeOutcome(state);
     // A worker left behind by a time-out or abort keeps its body to itself.
     if (Status_ == kStatusNormal && state.workerDone.load()) ResponseBody_ = std::move(state.responseBody);
     else ResponseBody_.clear();

@@ -78,6 +78,7 @@ private:
     std::shared_ptr<RequestState> StartRequestState();
     bool WaitTurn(RequestState& state);
     void PublishProgress(RequestState& state);
+    void TakeOutcome(RequestState& state);
     void FinishResults(RequestState& state);
     void ReportOutcome();
 

@@ -7,11 +7,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 zarvex_build=$(realpath -m "${1:?build folder}"); shift
 cmake --build "$zarvex_build" --target zarvex-bench-scan -j2 >/dev/null
-source tools/xvfb.sh
 source tools/wine-env.sh
-zarvex_prefix_ready
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 </dev/null || true  # start Wine's services away from our pipes
-cleanup() { wineserver -k 2>/dev/null || true; [ -n "${zarvex_xvfb_pid:-}" ] && kill "$zarvex_xvfb_pid" 2>/dev/null || true; }
-trap cleanup EXIT
+zarvex_session_start
 tools/wine-run.sh "$zarvex_build/bin/zarvex-bench-scan.exe" "$@" | tr -d '\r'

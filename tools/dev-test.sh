@@ -6,11 +6,6 @@ cd "$(dirname "$0")/.."
 zarvex_build=$(realpath -m "${1:?build folder}"); shift
 cmake -S . -B "$zarvex_build" --toolchain cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$zarvex_build" -j2
-source tools/xvfb.sh
 source tools/wine-env.sh
-zarvex_prefix_ready
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 </dev/null || true  # start Wine's services away from our pipes
-cleanup() { wineserver -k 2>/dev/null || true; [ -n "${zarvex_xvfb_pid:-}" ] && kill "$zarvex_xvfb_pid" 2>/dev/null || true; }
-trap cleanup EXIT
+zarvex_session_start
 ctest --test-dir "$zarvex_build" --output-on-failure "$@"

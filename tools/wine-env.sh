@@ -32,3 +32,13 @@ zarvex_copy_bin() {
     cp -u "$bindir"/*.exe "$WINEPREFIX/drive_c/zarvex/bin/"
   ) 9>"$WINEPREFIX.lock"
 }
+
+# A session for a whole run: a display, the prefix, one wineserver kept alive throughout, and
+# Wine's services started away from our pipes. Everything it started ends when the caller exits.
+zarvex_session_start() {
+  source "$zarvex_root/tools/xvfb.sh"
+  zarvex_prefix_ready
+  wineserver -p
+  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+  trap 'wineserver -k 2>/dev/null || true; [ -n "${zarvex_xvfb_pid:-}" ] && kill "$zarvex_xvfb_pid" 2>/dev/null || true' EXIT
+}

@@ -45,9 +45,8 @@ void DeleteKeyTree(HKEY root, const std::string& path) {
         DWORD size = sizeof(name);
         if (RegEnumKeyExA(key.get(), 0, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         std::string child = path + "\\" + std::string(name, size);
-        std::size_t before = child.size();
         DeleteKeyTree(root, child);
-        if (KeyExists(root, child) || before == 0) break;
+        if (KeyExists(root, child)) break;  // a subkey that resists would be listed first forever
     }
     key.reset();
     RegDeleteKeyA(root, path.c_str());

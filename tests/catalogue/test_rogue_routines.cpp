@@ -148,7 +148,9 @@ TEST(RogueRoutines, ARootWithoutAPathNamesNothing) {
     EXPECT_EQ(JoinRootPath("Program Files", "\\Product"), "");
     EXPECT_EQ(JoinRootPath("C:\\Program Files", ""), "");
     EXPECT_EQ(JoinRootPath("C:\\Program Files", "\\Product"), "C:\\Program Files\\Product");
-    EXPECT_EQ(JoinRootPath("C:\\Temp\\", "\\x.exe"), "C:\\Temp\\\\x.exe");
+    EXPECT_EQ(JoinRootPath("C:\\Temp\\", "\\x.exe"), "C:\\Temp\\x.exe");
+    EXPECT_EQ(JoinRootPath("C:\\", "\\x.exe"), "C:\\x.exe");
+    EXPECT_EQ(JoinRootPath("\\\\?\\C:\\Temp", "\\x.exe"), "");
 
     REF(none, "");
     EXPECT_FALSE(CheckIsTrue(dir(PF, none)));

@@ -109,6 +109,8 @@ std::wstring ParentOf(const std::wstring& real) {
 }  // namespace
 
 bool IsProtectedFolder(const std::wstring& folder) {
+    // "C:" alone or a relative text would name the current folder, whatever that is.
+    if (!IsAbsoluteFolder(folder)) return true;
     std::wstring candidate = RealPath(WithoutTrailingSeparators(folder));
     if (candidate.empty() || IsDriveRoot(candidate)) return true;
     std::vector<std::wstring> usersRoots;

@@ -16,7 +16,7 @@ namespace {
 
 std::wstring Parent(const std::wstring& folder) {
     std::wstring path = WithoutTrailingSeparators(folder);
-    return path.substr(0, path.find_last_of(L'\\'));
+    return WithoutTrailingSeparators(path.substr(0, path.find_last_of(L'\\') + 1));
 }
 
 TEST(ProtectedFolders, WellKnownFoldersAndWhatHoldsThemAreRefused) {
@@ -45,7 +45,9 @@ TEST(ProtectedFolders, WellKnownFoldersAndWhatHoldsThemAreRefused) {
     };
     for (const Case& c : cases) EXPECT_TRUE(IsProtectedFolder(c.folder)) << c.name << ": " << StoredFromWide(c.folder);
     wchar_t syswow64[MAX_PATH] = {};
-    if (GetSystemWow64DirectoryW(syswow64, MAX_PATH)) EXPECT_TRUE(IsProtectedFolder(syswow64));
+    if (GetSystemWow64DirectoryW(syswow64, MAX_PATH)) {
+        EXPECT_TRUE(IsProtectedFolder(syswow64));
+    }
 }
 
 TEST(ProtectedFolders, TheFoldersTheOptionsCleanAreNot) {

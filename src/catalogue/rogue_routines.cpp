@@ -22,8 +22,8 @@ bool FolderIsPresent(const DetectCheck& check) {
 }
 
 void Terminate(const RemovalStep& step) {
-    // The snapshot comparisons differ: the id lookup folds letters the name walk leaves alone.
-    if (!KillProcessByName(Decoded(step.operand))) KillProcessById(FindProcessId(Decoded(step.operand)));
+    // The id lookup folds letters the name walk leaves alone; both come from one walk.
+    KillProcessByNameOrId(Decoded(step.operand));
 }
 
 void ShellOpen(const RemovalStep& step) {

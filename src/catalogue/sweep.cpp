@@ -76,10 +76,8 @@ bool DeleteFileAt(const SweepStep& step, bool clearReadOnly = false) {
 }
 
 void KillByPath(const SweepStep& step) {
-    auto find = [&] {
-        return FindProcessIdByPath(DecodeSignature(step.first.text), DecodeSignature(step.second.text));
-    };
-    if (find() != 0) KillProcessById(find());
+    // One walk: the id found is the one stopped.
+    KillProcessById(FindProcessIdByPath(DecodeSignature(step.first.text), DecodeSignature(step.second.text)));
 }
 
 // A found file that stays is shown as such rather than counted silently.

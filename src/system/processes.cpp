@@ -61,7 +61,8 @@ bool ProcessIsRunning(const std::string& name) {
 DWORD FindProcessId(const std::string& name) {
     DWORD id = 0;
     if (name.empty()) return id;
-    WalkProcesses(kSnapAll, [&](const ProcessEntryA& entry) {
+    // The process kind is all the walk reads; threads, modules and heaps would only cost.
+    WalkProcesses(kSnapProcesses, [&](const ProcessEntryA& entry) {
         if (lstrcmpiA(name.c_str(), ExeFileText(entry).c_str()) == 0) id = entry.th32ProcessID;
     });
     return id;
@@ -95,6 +96,19 @@ bool KillProcessByName(const std::string& name) {
         lastKilled = process && TerminateProcess(process.get(), 0) != FALSE;
     });
     return lastKilled;
+}
+
+void KillProcessByNameOrId(const std::string& name) {
+    bool lastKilled = false;
+    DWORD fallbackId = 0;
+    WalkProcesses(kSnapProcesses, [&](const ProcessEntryA& entry) {
+        const std::string exeFile = ExeFileText(entry);
+        if (!name.empty() && lstrcmpiA(name.c_str(), exeFile.c_str()) == 0) fallbackId = entry.th32ProcessID;
+        if (!ExeNameMatches(exeFile, name)) return;
+        UniqueHandle process(OpenProcess(kTerminate, FALSE, entry.th32ProcessID));
+        lastKilled = process && TerminateProcess(process.get(), 0) != FALSE;
+    });
+    if (!lastKilled) KillProcessById(fallbackId);
 }
 
 void KillProcessById(DWORD processId) {

@@ -12,5 +12,8 @@ std::string GetProcessImagePath(DWORD processId);
 DWORD FindProcessIdByPath(const std::string& name, const std::string& pathText);
 // Terminates every process of that name; true when the last attempt succeeded.
 bool KillProcessByName(const std::string& name);
+// KillProcessByName and, when that reports no success, KillProcessById with the id FindProcessId
+// gives for the name: both from one walk of one snapshot.
+void KillProcessByNameOrId(const std::string& name);
 // Terminates the process when it can be opened; id 0 does nothing.
 void KillProcessById(DWORD processId);

@@ -120,10 +120,9 @@ std::wstring RealPath(const std::wstring& path) {
 }
 
 bool ReachedWithoutLinks(const std::wstring& root, const std::wstring& relative) {
-    std::wstring folders, name;
     std::wstring rel = WithoutTrailingSeparators(relative);
     std::size_t cut = rel.find_last_of(L"\\/");
-    folders = cut == std::wstring::npos ? std::wstring() : rel.substr(0, cut);
+    std::wstring folders = cut == std::wstring::npos ? std::wstring() : rel.substr(0, cut);
     if (folders.find_first_not_of(L"\\/") == std::wstring::npos) return !RealPath(root).empty();
     std::wstring rootReal = RealPath(root);
     return !rootReal.empty() && SamePathText(RealPath(JoinPath(root, folders)), JoinPath(rootReal, folders));

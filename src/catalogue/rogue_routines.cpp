@@ -123,6 +123,10 @@ bool CheckIsTrue(const DetectCheck& check) {
 }
 
 void RunStep(const RemovalStep& step) {
+    // Every step kills, waits, opens or removes: the phase's process list is old after it.
+    struct RefreshAfter {
+        ~RefreshAfter() { ProcessListScope::Refresh(); }
+    } refresh;
     switch (step.kind) {
         case StepKind::Terminate: Terminate(step); break;
         case StepKind::Wait: Sleep(step.milliseconds); break;
@@ -138,6 +142,8 @@ void RunStep(const RemovalStep& step) {
 }
 
 bool DetectRogue(const RogueEntry& entry) {
+    // An entry's checks are one phase: its process checks share one list (or the caller's).
+    ProcessListScope phase;
     for (const DetectCheck& check : entry.checks) {
         if (CheckIsTrue(check)) return true;
     }

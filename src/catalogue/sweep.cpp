@@ -102,6 +102,7 @@ const std::vector<SweepStep>& SweepSteps() {
 }
 
 void AlwaysRunSweep() {
+    ProcessListScope::Refresh();
     for (const SweepStep& item : SweepSteps()) {
         switch (item.kind) {
             case SweepKind::Removal: RunStep(item.removal); break;
@@ -110,5 +111,6 @@ void AlwaysRunSweep() {
             case SweepKind::ReportReadOnlyFile: ReportAndDelete(item); break;
             case SweepKind::OpenAndDelete: OpenAndDelete(item); break;
         }
+        ProcessListScope::Refresh();
     }
 }

@@ -48,9 +48,37 @@ std::string ImagePathByQuery(DWORD processId) {
     return BufferText(buffer, sizeof(buffer));
 }
 
+thread_local ProcessListScope* currentScope = nullptr;
+
 }  // namespace
 
+ProcessListScope::ProcessListScope() {
+    if (currentScope) return;
+    currentScope = this;
+    owner_ = true;
+}
+
+ProcessListScope::~ProcessListScope() {
+    if (owner_) currentScope = nullptr;
+}
+
+void ProcessListScope::Refresh() {
+    if (currentScope) currentScope->fresh_ = false;
+}
+
 bool ProcessIsRunning(const std::string& name) {
+    if (ProcessListScope* scope = currentScope) {
+        if (!scope->fresh_) {
+            scope->exeFiles_.clear();
+            WalkProcesses(kSnapProcesses,
+                          [&](const ProcessEntryA& entry) { scope->exeFiles_.push_back(ExeFileText(entry)); });
+            scope->fresh_ = true;
+        }
+        for (const std::string& exeFile : scope->exeFiles_) {
+            if (ExeNameMatches(exeFile, name)) return true;
+        }
+        return false;
+    }
     bool running = false;
     WalkProcesses(kSnapProcesses, [&](const ProcessEntryA& entry) {
         if (ExeNameMatches(ExeFileText(entry), name)) running = true;

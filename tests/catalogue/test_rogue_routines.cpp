@@ -158,3 +158,22 @@ TEST(RogueRoutines, ARootWithoutAPathNamesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// A scan's detections share one process list; the removal's steps make the next detection look
+// again, so a product whose process was stopped is not found by an old list.
+TEST(RogueRoutines, AStepRefreshesThePhasesProcessList) {
+    ScratchFolder scratch("routines");
+    WaiterProcess waiter(scratch.Path(), "zarvex-product.exe");
+    ASSERT_TRUE(waiter.Started());
+    REF(p1, "zarvex-product.exe");
+    const RogueEntry entry = EntryOf({proc(p1)}, {kill(p1)});
+    ProcessListScope phase;
+    ASSERT_TRUE(DetectRogue(entry));
+    RemoveRogue(entry);
+    ASSERT_TRUE(waiter.WaitEnded(5000));
+    EXPECT_FALSE(DetectRogue(entry));
+}
+
+}  // namespace

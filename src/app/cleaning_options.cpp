@@ -6,14 +6,23 @@
 #include "app/cleaning_texts.h"
 #include "app/main_form.h"
 #include "system/folders.h"
+#include "system/protected_folders.h"
 #include "system/registro.h"
 #include "system/signature.h"
+#include "system/wide_paths.h"
 
 namespace {
 
-// Both the test and the deletion decode the stored path afresh.
+// Both the test and the deletion decode the stored path afresh. The key is deleted as itself:
+// a link under it, or the key itself when it is a link, goes as a link (system/registro.h).
 void DeleteKeyWhenPresent(HKEY root, const char* keyText) {
     if (RegKeyExists(root, DecodeSignature(keyText))) RegDeleteKeyTree(root, DecodeSignature(keyText), true);
+}
+
+// A setting or the environment may name any folder here: the Windows folder, a drive root, a
+// profile. Such a folder is refused and the scan goes on.
+void CleanFolder(const std::wstring& folder) {
+    if (!IsProtectedFolder(folder)) DeleteFilesInFolder(folder);
 }
 
 }  // namespace
@@ -21,9 +30,10 @@ void DeleteKeyWhenPresent(HKEY root, const char* keyText) {
 void ClearBrowserHelperObjects() { DeleteKeyWhenPresent(HKEY_LOCAL_MACHINE, BhoKeyText()); }
 
 void CleanDisk(const TForm1& form) {
-    if (form.OptionTicked(2)) DeleteFilesInFolder(GetSpecialFolder(CSIDL_COOKIES) + "\\");
-    if (form.OptionTicked(3)) DeleteFilesInFolder(GetSpecialFolder(CSIDL_INTERNET_CACHE) + "\\");
-    if (form.OptionTicked(4)) DeleteFilesInFolder(GetTempFolder() + "\\");
-    if (form.OptionTicked(5)) DeleteFilesInFolder(GetWindowsFolder() + DecodeSignature(WindowsTempPartText()));
+    if (form.OptionTicked(2)) CleanFolder(GetSpecialFolderW(CSIDL_COOKIES));
+    if (form.OptionTicked(3)) CleanFolder(GetSpecialFolderW(CSIDL_INTERNET_CACHE));
+    if (form.OptionTicked(4)) CleanFolder(GetTempFolderW());
+    if (form.OptionTicked(5))
+        CleanFolder(JoinPath(GetWindowsFolderW(), WideFromStored(DecodeSignature(WindowsTempPartText()))));
     if (form.OptionTicked(6)) DeleteKeyWhenPresent(HKEY_CURRENT_USER, MuiCacheKeyText());
 }

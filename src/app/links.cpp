@@ -4,7 +4,7 @@
 #include <shellapi.h>
 
 #include "app/about_form.h"
-#include "app/file_text.h"
+#include "system/files.h"
 #include "app/main_form.h"
 #include "system/folders.h"
 

@@ -5,7 +5,7 @@
 #include "app/anti_debug.h"
 #include "app/check_list.h"
 #include "app/controls.h"
-#include "app/file_text.h"
+#include "system/files.h"
 #include "app/jpeg_picture.h"
 #include "app/resource_ids.h"
 #include "app/scan.h"

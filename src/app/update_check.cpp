@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/file_text.h"
+#include "system/files.h"
 #include "app/links.h"
 #include "app/main_form.h"
 #include "app/update_address.h"

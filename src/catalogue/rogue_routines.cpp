@@ -3,34 +3,27 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "system/exact_deletion.h"
+#include "system/files.h"
 #include "system/folders.h"
 #include "system/processes.h"
 #include "system/registro.h"
 #include "system/signature.h"
+#include "system/wide_paths.h"
 
 namespace {
 
 std::string Decoded(const SignatureRef& ref) { return DecodeSignature(ref.text); }
 
-bool IsAbsolutePath(const std::string& path) {
-    bool drive = path.size() >= 3 && path[1] == ':' && path[2] == '\\';
-    bool share = path.size() >= 3 && path[0] == '\\' && path[1] == '\\';
-    return drive || share;
-}
-
-std::string PathOf(const DetectCheck& check) { return RootedPath(check.folder, check.operand.text); }
-std::string PathOf(const RemovalStep& step) { return RootedPath(step.folder, step.operand.text); }
+std::wstring PathOf(const RemovalStep& step) { return RemovablePath(step.folder, step.operand.text); }
 
 bool FolderIsPresent(const DetectCheck& check) {
-    std::string path = PathOf(check);
-    if (path.empty()) return false;
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return IsExistingFolder(RootedPathW(check.folder, check.operand.text));
 }
 
 void Terminate(const RemovalStep& step) {
-    // The snapshot comparisons differ: the id lookup folds letters the name walk leaves alone.
-    if (!KillProcessByName(Decoded(step.operand))) KillProcessById(FindProcessId(Decoded(step.operand)));
+    // The id lookup folds letters the name walk leaves alone; both come from one walk.
+    KillProcessByNameOrId(Decoded(step.operand));
 }
 
 void ShellOpen(const RemovalStep& step) {
@@ -38,30 +31,28 @@ void ShellOpen(const RemovalStep& step) {
 }
 
 void EmptyFolder(const RemovalStep& step) {
-    std::string path = PathOf(step);
+    std::wstring path = PathOf(step);
     if (!path.empty()) DeleteFilesInFolder(path);
 }
 
 void DeleteExeFiles(const RemovalStep& step) {
-    std::string path = FolderRootPath(step.folder);
-    if (IsAbsolutePath(path)) DeleteExeFilesInFolder(path);
+    std::wstring path = FolderRootPathW(step.folder);
+    if (IsAbsoluteFolder(path)) DeleteExeFilesInFolder(path);
 }
 
 void RemoveFile(const RemovalStep& step) {
-    std::string path = PathOf(step);
-    if (!path.empty()) DeleteFileA(path.c_str());
+    std::wstring path = PathOf(step);
+    if (!path.empty()) DeleteFileExactly(path);
 }
 
 void RemoveReadOnlyFile(const RemovalStep& step) {
-    std::string path = PathOf(step);
-    if (path.empty()) return;
-    ClearReadOnlyFlag(path);
-    RemoveFile(step);
+    std::wstring path = PathOf(step);
+    if (!path.empty()) DeleteFileExactly(path, true);
 }
 
 void RemoveFolder(const RemovalStep& step) {
-    std::string path = PathOf(step);
-    if (!path.empty()) RemoveDirectoryA(path.c_str());
+    std::wstring path = PathOf(step);
+    if (!path.empty()) RemoveFolderExactly(path);
 }
 
 void RemoveKey(const RemovalStep& step) {
@@ -85,36 +76,41 @@ HKEY RegistryRootKey(RegistryRoot root) {
     return nullptr;
 }
 
-std::string FolderRootPath(FolderRoot root) {
+std::wstring FolderRootPathW(FolderRoot root) {
     switch (root) {
-        case FolderRoot::ProgramFiles: return GetSpecialFolder(CSIDL_PROGRAM_FILES);
-        case FolderRoot::CommonAppData: return GetSpecialFolder(CSIDL_COMMON_APPDATA);
-        case FolderRoot::Programs: return GetSpecialFolder(CSIDL_PROGRAMS);
-        case FolderRoot::StartMenu: return GetSpecialFolder(CSIDL_STARTMENU);
-        case FolderRoot::CommonPrograms: return GetSpecialFolder(CSIDL_COMMON_PROGRAMS);
-        case FolderRoot::Desktop: return GetSpecialFolder(CSIDL_DESKTOP);
-        case FolderRoot::AppData: return GetSpecialFolder(CSIDL_APPDATA);
-        case FolderRoot::SystemDir: return GetSystemFolder();
-        case FolderRoot::WindowsDir: return GetWindowsFolder();
-        case FolderRoot::TempDir: return GetTempFolder();
+        case FolderRoot::ProgramFiles: return GetSpecialFolderW(CSIDL_PROGRAM_FILES);
+        case FolderRoot::CommonAppData: return GetSpecialFolderW(CSIDL_COMMON_APPDATA);
+        case FolderRoot::Programs: return GetSpecialFolderW(CSIDL_PROGRAMS);
+        case FolderRoot::StartMenu: return GetSpecialFolderW(CSIDL_STARTMENU);
+        case FolderRoot::CommonPrograms: return GetSpecialFolderW(CSIDL_COMMON_PROGRAMS);
+        case FolderRoot::Desktop: return GetSpecialFolderW(CSIDL_DESKTOP);
+        case FolderRoot::AppData: return GetSpecialFolderW(CSIDL_APPDATA);
+        case FolderRoot::SystemDir: return GetSystemFolderW();
+        case FolderRoot::WindowsDir: return GetWindowsFolderW();
+        case FolderRoot::TempDir: return GetTempFolderW();
     }
     return {};
 }
 
 std::string JoinRootPath(const std::string& rootPath, const std::string& relative) {
-    if (!IsAbsolutePath(rootPath) || relative.empty()) return {};
-    return rootPath + relative;
+    return StoredFromWide(JoinPath(WideFromStored(rootPath), WideFromStored(relative)));
 }
+
+std::wstring RootedPathW(FolderRoot root, const char* relativeText) {
+    return JoinPath(FolderRootPathW(root), WideFromStored(DecodeSignature(relativeText)));
+}
+
+std::wstring RemovablePath(FolderRoot root, const char* relativeText) {
+    std::wstring rootPath = FolderRootPathW(root);
+    std::wstring relative = WideFromStored(DecodeSignature(relativeText));
+    std::wstring path = JoinPath(rootPath, relative);
+    return !path.empty() && ReachedWithoutLinks(rootPath, relative) ? path : std::wstring();
+}
+
+std::string FolderRootPath(FolderRoot root) { return StoredFromWide(FolderRootPathW(root)); }
 
 std::string RootedPath(FolderRoot root, const char* relativeText) {
-    return JoinRootPath(FolderRootPath(root), DecodeSignature(relativeText));
-}
-
-void ClearReadOnlyFlag(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-    SetFileAttributesA(path.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+    return StoredFromWide(RootedPathW(root, relativeText));
 }
 
 bool CheckIsTrue(const DetectCheck& check) {
@@ -127,6 +123,10 @@ bool CheckIsTrue(const DetectCheck& check) {
 }
 
 void RunStep(const RemovalStep& step) {
+    // Every step kills, waits, opens or removes: the phase's process list is old after it.
+    struct RefreshAfter {
+        ~RefreshAfter() { ProcessListScope::Refresh(); }
+    } refresh;
     switch (step.kind) {
         case StepKind::Terminate: Terminate(step); break;
         case StepKind::Wait: Sleep(step.milliseconds); break;
@@ -142,6 +142,8 @@ void RunStep(const RemovalStep& step) {
 }
 
 bool DetectRogue(const RogueEntry& entry) {
+    // An entry's checks are one phase: its process checks share one list (or the caller's).
+    ProcessListScope phase;
     for (const DetectCheck& check : entry.checks) {
         if (CheckIsTrue(check)) return true;
     }

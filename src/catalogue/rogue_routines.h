@@ -16,11 +16,17 @@ void RunStep(const RemovalStep& step);
 
 HKEY RegistryRootKey(RegistryRoot root);
 // The root folder as the system gives it now; empty when it has no path.
-std::string FolderRootPath(FolderRoot root);
-// Root path followed directly by the relative part; empty (names nothing) when the root is not an
-// absolute path or the relative part is empty, so nothing ever lands at the root of the current drive.
+std::wstring FolderRootPathW(FolderRoot root);
+// Root path and relative part joined by one separator (system/wide_paths.h); empty (names
+// nothing) when the root is not an absolute path or the relative part is empty, so nothing ever
+// lands at the root of the current drive.
 std::string JoinRootPath(const std::string& rootPath, const std::string& relative);
-// The full path of a stored relative text under a root, decoded and looked up now.
+// The full path of a stored relative text under a root, decoded and looked up now. The decoded
+// text becomes wide in the code page of the 8-bit calls.
+std::wstring RootedPathW(FolderRoot root, const char* relativeText);
+// The same, only when the folders between the root and the last part are reached without a
+// link; empty otherwise. Every step that deletes goes by this path.
+std::wstring RemovablePath(FolderRoot root, const char* relativeText);
+// For planting and messages: the 8-bit forms of the above.
+std::string FolderRootPath(FolderRoot root);
 std::string RootedPath(FolderRoot root, const char* relativeText);
-// Writes the file's attributes back without the read-only flag, every other flag unchanged.
-void ClearReadOnlyFlag(const std::string& path);

@@ -6,6 +6,8 @@
 #include "catalogue/entry_notation.h"
 #include "catalogue/rogue_routines.h"
 #include "catalogue/shared_texts.h"
+#include "system/exact_deletion.h"
+#include "system/files.h"
 #include "system/processes.h"
 #include "system/signature.h"
 
@@ -66,36 +68,30 @@ std::vector<SweepStep> BuildSweep() {
     };
 }
 
-std::string FilePath(const SweepStep& step) { return RootedPath(step.folder, step.first.text); }
+std::wstring FilePath(const SweepStep& step) { return RootedPathW(step.folder, step.first.text); }
 
-bool FileIsPresent(const std::string& path) {
-    if (path.empty()) return false;
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+bool DeleteFileAt(const SweepStep& step, bool clearReadOnly = false) {
+    std::wstring path = RemovablePath(step.folder, step.first.text);
+    return !path.empty() && DeleteFileExactly(path, clearReadOnly);
 }
 
-bool DeleteFileAt(const std::string& path) { return !path.empty() && DeleteFileA(path.c_str()); }
-
 void KillByPath(const SweepStep& step) {
-    auto find = [&] {
-        return FindProcessIdByPath(DecodeSignature(step.first.text), DecodeSignature(step.second.text));
-    };
-    if (find() != 0) KillProcessById(find());
+    // One walk: the id found is the one stopped.
+    KillProcessById(FindProcessIdByPath(DecodeSignature(step.first.text), DecodeSignature(step.second.text)));
 }
 
 // A found file that stays is shown as such rather than counted silently.
 void ReportAndDelete(const SweepStep& step) {
-    if (!FileIsPresent(FilePath(step))) return;
+    if (!IsExistingFile(FilePath(step))) return;
     ++FoundCount;
-    if (step.kind == SweepKind::ReportReadOnlyFile) ClearReadOnlyFlag(FilePath(step));
-    bool deleted = DeleteFileAt(FilePath(step));
+    bool deleted = DeleteFileAt(step, step.kind == SweepKind::ReportReadOnlyFile);
     AddFoundRow(step.label, deleted ? "REMOVED" : "Error on remove");
 }
 
 void OpenAndDelete(const SweepStep& step) {
-    if (!FileIsPresent(FilePath(step))) return;
+    if (!IsExistingFile(FilePath(step))) return;
     RunStep({StepKind::ShellOpen, step.second});
-    DeleteFileAt(FilePath(step));
+    DeleteFileAt(step);
 }
 
 }  // namespace
@@ -106,6 +102,7 @@ const std::vector<SweepStep>& SweepSteps() {
 }
 
 void AlwaysRunSweep() {
+    ProcessListScope::Refresh();
     for (const SweepStep& item : SweepSteps()) {
         switch (item.kind) {
             case SweepKind::Removal: RunStep(item.removal); break;
@@ -114,5 +111,6 @@ void AlwaysRunSweep() {
             case SweepKind::ReportReadOnlyFile: ReportAndDelete(item); break;
             case SweepKind::OpenAndDelete: OpenAndDelete(item); break;
         }
+        ProcessListScope::Refresh();
     }
 }

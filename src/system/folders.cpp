@@ -5,34 +5,11 @@
 #include <shlobj.h>
 
 #include "system/handles.h"
+#include "system/wide_paths.h"
 
 namespace {
 
 std::string UpToNul(const char* buffer) { return std::string(buffer); }
-
-// Only a drive-qualified (C:\...) or UNC (\\server\...) folder may be listed for deletion:
-// an empty or relative text would resolve against the current drive or folder.
-bool IsAbsoluteFolder(const std::string& folder) {
-    if (folder.size() >= 3 && folder[1] == ':' && (folder[2] == '\\' || folder[2] == '/')) {
-        char d = folder[0];
-        return (d >= 'A' && d <= 'Z') || (d >= 'a' && d <= 'z');
-    }
-    return folder.size() >= 3 && folder[0] == '\\' && folder[1] == '\\' && folder[2] != '\\';
-}
-
-void DeleteMatchingFiles(const std::string& folder, const char* pattern) {
-    if (!IsAbsoluteFolder(folder)) return;
-    WIN32_FIND_DATAA entry{};
-    UniqueFind listing(ValidOrNull(FindFirstFileA((folder + pattern).c_str(), &entry)));
-    if (!listing) return;
-    const DWORD skipped = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x8 /* volume label */ |
-                          FILE_ATTRIBUTE_DIRECTORY;
-    do {
-        if ((entry.dwFileAttributes & skipped) == 0) {
-            DeleteFileA((folder + "\\" + entry.cFileName).c_str());
-        }
-    } while (FindNextFileA(listing.get(), &entry));
-}
 
 }  // namespace
 
@@ -71,9 +48,36 @@ std::string GetSpecialFolder(int csidl) {
     return ok ? UpToNul(buffer) : std::string();
 }
 
-void DeleteFilesInFolder(const std::string& folder) { DeleteMatchingFiles(folder, "\\*.*"); }
+std::wstring GetWindowsFolderW() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    GetWindowsDirectoryW(buffer, MAX_PATH + 1);
+    return buffer;
+}
 
-void DeleteExeFilesInFolder(const std::string& folder) { DeleteMatchingFiles(folder, "\\*.exe"); }
+std::wstring GetSystemFolderW() {
+    wchar_t buffer[MAX_PATH] = {};
+    GetSystemDirectoryW(buffer, MAX_PATH);
+    return buffer;
+}
+
+std::wstring GetTempFolderW() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+    return n > 0 && n <= MAX_PATH ? std::wstring(buffer) : std::wstring();
+}
+
+std::wstring GetSpecialFolderW(int csidl) {
+    LPITEMIDLIST items = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) || !items) return {};
+    wchar_t buffer[MAX_PATH] = {};
+    BOOL ok = SHGetPathFromIDListW(items, buffer);
+    CoTaskMemFree(items);
+    return ok ? std::wstring(buffer) : std::wstring();
+}
+
+void DeleteFilesInFolder(const std::string& folder) { DeleteFilesInFolder(WideFromStored(folder)); }
+
+void DeleteExeFilesInFolder(const std::string& folder) { DeleteExeFilesInFolder(WideFromStored(folder)); }
 
 void EmptyRecycleBin() {
     UniqueLibrary shell32(LoadLibraryA("Shell32.dll"));

@@ -1,5 +1,9 @@
 #pragma once
+// Folder look-ups. Whatever lists, tests or deletes uses the wide forms (the *W look-ups and
+// system/exact_deletion.h); the 8-bit look-ups are for texts shown or read, never for deleting.
 #include <string>
+
+#include "system/exact_deletion.h"
 
 // The folder of the running program, ending in a separator.
 std::string GetAppFolder();
@@ -11,10 +15,13 @@ std::string GetSystemFolder();
 std::string GetTempFolder();
 // A shell special folder by CSIDL number, without a trailing separator; empty when it has no path.
 std::string GetSpecialFolder(int csidl);
-// Deletes the ordinary and read-only files lying directly in the folder; never hidden or system
-// files, never subfolders. An empty or relative folder deletes nothing.
+// The same look-ups in UTF-16, as the system gives them.
+std::wstring GetWindowsFolderW();
+std::wstring GetSystemFolderW();
+std::wstring GetTempFolderW();
+std::wstring GetSpecialFolderW(int csidl);
+// DeleteFilesInFolder and DeleteExeFilesInFolder for a folder given as our own 8-bit text.
 void DeleteFilesInFolder(const std::string& folder);
-// The same for "*.exe" only.
 void DeleteExeFilesInFolder(const std::string& folder);
 // Empties the Recycle Bins of all drives without asking.
 void EmptyRecycleBin();

@@ -22,7 +22,6 @@ static_assert(sizeof(void*) != 4 || sizeof(ProcessEntryA) == 296, "Process32Firs
 static_assert(sizeof(void*) != 4 || offsetof(ProcessEntryA, szExeFile) == 36, "layout of PROCESSENTRY32A");
 
 constexpr DWORD kSnapProcesses = 0x2;  // TH32CS_SNAPPROCESS
-constexpr DWORD kSnapAll = 0x0F;       // heap lists, processes, threads and modules
 
 // A new snapshot, or null when the service is missing or the call fails.
 HANDLE TakeProcessSnapshot(DWORD flags);

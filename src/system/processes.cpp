@@ -48,9 +48,37 @@ std::string ImagePathByQuery(DWORD processId) {
     return BufferText(buffer, sizeof(buffer));
 }
 
+thread_local ProcessListScope* currentScope = nullptr;
+
 }  // namespace
 
+ProcessListScope::ProcessListScope() {
+    if (currentScope) return;
+    currentScope = this;
+    owner_ = true;
+}
+
+ProcessListScope::~ProcessListScope() {
+    if (owner_) currentScope = nullptr;
+}
+
+void ProcessListScope::Refresh() {
+    if (currentScope) currentScope->fresh_ = false;
+}
+
 bool ProcessIsRunning(const std::string& name) {
+    if (ProcessListScope* scope = currentScope) {
+        if (!scope->fresh_) {
+            scope->exeFiles_.clear();
+            WalkProcesses(kSnapProcesses,
+                          [&](const ProcessEntryA& entry) { scope->exeFiles_.push_back(ExeFileText(entry)); });
+            scope->fresh_ = true;
+        }
+        for (const std::string& exeFile : scope->exeFiles_) {
+            if (ExeNameMatches(exeFile, name)) return true;
+        }
+        return false;
+    }
     bool running = false;
     WalkProcesses(kSnapProcesses, [&](const ProcessEntryA& entry) {
         if (ExeNameMatches(ExeFileText(entry), name)) running = true;
@@ -61,7 +89,8 @@ bool ProcessIsRunning(const std::string& name) {
 DWORD FindProcessId(const std::string& name) {
     DWORD id = 0;
     if (name.empty()) return id;
-    WalkProcesses(kSnapAll, [&](const ProcessEntryA& entry) {
+    // The process kind is all the walk reads; threads, modules and heaps would only cost.
+    WalkProcesses(kSnapProcesses, [&](const ProcessEntryA& entry) {
         if (lstrcmpiA(name.c_str(), ExeFileText(entry).c_str()) == 0) id = entry.th32ProcessID;
     });
     return id;
@@ -95,6 +124,19 @@ bool KillProcessByName(const std::string& name) {
         lastKilled = process && TerminateProcess(process.get(), 0) != FALSE;
     });
     return lastKilled;
+}
+
+void KillProcessByNameOrId(const std::string& name) {
+    bool lastKilled = false;
+    DWORD fallbackId = 0;
+    WalkProcesses(kSnapProcesses, [&](const ProcessEntryA& entry) {
+        const std::string exeFile = ExeFileText(entry);
+        if (!name.empty() && lstrcmpiA(name.c_str(), exeFile.c_str()) == 0) fallbackId = entry.th32ProcessID;
+        if (!ExeNameMatches(exeFile, name)) return;
+        UniqueHandle process(OpenProcess(kTerminate, FALSE, entry.th32ProcessID));
+        lastKilled = process && TerminateProcess(process.get(), 0) != FALSE;
+    });
+    if (!lastKilled) KillProcessById(fallbackId);
 }
 
 void KillProcessById(DWORD processId) {

@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "app/file_text.h"
+#include "system/files.h"
 #include "support/test_paths.h"
 #include "system/folders.h"
 #include "system/handles.h"

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/file_text.h"
+#include "system/files.h"
 #include "app/main_form.h"
 #include "app_test_support.h"
 #include "support/test_paths.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/about_form.h"
-#include "app/file_text.h"
+#include "system/files.h"
 #include "app/main_form.h"
 #include "app_test_support.h"
 #include "system/folders.h"

@@ -148,11 +148,32 @@ TEST(RogueRoutines, ARootWithoutAPathNamesNothing) {
     EXPECT_EQ(JoinRootPath("Program Files", "\\Product"), "");
     EXPECT_EQ(JoinRootPath("C:\\Program Files", ""), "");
     EXPECT_EQ(JoinRootPath("C:\\Program Files", "\\Product"), "C:\\Program Files\\Product");
-    EXPECT_EQ(JoinRootPath("C:\\Temp\\", "\\x.exe"), "C:\\Temp\\\\x.exe");
+    EXPECT_EQ(JoinRootPath("C:\\Temp\\", "\\x.exe"), "C:\\Temp\\x.exe");
+    EXPECT_EQ(JoinRootPath("C:\\", "\\x.exe"), "C:\\x.exe");
+    EXPECT_EQ(JoinRootPath("\\\\?\\C:\\Temp", "\\x.exe"), "");
 
     REF(none, "");
     EXPECT_FALSE(CheckIsTrue(dir(PF, none)));
     EXPECT_TRUE(FolderExists(GetSpecialFolder(CSIDL_PROGRAM_FILES)));
+}
+
+}  // namespace
+
+namespace {
+
+// A scan's detections share one process list; the removal's steps make the next detection look
+// again, so a product whose process was stopped is not found by an old list.
+TEST(RogueRoutines, AStepRefreshesThePhasesProcessList) {
+    ScratchFolder scratch("routines");
+    WaiterProcess waiter(scratch.Path(), "zarvex-product.exe");
+    ASSERT_TRUE(waiter.Started());
+    REF(p1, "zarvex-product.exe");
+    const RogueEntry entry = EntryOf({proc(p1)}, {kill(p1)});
+    ProcessListScope phase;
+    ASSERT_TRUE(DetectRogue(entry));
+    RemoveRogue(entry);
+    ASSERT_TRUE(waiter.WaitEnded(5000));
+    EXPECT_FALSE(DetectRogue(entry));
 }
 
 }  // namespace

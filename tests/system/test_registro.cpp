@@ -172,20 +172,20 @@ TEST_F(RegistroTest, DeleteKeyTreeCases) {
     }
 }
 
-// Subkeys are taken in enumeration order; one that cannot be opened stops the delete there, after
-// the earlier ones are gone and before the later ones are touched.
-TEST_F(RegistroTest, DeleteKeyTreeStopsWhereASubkeyCannotBeOpened) {
+// A link subkey is opened and deleted as the link, even when it points nowhere; the keys around
+// it go as well. (A subkey that cannot be opened at all would stop the delete there; Wine does not
+// hold registry keys to their access rules, so that cannot be shown here.)
+TEST_F(RegistroTest, DeleteKeyTreeTakesADanglingLinkAsALink) {
     ASSERT_TRUE(SetStringValue(HKEY_CURRENT_USER, Under("P\\a\\deep"), "v", "x"));
     ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, Under("P\\b")));
     ASSERT_TRUE(CreateDanglingLink(HKEY_CURRENT_USER, Under("P\\b\\dangling")));
     ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, Under("P\\c")));
     ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, Under("P\\b\\dangling")));
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, Under("P\\b\\dangling")));
 
-    EXPECT_FALSE(RegDeleteKeyTree(HKEY_CURRENT_USER, Under("P"), true));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Under("P\\a")));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Under("P\\b")));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Under("P\\c")));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Under("P")));
+    EXPECT_TRUE(RegDeleteKeyTree(HKEY_CURRENT_USER, Under("P"), true));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, Under("P\\b\\dangling")));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Under("P")));
 }
 
 TEST_F(RegistroTest, LeavesNoHandleOpen) {

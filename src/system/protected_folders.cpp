@@ -1,0 +1,126 @@
+#include "system/protected_folders.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "system/exact_deletion.h"
+#include "system/folders.h"
+#include "system/handles.h"
+#include "system/wide_paths.h"
+
+namespace {
+
+const wchar_t kCurrentVersion[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+const wchar_t kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+
+std::wstring Expanded(const std::wstring& text) {
+    wchar_t buffer[MAX_PATH * 2] = {};
+    DWORD n = ExpandEnvironmentStringsW(text.c_str(), buffer, MAX_PATH * 2);
+    return n > 0 && n <= MAX_PATH * 2 ? std::wstring(buffer) : std::wstring();
+}
+
+std::wstring StringValue(HKEY key, const wchar_t* name) {
+    wchar_t buffer[MAX_PATH * 2] = {};
+    DWORD size = sizeof(buffer) - sizeof(wchar_t);
+    DWORD type = 0;
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
+        return {};
+    if (type == REG_EXPAND_SZ) return Expanded(buffer);
+    return type == REG_SZ ? std::wstring(buffer) : std::wstring();
+}
+
+UniqueKey OpenMachineKey(const wchar_t* path) {
+    HKEY raw = nullptr;
+    // The 64-bit view where there is one: it names the native Program Files.
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WOW64_64KEY, &raw) != ERROR_SUCCESS) return {};
+    return UniqueKey(raw);
+}
+
+std::wstring SysWow64Folder() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    UINT n = GetSystemWow64DirectoryW(buffer, MAX_PATH + 1);
+    return n > 0 && n <= MAX_PATH ? std::wstring(buffer) : std::wstring();
+}
+
+// The profiles' folder and each profile's own folder, as the machine lists them.
+void AddProfiles(std::vector<std::wstring>& folders, std::vector<std::wstring>& usersRoots) {
+    if (UniqueKey list = OpenMachineKey(kProfileList)) {
+        usersRoots.push_back(StringValue(list.get(), L"ProfilesDirectory"));
+        wchar_t name[256];
+        for (DWORD i = 0;; ++i) {
+            DWORD size = 256;
+            if (RegEnumKeyExW(list.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            HKEY raw = nullptr;
+            if (RegOpenKeyExW(list.get(), name, 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS) continue;
+            UniqueKey profile(raw);
+            folders.push_back(StringValue(profile.get(), L"ProfileImagePath"));
+        }
+    }
+    std::wstring own = GetSpecialFolderW(CSIDL_PROFILE);
+    folders.push_back(own);
+    std::size_t cut = WithoutTrailingSeparators(own).find_last_of(L"\\/");
+    if (cut != std::wstring::npos) usersRoots.push_back(own.substr(0, cut));
+}
+
+std::vector<std::wstring> KnownFolders(std::vector<std::wstring>& usersRoots) {
+    std::vector<std::wstring> folders = {
+        GetWindowsFolderW(),
+        GetSystemFolderW(),
+        SysWow64Folder(),
+        GetSpecialFolderW(CSIDL_WINDOWS),
+        GetSpecialFolderW(CSIDL_SYSTEM),
+        GetSpecialFolderW(CSIDL_SYSTEMX86),
+        GetSpecialFolderW(CSIDL_PROGRAM_FILES),
+        GetSpecialFolderW(CSIDL_PROGRAM_FILESX86),
+        GetSpecialFolderW(CSIDL_COMMON_APPDATA),
+    };
+    if (UniqueKey current = OpenMachineKey(kCurrentVersion)) {
+        for (const wchar_t* name : {L"ProgramFilesDir", L"ProgramFilesDir (x86)", L"ProgramW6432Dir"})
+            folders.push_back(StringValue(current.get(), name));
+    }
+    AddProfiles(folders, usersRoots);
+    folders.insert(folders.end(), usersRoots.begin(), usersRoots.end());
+    return folders;
+}
+
+bool IsDriveRoot(const std::wstring& real) {
+    std::wstring path = WithoutTrailingSeparators(real);
+    if (path.size() <= 3 && path.size() >= 2 && path[1] == L':') return true;
+    // "\\server\share" and nothing below it.
+    if (path.rfind(L"\\\\", 0) != 0) return false;
+    std::size_t server = path.find(L'\\', 2);
+    return server == std::wstring::npos || path.find(L'\\', server + 1) == std::wstring::npos;
+}
+
+bool IsSameOrAbove(const std::wstring& candidate, const std::wstring& known) {
+    if (SamePathText(candidate, known)) return true;
+    std::wstring prefix = WithoutTrailingSeparators(candidate) + L"\\";
+    return known.size() > prefix.size() && SamePathText(known.substr(0, prefix.size()), prefix);
+}
+
+std::wstring ParentOf(const std::wstring& real) {
+    std::wstring path = WithoutTrailingSeparators(real);
+    std::size_t cut = path.find_last_of(L'\\');
+    return cut == std::wstring::npos ? std::wstring() : WithoutTrailingSeparators(path.substr(0, cut + 1));
+}
+
+}  // namespace
+
+bool IsProtectedFolder(const std::wstring& folder) {
+    // "C:" alone or a relative text would name the current folder, whatever that is.
+    if (!IsAbsoluteFolder(folder)) return true;
+    std::wstring candidate = RealPath(WithoutTrailingSeparators(folder));
+    if (candidate.empty() || IsDriveRoot(candidate)) return true;
+    std::vector<std::wstring> usersRoots;
+    for (const std::wstring& known : KnownFolders(usersRoots)) {
+        std::wstring real = known.empty() ? std::wstring() : RealPath(known);
+        if (!real.empty() && IsSameOrAbove(candidate, real)) return true;
+    }
+    for (const std::wstring& root : usersRoots) {
+        std::wstring real = root.empty() ? std::wstring() : RealPath(root);
+        if (!real.empty() && SamePathText(ParentOf(candidate), real)) return true;
+    }
+    return false;
+}

@@ -1,0 +1,10 @@
+#pragma once
+// Folders that a cleaning option must never empty, whatever a setting or the environment names.
+#include <string>
+
+// True when the folder is a drive root, the Windows, System or SysWOW64 folder, a Program Files
+// folder, ProgramData, the Users root, a profile root (any folder directly in the Users root, or a
+// profile's folder wherever it lies), or a folder that holds any of these. Compared on real paths,
+// so a link, a short name or a doubled separator changes nothing. A folder that cannot be opened
+// counts as protected: there is nothing to clean there anyway; so does one that is not absolute.
+bool IsProtectedFolder(const std::wstring& folder);

@@ -1,0 +1,24 @@
+#pragma once
+// Paths in UTF-16, as the wide file and registry calls take them.
+//
+// Joining rule: a folder and what follows it are joined by exactly one separator. Trailing
+// separators of the folder and leading ones of the rest are dropped, then one is inserted, so
+// "C:\Temp\" and "C:\Temp" join "x" alike as "C:\Temp\x".
+#include <string>
+
+// Our own stored or constant text (decoded signatures, fixed names) in the code page that the
+// ANSI calls would use. Never used for a name that a listing or enumeration handed back.
+std::wstring WideFromStored(const std::string& text);
+// For messages and tests only: the wide text in that code page.
+std::string StoredFromWide(const std::wstring& text);
+
+// Absolute means drive-qualified ("C:\" or "C:/" and more) or a UNC share ("\\server\...").
+// Device and verbatim forms ("\\?\", "\\.\") and anything relative are not.
+bool IsAbsoluteFolder(const std::wstring& folder);
+// The folder without trailing separators; a drive root keeps its one ("C:\").
+std::wstring WithoutTrailingSeparators(const std::wstring& folder);
+// Folder and rest joined by the rule above; empty (names nothing) when the folder is not absolute
+// or the rest is empty.
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& rest);
+// Case-insensitive comparison the way the file system compares names.
+bool SamePathText(const std::wstring& a, const std::wstring& b);

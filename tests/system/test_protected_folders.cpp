@@ -1,0 +1,69 @@
+// The folders a cleaning option must refuse, however they are written or reached, beside the
+// folders it must still clean.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/traps.h"
+#include "system/folders.h"
+#include "system/protected_folders.h"
+#include "system/wide_paths.h"
+
+namespace {
+
+std::wstring Parent(const std::wstring& folder) {
+    std::wstring path = WithoutTrailingSeparators(folder);
+    return WithoutTrailingSeparators(path.substr(0, path.find_last_of(L'\\') + 1));
+}
+
+TEST(ProtectedFolders, WellKnownFoldersAndWhatHoldsThemAreRefused) {
+    const std::wstring windows = GetWindowsFolderW();
+    const std::wstring profile = GetSpecialFolderW(CSIDL_PROFILE);
+    struct Case {
+        const char* name;
+        std::wstring folder;
+    } cases[] = {
+        {"drive root", L"C:\\"},
+        {"drive root without separator", L"C:"},
+        {"windows", windows},
+        {"windows, trailing separators", windows + L"\\\\"},
+        {"windows, other case", L"c:\\WINDOWS"},
+        {"windows through a dot", windows + L"\\system32\\.."},
+        {"system", GetSystemFolderW()},
+        {"program files", GetSpecialFolderW(CSIDL_PROGRAM_FILES)},
+        {"program data", GetSpecialFolderW(CSIDL_COMMON_APPDATA)},
+        {"users root", Parent(profile)},
+        {"profile root", profile},
+        {"another profile root", Parent(profile) + L"\\Public"},
+        {"folder holding program files", Parent(GetSpecialFolderW(CSIDL_PROGRAM_FILES))},
+        {"missing folder", windows + L"\\zarvex-no-such-folder"},
+        {"relative", L"windows"},
+        {"empty", L""},
+    };
+    for (const Case& c : cases) EXPECT_TRUE(IsProtectedFolder(c.folder)) << c.name << ": " << StoredFromWide(c.folder);
+    wchar_t syswow64[MAX_PATH] = {};
+    if (GetSystemWow64DirectoryW(syswow64, MAX_PATH)) {
+        EXPECT_TRUE(IsProtectedFolder(syswow64));
+    }
+}
+
+TEST(ProtectedFolders, TheFoldersTheOptionsCleanAreNot) {
+    for (int csidl : {CSIDL_COOKIES, CSIDL_INTERNET_CACHE}) {
+        wchar_t path[MAX_PATH] = {};
+        SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
+        EXPECT_FALSE(IsProtectedFolder(GetSpecialFolderW(csidl))) << csidl;
+    }
+    EXPECT_FALSE(IsProtectedFolder(GetTempFolderW()));
+    EXPECT_FALSE(IsProtectedFolder(GetWindowsFolderW() + L"\\Temp"));
+}
+
+TEST(ProtectedFolders, ALinkToAWellKnownFolderIsRefused) {
+    if (!TrapsLaid()) GTEST_SKIP() << "traps not laid: run tests/traps/make_traps.sh for this build";
+    EXPECT_TRUE(IsProtectedFolder(kTraps + L"\\windows-link-holder\\windows-link"));
+    EXPECT_FALSE(IsProtectedFolder(kTraps + L"\\windows-link-holder"));
+}
+
+}  // namespace

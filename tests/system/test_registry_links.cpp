@@ -1,0 +1,91 @@
+// Registry links beside real keys: a link under a product's key, a product key that is itself a
+// link, and subkey names that a code page cannot hold. The link's target must survive, and the
+// product's own keys must still go.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/test_registry.h"
+#include "system/handles.h"
+#include "system/registro.h"
+
+namespace {
+
+const char kProduct[] = "Software\\ZarvexTest\\Links\\Product";
+const char kBystander[] = "Software\\ZarvexTest\\Bystander";
+const wchar_t kBystanderTarget[] = L"\\Registry\\Machine\\Software\\ZarvexTest\\Bystander";
+
+// A link key at root\path (path in plain ASCII) pointing at the full registry name target.
+bool CreateLinkKey(HKEY root, const std::wstring& path, const std::wstring& target) {
+    HKEY raw = nullptr;
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK,
+                        KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &raw, nullptr) != ERROR_SUCCESS)
+        return false;
+    UniqueKey key(raw);
+    return RegSetValueExW(key.get(), L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()),
+                          static_cast<DWORD>(target.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+std::wstring Wide(const char* text) { return std::wstring(text, text + strlen(text)); }
+
+class RegistryLinks : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, std::string(kBystander) + "\\Inner"));
+        ASSERT_TRUE(SetStringValue(HKEY_LOCAL_MACHINE, kBystander, "value", "kept"));
+        ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, std::string(kProduct) + "\\Real\\Deeper"));
+        ASSERT_TRUE(CreateLinkKey(HKEY_CURRENT_USER, Wide(kProduct) + L"\\Link", kBystanderTarget));
+        ASSERT_TRUE(CreateLinkKey(HKEY_CURRENT_USER, Wide(kProduct) + L"\\Real\\Link", kBystanderTarget));
+        // Seen through the link, the bystander is there: the trap is armed.
+        ASSERT_TRUE(KeyExists(HKEY_CURRENT_USER, std::string(kProduct) + "\\Link\\Inner"));
+    }
+    void TearDown() override {
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kBystander) + "\\Inner"));
+        EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kBystander, "value"));
+        RegDeleteKeyTree(HKEY_CURRENT_USER, "Software\\ZarvexTest\\Links", true);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\ZarvexTest");
+        DeleteKeyTree(HKEY_CURRENT_USER, "Software\\ZarvexTest");
+    }
+};
+
+TEST_F(RegistryLinks, AProductKeyGoesWithItsLinksButNotTheirTargets) {
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, kProduct));
+    EXPECT_TRUE(RegDeleteKeyTree(HKEY_CURRENT_USER, kProduct, true));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kProduct));
+}
+
+TEST_F(RegistryLinks, ANamedKeyThatIsALinkGoesAsTheLink) {
+    const std::string link = std::string(kProduct) + "\\Link";
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, link));
+    EXPECT_FALSE(RegDeleteKeyTree(HKEY_CURRENT_USER, kProduct, false));  // still has subkeys
+    EXPECT_TRUE(RegDeleteKeyTree(HKEY_CURRENT_USER, link, true));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, link));
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, kProduct));
+}
+
+// The value checks act on the key named: a link holds no values of its target's.
+TEST_F(RegistryLinks, ValuesAreNeverReachedThroughALink) {
+    const std::string value = std::string(kProduct) + "\\Link\\value";
+    EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, value));
+    EXPECT_FALSE(RegDeleteValuePath(HKEY_CURRENT_USER, value));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, std::string(kProduct) + "\\Link\\Missing"));
+}
+
+// Subkeys whose names the code page cannot hold are enumerated and deleted by their own names.
+TEST_F(RegistryLinks, SubkeysWithWideNamesGoToo) {
+    for (const wchar_t* name : {L"\x4E2D\x6587", L"\xFF0E\xFF0E\xFF3C" L"Bystander"}) {
+        HKEY raw = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (Wide(kProduct) + L"\\Real\\" + name).c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS, nullptr, &raw, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(raw);
+    }
+    ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, "Software\\ZarvexTest\\Links\\Bystander"));
+    EXPECT_TRUE(RegDeleteKeyTree(HKEY_CURRENT_USER, kProduct, true));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProduct));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\ZarvexTest\\Links\\Bystander"));
+}
+
+}  // namespace

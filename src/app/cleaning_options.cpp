@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include "app/cleaning_texts.h"
-#include "app/main_form.h"
 #include "system/folders.h"
 #include "system/protected_folders.h"
 #include "system/registro.h"
@@ -29,11 +28,11 @@ void CleanFolder(const std::wstring& folder) {
 
 void ClearBrowserHelperObjects() { DeleteKeyWhenPresent(HKEY_LOCAL_MACHINE, BhoKeyText()); }
 
-void CleanDisk(const TForm1& form) {
-    if (form.OptionTicked(2)) CleanFolder(GetSpecialFolderW(CSIDL_COOKIES));
-    if (form.OptionTicked(3)) CleanFolder(GetSpecialFolderW(CSIDL_INTERNET_CACHE));
-    if (form.OptionTicked(4)) CleanFolder(GetTempFolderW());
-    if (form.OptionTicked(5))
+void CleanDisk(const ScanChoices& choices) {
+    if (choices.options[2]) CleanFolder(GetSpecialFolderW(CSIDL_COOKIES));
+    if (choices.options[3]) CleanFolder(GetSpecialFolderW(CSIDL_INTERNET_CACHE));
+    if (choices.options[4]) CleanFolder(GetTempFolderW());
+    if (choices.options[5])
         CleanFolder(JoinPath(GetWindowsFolderW(), WideFromStored(DecodeSignature(WindowsTempPartText()))));
-    if (form.OptionTicked(6)) DeleteKeyWhenPresent(HKEY_CURRENT_USER, MuiCacheKeyText());
+    if (choices.options[6]) DeleteKeyWhenPresent(HKEY_CURRENT_USER, MuiCacheKeyText());
 }

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "app/scan_rows.h"
 #include "catalogue/entry_notation.h"
 #include "catalogue/rogue_routines.h"
 #include "catalogue/shared_texts.h"
@@ -80,12 +79,11 @@ void KillByPath(const SweepStep& step) {
     KillProcessById(FindProcessIdByPath(DecodeSignature(step.first.text), DecodeSignature(step.second.text)));
 }
 
-// A found file that stays is shown as such rather than counted silently.
-void ReportAndDelete(const SweepStep& step) {
+// A found file that stays is handed back as such rather than counted silently.
+void ReportAndDelete(const SweepStep& step, std::vector<SweepFinding>& findings) {
     if (!IsExistingFile(FilePath(step))) return;
-    ++FoundCount;
     bool deleted = DeleteFileAt(step, step.kind == SweepKind::ReportReadOnlyFile);
-    AddFoundRow(step.label, deleted ? "REMOVED" : "Error on remove");
+    findings.push_back({step.label, deleted});
 }
 
 void OpenAndDelete(const SweepStep& step) {
@@ -101,16 +99,18 @@ const std::vector<SweepStep>& SweepSteps() {
     return steps;
 }
 
-void AlwaysRunSweep() {
+std::vector<SweepFinding> AlwaysRunSweep() {
+    std::vector<SweepFinding> findings;
     ProcessListScope::Refresh();
     for (const SweepStep& item : SweepSteps()) {
         switch (item.kind) {
             case SweepKind::Removal: RunStep(item.removal); break;
             case SweepKind::KillByPath: KillByPath(item); break;
             case SweepKind::ReportFile:
-            case SweepKind::ReportReadOnlyFile: ReportAndDelete(item); break;
+            case SweepKind::ReportReadOnlyFile: ReportAndDelete(item, findings); break;
             case SweepKind::OpenAndDelete: OpenAndDelete(item); break;
         }
         ProcessListScope::Refresh();
     }
+    return findings;
 }

@@ -96,19 +96,28 @@ DWORD StatusCode(HINTERNET request) {
     return code;
 }
 
-std::wstring LocationHeader(HINTERNET request) {
+// The Location header; false when there is one too long to follow.
+bool LocationHeader(HINTERNET request, std::wstring& location) {
     std::vector<wchar_t> buffer(kLongestLocation + 1, L'\0');
     DWORD size = kLongestLocation * sizeof(wchar_t);
     DWORD index = 0;
-    if (!HttpQueryInfoW(request, HTTP_QUERY_LOCATION, buffer.data(), &size, &index)) return {};
-    return std::wstring(buffer.data(), size / sizeof(wchar_t));
+    location.clear();
+    if (!HttpQueryInfoW(request, HTTP_QUERY_LOCATION, buffer.data(), &size, &index))
+        return GetLastError() != ERROR_INSUFFICIENT_BUFFER;
+    location.assign(buffer.data(), size / sizeof(wchar_t));
+    return true;
 }
 
-// The Content-Length header as sent, or -1 without a usable one.
+// The Content-Length header as sent, or -1 without a usable one. A transfer coding overrides it.
 int64_t AnnouncedLength(HINTERNET request) {
     wchar_t buffer[32] = {};
     DWORD size = sizeof(buffer) - sizeof(wchar_t);
     DWORD index = 0;
+    if (HttpQueryInfoW(request, HTTP_QUERY_TRANSFER_ENCODING, buffer, &size, &index) ||
+        GetLastError() == ERROR_INSUFFICIENT_BUFFER)
+        return -1;
+    size = sizeof(buffer) - sizeof(wchar_t);
+    index = 0;
     if (!HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, buffer, &size, &index)) return -1;
     std::string text = Trim(ToAnsi(std::wstring(buffer, size / sizeof(wchar_t))));
     uint64_t value = 0;
@@ -199,7 +208,12 @@ void RunSequence(RequestState& state, DWORD& error) {
             return;
         }
         const DWORD status = StatusCode(request);
-        const std::wstring location = IsRedirect(status) ? LocationHeader(request) : std::wstring();
+        std::wstring location;
+        if (IsRedirect(status) && !LocationHeader(request, location)) {
+            SetErrorText(state, L"Cannot follow a redirect to an address longer than " +
+                                    std::to_wstring(kLongestLocation) + L" characters");
+            return;
+        }
         if (location.empty()) break;
         if (redirects == kMaxRedirects) {
             SetErrorText(state, L"More than " + std::to_wstring(kMaxRedirects) + L" redirects");

@@ -15,22 +15,32 @@ constexpr DWORD kLargestRead = 1024 * 1024;
 // A read that took this long means the sender slowed down: go back to small reads.
 constexpr int64_t kSlowReadMs = 100;
 constexpr size_t kFirstBlock = 64 * 1024, kLargestBlock = 4 * 1024 * 1024;
+// An announced length sizes the first block, up to this much: a false one only costs address
+// space that is never touched.
+constexpr int64_t kLargestFirstBlock = 64 * 1024 * 1024;
 
 // The body as it arrives, in blocks: growing it never copies what came before, and a body cut
-// at the cap never needed more room than the cap.
+// at the cap never needed more room than the cap. A body that fits its first block, as one with
+// an announced length mostly does, becomes the result without a copy.
 class BodyBlocks {
 public:
-    // Room for at least size bytes after what was committed.
+    explicit BodyBlocks(int64_t announced)
+        : next_(announced > 0 ? static_cast<size_t>(std::min<int64_t>(announced, kLargestFirstBlock)) : kFirstBlock) {}
+    // Room for size bytes after what was committed; Commit says how many were filled.
     char* Room(size_t size) {
-        if (blocks_.empty() || blocks_.back().capacity - blocks_.back().used < size) {
-            size_t capacity = std::max(size, next_);
-            next_ = std::min(next_ * 2, kLargestBlock);
-            blocks_.push_back({std::unique_ptr<char[]>(new char[capacity]), capacity, 0});
+        if (blocks_.empty() || blocks_.back().capacity() - blocks_.back().size() < size) {
+            std::string block;
+            block.reserve(std::max(size, next_));
+            next_ = std::min(std::max(next_ * 2, kFirstBlock), kLargestBlock);
+            blocks_.push_back(std::move(block));
         }
-        return blocks_.back().data.get() + blocks_.back().used;
+        std::string& last = blocks_.back();
+        filled_ = last.size();
+        last.resize(filled_ + size);  // within the reserved room: nothing moves
+        return last.data() + filled_;
     }
     void Commit(size_t size) {
-        blocks_.back().used += size;
+        blocks_.back().resize(filled_ + size);
         total_ += size;
     }
     uint64_t Size() const { return total_; }
@@ -40,24 +50,26 @@ public:
     }
     // The whole body in one string; each block is freed once copied.
     std::string Join() {
+        if (blocks_.size() == 1) {
+            std::string only = std::move(blocks_.front());
+            Clear();
+            return only;
+        }
         std::string out;
         out.reserve(static_cast<size_t>(total_));
         for (auto& block : blocks_) {
-            out.append(block.data.get(), block.used);
-            block.data.reset();
+            out += block;
+            std::string().swap(block);
         }
         Clear();
         return out;
     }
 
 private:
-    struct Block {
-        std::unique_ptr<char[]> data;
-        size_t capacity, used;
-    };
-    std::vector<Block> blocks_;
+    std::vector<std::string> blocks_;
     uint64_t total_ = 0;
-    size_t next_ = kFirstBlock;
+    size_t filled_ = 0;
+    size_t next_;
 };
 
 // What has arrived is always taken at once, so a slow drip never waits for a large block. Only
@@ -88,7 +100,7 @@ void ReadResponse(RequestState& state, HINTERNET request, int64_t announced, DWO
         SetErrorText(state, TooLarge(cap));
         return;
     }
-    BodyBlocks body;
+    BodyBlocks body(announced);
     DWORD runSize = kLibraryBufferBytes;
     for (;;) {
         if (Stopped(state)) return;
@@ -104,6 +116,7 @@ void ReadResponse(RequestState& state, HINTERNET request, int64_t announced, DWO
             size = std::min<uint64_t>(size, cap - body.Size() + 1);
             const int64_t started = MonotonicMilliseconds();
             ok = InternetReadFile(request, body.Room(static_cast<size_t>(size)), static_cast<DWORD>(size), &read);
+            body.Commit(ok ? read : 0);
             if (MonotonicMilliseconds() - started > kSlowReadMs) runSize = kLibraryBufferBytes;
         }
         if (state.timedOut.load()) return;
@@ -112,7 +125,6 @@ void ReadResponse(RequestState& state, HINTERNET request, int64_t announced, DWO
             error = GetLastError();
             return;
         }
-        if (read > 0) body.Commit(read);
         if (body.Size() > cap) {
             SetErrorText(state, TooLarge(cap));
             return;

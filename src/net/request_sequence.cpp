@@ -126,6 +126,18 @@ int64_t AnnouncedLength(HINTERNET request) {
     return static_cast<int64_t>(value);
 }
 
+// A read that waits longer than the request's own time-outs serves nobody: the caller has
+// stopped waiting by then. Past them (with a second to spare), the library gives up too, so a
+// worker left behind by a silent server ends by itself instead of holding its connection.
+void LimitWaiting(HINTERNET request, const RequestSettings& settings) {
+    int seconds = 0;
+    for (int limit : {settings.timeoutSeconds, settings.totalTimeoutSeconds})
+        if (limit > 0 && (seconds == 0 || limit < seconds)) seconds = limit;
+    if (seconds == 0) return;
+    DWORD milliseconds = static_cast<DWORD>(std::min(seconds, 86400) + 1) * 1000;
+    InternetSetOptionW(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &milliseconds, sizeof(milliseconds));
+}
+
 // Where a redirect leads; false (with the error text set) when it cannot be followed.
 bool FollowLocation(RequestState& state, const std::wstring& from, const std::wstring& location, std::wstring& url,
                     ParsedAddress& address) {
@@ -195,6 +207,7 @@ void RunSequence(RequestState& state, DWORD& error) {
             return;
         }
         if (!Keep(state, state.request, request)) return;
+        LimitWaiting(request, settings);
 
         if (redirects == 0) {
             PrepareRequest(state);

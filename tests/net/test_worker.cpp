@@ -322,3 +322,17 @@ TEST(Worker, RequestStartedInsideAnotherKeepsItsOutcomeToItself) {
         server.ReleaseHeldConnections();
     }
 }
+
+TEST(Worker, WorkerLeftBehindBySilentServerEndsByItself) {
+    // The server holds the connection open and silent for ever; the worker must not.
+    LoopbackServer server({Silent()});
+    TIEHTTP http;
+    http.Timeout = 1;
+    http.ExecuteURL(server.Url(L"/"));
+    EXPECT_EQ(http.Status(), TIEHTTP::kStatusTimedOut);
+    const int64_t end = Now();
+    while (RunningRequestWorkers() != 0 && Now() - end < 5000) Sleep(20);
+    EXPECT_EQ(RunningRequestWorkers(), 0);
+    EXPECT_LE(Now() - end, 2500) << "the worker outlived the request by more than its time-out";
+    server.ReleaseHeldConnections();
+}

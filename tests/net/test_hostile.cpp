@@ -222,3 +222,21 @@ TEST(Hostile, AnswersNeverLandInTheDiskCache) {
     EXPECT_FALSE(GetUrlCacheEntryInfoW(address.c_str(), nullptr, &size));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
+
+TEST(Hostile, RedirectToAnotherSchemeFollowsItsRules) {
+    // To https: transport security starts, whatever the port.
+    LoopbackServer tls({{HttpResponse("plain"), false, 1000}});
+    LoopbackServer toHttps({Answer("", {"Location: " + ToAnsi(L"https://127.0.0.1:" + std::to_wstring(tls.Port()) + L"/")},
+                                   "HTTP/1.0 302 Found")});
+    TIEHTTP http;
+    EXPECT_THROW(http.ExecuteURL(toHttps.Url(L"/")), Exception);
+    tls.WaitUntilIdle();
+    ASSERT_GE(tls.Request(0).size(), 2u);
+    EXPECT_EQ(tls.Request(0)[0], '\x16') << "a TLS handshake record, not a plain request";
+
+    // To a scheme that is no web address: an error, and nothing further is asked.
+    LoopbackServer toFtp({Answer("", {"Location: ftp://127.0.0.1/v.ini"}, "HTTP/1.0 302 Found")});
+    EXPECT_EQ(MessageOf([&] { http.ExecuteURL(toFtp.Url(L"/")); }),
+              "http error: Cannot follow the redirect to ftp://127.0.0.1/v.ini");
+    EXPECT_EQ(toFtp.ConnectionCount(), 1u);
+}

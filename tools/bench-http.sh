@@ -9,17 +9,13 @@
 #    charset paths; the largest answer decodes to 16 MiB): peak working set (target < 320 MiB).
 #  - A 300 MiB body against the 256 MiB cap: must end with the error; peak working set.
 #   tools/bench-http.sh <build folder>
-# ZARVEX_BENCH_RUN may name another runner for the driver (default tools/wine-run.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 zarvex_build=$(realpath -m "${1:?build folder}")
-runner=${ZARVEX_BENCH_RUN:-tools/wine-run.sh}
-if [ -z "${ZARVEX_BENCH_RUN:-}" ]; then
-  cmake --build "$zarvex_build" --target zarvex-bench-http -j2 >/dev/null
-  source tools/wine-env.sh
-  zarvex_prefix_ready
-fi
-driver() { "$runner" "$zarvex_build/bin/zarvex-bench-http.exe" "$@" | tr -d '\r'; }
+cmake --build "$zarvex_build" --target zarvex-bench-http -j2 >/dev/null
+source tools/wine-env.sh
+zarvex_prefix_ready
+driver() { tools/wine-run.sh "$zarvex_build/bin/zarvex-bench-http.exe" "$@" | tr -d '\r'; }
 
 work=$(mktemp -d)
 server_pid=

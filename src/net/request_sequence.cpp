@@ -126,24 +126,27 @@ int64_t AnnouncedLength(HINTERNET request) {
     return static_cast<int64_t>(value);
 }
 
-// A read that waits longer than the request's own time-outs serves nobody: the caller has
-// stopped waiting by then. Past them (with a second to spare), the library gives up too, so a
-// worker left behind by a silent server ends by itself instead of holding its connection.
-void LimitWaiting(HINTERNET request, const RequestSettings& settings) {
+// A connection or read that waits longer than the request's own time-outs serves nobody: the
+// caller has stopped waiting by then. Past them (with a second to spare) the library gives up
+// too, so a worker left behind by a silent server ends by itself instead of holding on. A
+// shorter limit already set stays.
+void LimitWaiting(HINTERNET handle, DWORD option, const RequestSettings& settings) {
     int seconds = 0;
     for (int limit : {settings.timeoutSeconds, settings.totalTimeoutSeconds})
         if (limit > 0 && (seconds == 0 || limit < seconds)) seconds = limit;
     if (seconds == 0) return;
-    DWORD milliseconds = static_cast<DWORD>(std::min(seconds, 86400) + 1) * 1000;
-    InternetSetOptionW(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &milliseconds, sizeof(milliseconds));
+    DWORD wanted = static_cast<DWORD>(std::min(seconds, 86400) + 1) * 1000;
+    DWORD current = 0, size = sizeof(current);
+    if (InternetQueryOptionW(handle, option, &current, &size) && current != 0 && current <= wanted) return;
+    InternetSetOptionW(handle, option, &wanted, sizeof(wanted));
 }
 
-// Where a redirect leads; false (with the error text set) when it cannot be followed.
-bool FollowLocation(RequestState& state, const std::wstring& from, const std::wstring& location, std::wstring& url,
-                    ParsedAddress& address) {
+// Moves url and address to where a redirect leads; false (with the error text set) when it
+// cannot be followed.
+bool FollowLocation(RequestState& state, const std::wstring& location, std::wstring& url, ParsedAddress& address) {
     std::vector<wchar_t> combined(kLongestLocation + 2048, L'\0');
     DWORD length = static_cast<DWORD>(combined.size());
-    if (!InternetCombineUrlW(from.c_str(), location.c_str(), combined.data(), &length, ICU_NO_ENCODE)) {
+    if (!InternetCombineUrlW(url.c_str(), location.c_str(), combined.data(), &length, ICU_NO_ENCODE)) {
         SetErrorText(state, L"Cannot follow the redirect to " + location);
         return false;
     }
@@ -173,6 +176,7 @@ void RunSequence(RequestState& state, DWORD& error) {
         return;
     }
     if (!Keep(state, state.session, session)) return;
+    LimitWaiting(session, INTERNET_OPTION_CONNECT_TIMEOUT, settings);
 
     ParsedAddress address = settings.address;
     std::wstring url = settings.url;
@@ -207,7 +211,7 @@ void RunSequence(RequestState& state, DWORD& error) {
             return;
         }
         if (!Keep(state, state.request, request)) return;
-        LimitWaiting(request, settings);
+        LimitWaiting(request, INTERNET_OPTION_RECEIVE_TIMEOUT, settings);
 
         if (redirects == 0) {
             PrepareRequest(state);
@@ -232,8 +236,9 @@ void RunSequence(RequestState& state, DWORD& error) {
             SetErrorText(state, L"More than " + std::to_wstring(kMaxRedirects) + L" redirects");
             return;
         }
-        if (Stopped(state) || !FollowLocation(state, url, location, url, address)) return;
-        // 303 always, and 301 and 302 after a POST as browsers do, go on as a GET without a body.
+        if (Stopped(state) || !FollowLocation(state, location, url, address)) return;
+        // After a POST, 301, 302 and 303 go on as a GET without a body, as browsers do; 307 and
+        // 308 keep the method and the body.
         if (method == L"POST" && status != 307 && status != 308) {
             method = L"GET";
             state.headerBlock.erase(0, state.bodyHeaderLength);

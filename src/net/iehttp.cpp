@@ -41,7 +41,9 @@ void TIEHTTP::SetgetStr(const std::wstring& value) {
 
 void TIEHTTP::SetURL(const std::wstring& value) {
     URL_ = NormaliseURL(value);
-    ParseURL(URL_, address_, RequestBody_, ErrorText_);
+    addressError_.clear();
+    ParseURL(URL_, address_, RequestBody_, addressError_);
+    if (!addressError_.empty()) ErrorText_ = addressError_;
     if (URL_.empty()) return;
     if (!UserName.empty()) {
         address_.userName = UserName;

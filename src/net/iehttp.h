@@ -44,6 +44,9 @@ public:
     std::wstring UserName, Password;
     std::wstring ProxyUserName, ProxyPassword;
     char DecoderHint = '\0';
+    // Seconds from the start of Execute to its end, redirects included; 0 or less: none. When
+    // it passes, the request ends as when Timeout passes.
+    int TotalTimeout = 0;
     std::atomic<bool> AbortRequested{false};
     // A longer body ends the request with an error; a body that decodes to more is undecodable.
     uint64_t MaxBodyBytes = 256ull * 1024 * 1024;
@@ -74,12 +77,18 @@ public:
     static constexpr int kStatusNormal = 0, kStatusTimedOut = 100, kStatusAborted = 101;
 
 private:
+    // What one Execute keeps of its own, so that a request started from inside another's event
+    // leaves the outer one's status and counters as they were.
+    struct RequestTurns {
+        int status = kStatusNormal;
+        uint32_t reportedReads = 0, packetEvents = 0, timerEvents = 0;
+    };
     void RefuseWhileRunning() const;
     std::shared_ptr<RequestState> StartRequestState();
-    bool WaitTurn(RequestState& state);
-    void PublishProgress(RequestState& state);
+    bool WaitTurn(RequestState& state, RequestTurns& turns);
+    void PublishProgress(RequestState& state, const RequestTurns& turns);
     void TakeOutcome(RequestState& state);
-    void FinishResults(RequestState& state);
+    void FinishResults(RequestState& state, const RequestTurns& turns);
     void ReportOutcome();
 
     std::wstring postStr_, getStr_, URL_;
@@ -99,7 +108,7 @@ private:
     std::string RequestBody_;
     TVariableList MultipartVariables_;
     ParsedAddress address_;
-    uint32_t reportedReadCount_ = 0;
+    std::wstring addressError_;  // why the current URL was rejected
     int64_t LastTimerTime_ = 0;
     bool timerEverCalled_ = false;
 };

@@ -49,6 +49,7 @@ void AddVariable(TVariableList& variables, const std::wstring& name, const std::
 void PrepareRequest(RequestState& state) {
     const RequestSettings& settings = state.settings;
     state.headerBlock.clear();
+    state.bodyHeaderLength = 0;
     state.requestBody = settings.requestBody;
     state.contentType = settings.contentType;
     state.multipartVariables = settings.multipartVariables;
@@ -72,6 +73,7 @@ void PrepareRequest(RequestState& state) {
         if (state.contentType.find(L"Content-Type:") == std::wstring::npos)
             state.contentType.insert(0, L"Content-Type: ");
         AddRequestHeader(state, state.contentType);
+        state.bodyHeaderLength = state.headerBlock.size();
     }
     if (!settings.proxyUserName.empty()) {
         std::string credentials = ToAnsi(settings.proxyUserName + L":" + settings.proxyPassword);

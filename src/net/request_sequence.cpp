@@ -1,6 +1,7 @@
 // The request on the Internet library, run by the worker: session, connection, request, send,
 // headers, body. Every outcome lands in the request's own record.
 #include <algorithm>
+#include <new>
 #include <charconv>
 #include <vector>
 
@@ -28,8 +29,6 @@ void CloseSlot(std::atomic<HINTERNET>& slot) {
     if (handle) InternetCloseHandle(handle);
 }
 
-bool Stopped(const RequestState& state) { return state.timedOut.load() || state.abortRequested.load(); }
-
 uint32_t ParseDecimal(const std::string& text) {
     std::string trimmed = Trim(text);
     const char* first = trimmed.data();
@@ -49,6 +48,8 @@ void ResetDeadline(RequestState& state) {
     state.deadline.store(MonotonicMilliseconds() + static_cast<int64_t>(state.settings.timeoutSeconds) * 1000);
 }
 
+bool Stopped(const RequestState& state) { return state.timedOut.load() || state.abortRequested.load(); }
+
 void CloseSessionHandle(RequestState& state) { CloseSlot(state.session); }
 
 void CloseRequestHandles(RequestState& state) {
@@ -60,7 +61,9 @@ void CloseRequestHandles(RequestState& state) {
 
 DWORD RequestFlags(const ParsedAddress& address) {
     // Security follows the scheme; port 443 keeps it too. Certificate errors are never ignored.
-    DWORD flags = INTERNET_FLAG_RELOAD;
+    // Nothing lands in the library's disk cache, and redirects are followed here, within the
+    // request's own time, not by the library.
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
     if (address.scheme == INTERNET_SCHEME_HTTPS || address.port == INTERNET_DEFAULT_HTTPS_PORT)
         flags |= INTERNET_FLAG_SECURE | INTERNET_FLAG_PRAGMA_NOCACHE;
     return flags;
@@ -82,47 +85,89 @@ void CollectResponseHeaders(RequestState& state, HINTERNET request) {
         state.responseHeaders = SplitLines(ToAnsi(std::wstring(buffer.data(), size / sizeof(wchar_t))));
 }
 
-void ReadResponse(RequestState& state, HINTERNET request, DWORD& error) {
-    std::vector<char> buffer(kReadBufferSize);
-    for (;;) {
-        if (Stopped(state)) break;
-        // A plain read waits until the whole buffer is full; asking what has arrived first lets
-        // a slow body show progress piece by piece. Nothing available means the end of the body.
-        DWORD available = 0;
-        BOOL ok = InternetQueryDataAvailable(request, &available, 0, 0);
-        DWORD read = 0;
-        if (ok) {
-            DWORD want = available == 0 ? kReadBufferSize : std::min(available, kReadBufferSize);
-            ok = InternetReadFile(request, buffer.data(), want, &read);
-        }
-        if (state.timedOut.load()) {
-            state.responseBody.clear();
-            break;
-        }
-        // A read that fails ends the request with its error; retrying could loop for ever.
-        if (!ok) {
-            error = GetLastError();
-            break;
-        }
-        if (state.responseBody.size() + read > state.settings.maxBodyBytes) {
-            state.responseBody.clear();
-            state.responseBody.shrink_to_fit();
-            SetErrorText(state, L"Response body larger than " + std::to_wstring(state.settings.maxBodyBytes) + L" bytes");
-            break;
-        }
-        state.responseBody.append(buffer.data(), read);
-        state.bytesReceived.fetch_add(read);
-        state.readCount.fetch_add(1);
-        state.lastReadTime.store(MonotonicMilliseconds());
-        ResetDeadline(state);
-        if (state.abortRequested.load()) break;
-        if (read > 0 && state.settings.signalEachRead && !SetEvent(state.wakeEvent.get()))
-            throw Exception("SetEvent failed: " + ToAnsi(SystemErrorMessage(GetLastError())));
-        if (read == 0) break;
-    }
+namespace {
+constexpr DWORD kLongestLocation = 8192;  // characters
+
+bool IsRedirect(DWORD status) { return status == 301 || status == 302 || status == 303 || status == 307 || status == 308; }
+
+DWORD StatusCode(HINTERNET request) {
+    DWORD code = 0, size = sizeof(code);
+    if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr)) return 0;
+    return code;
 }
 
-namespace {
+// The Location header; false when there is one too long to follow.
+bool LocationHeader(HINTERNET request, std::wstring& location) {
+    std::vector<wchar_t> buffer(kLongestLocation + 1, L'\0');
+    DWORD size = kLongestLocation * sizeof(wchar_t);
+    DWORD index = 0;
+    location.clear();
+    if (!HttpQueryInfoW(request, HTTP_QUERY_LOCATION, buffer.data(), &size, &index))
+        return GetLastError() != ERROR_INSUFFICIENT_BUFFER;
+    location.assign(buffer.data(), size / sizeof(wchar_t));
+    return true;
+}
+
+// The Content-Length header as sent, or -1 without a usable one. A transfer coding overrides it.
+int64_t AnnouncedLength(HINTERNET request) {
+    wchar_t buffer[32] = {};
+    DWORD size = sizeof(buffer) - sizeof(wchar_t);
+    DWORD index = 0;
+    if (HttpQueryInfoW(request, HTTP_QUERY_TRANSFER_ENCODING, buffer, &size, &index) ||
+        GetLastError() == ERROR_INSUFFICIENT_BUFFER)
+        return -1;
+    size = sizeof(buffer) - sizeof(wchar_t);
+    index = 0;
+    if (!HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, buffer, &size, &index)) return -1;
+    std::string text = Trim(ToAnsi(std::wstring(buffer, size / sizeof(wchar_t))));
+    uint64_t value = 0;
+    auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || problem != std::errc() || end != text.data() + text.size() || value > INT64_MAX) return -1;
+    return static_cast<int64_t>(value);
+}
+
+// A connection or read that waits longer than the request's own time-outs serves nobody: the
+// caller has stopped waiting by then. Past them (with a second to spare) the library gives up
+// too, so a worker left behind by a silent server ends by itself instead of holding on. A
+// shorter limit already set stays.
+void LimitWaiting(HINTERNET handle, DWORD option, const RequestSettings& settings) {
+    int seconds = 0;
+    for (int limit : {settings.timeoutSeconds, settings.totalTimeoutSeconds})
+        if (limit > 0 && (seconds == 0 || limit < seconds)) seconds = limit;
+    if (seconds == 0) return;
+    DWORD wanted = static_cast<DWORD>(std::min(seconds, 86400) + 1) * 1000;
+    DWORD current = 0, size = sizeof(current);
+    if (InternetQueryOptionW(handle, option, &current, &size) && current != 0 && current <= wanted) return;
+    InternetSetOptionW(handle, option, &wanted, sizeof(wanted));
+}
+
+// Moves url and address to where a redirect leads; false (with the error text set) when it
+// cannot be followed.
+bool FollowLocation(RequestState& state, const std::wstring& location, std::wstring& url, ParsedAddress& address) {
+    std::vector<wchar_t> combined(kLongestLocation + 2048, L'\0');
+    DWORD length = static_cast<DWORD>(combined.size());
+    if (!InternetCombineUrlW(url.c_str(), location.c_str(), combined.data(), &length, ICU_NO_ENCODE)) {
+        SetErrorText(state, L"Cannot follow the redirect to " + location);
+        return false;
+    }
+    url.assign(combined.data(), length);
+    std::string ignoredBody;
+    std::wstring problem;
+    ParsedAddress next;
+    ParseURL(url, next, ignoredBody, problem);
+    if (!problem.empty() || (next.scheme != INTERNET_SCHEME_HTTP && next.scheme != INTERNET_SCHEME_HTTPS)) {
+        SetErrorText(state, L"Cannot follow the redirect to " + url);
+        return false;
+    }
+    // Credentials stay with the server they were given for.
+    if (next.hostName == address.hostName && next.port == address.port) {
+        next.userName = address.userName;
+        next.password = address.password;
+    }
+    address = next;
+    return true;
+}
+
 void RunSequence(RequestState& state, DWORD& error) {
     const RequestSettings& settings = state.settings;
     HINTERNET session = InternetOpenW(settings.userAgent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
@@ -131,43 +176,78 @@ void RunSequence(RequestState& state, DWORD& error) {
         return;
     }
     if (!Keep(state, state.session, session)) return;
+    LimitWaiting(session, INTERNET_OPTION_CONNECT_TIMEOUT, settings);
 
-    const ParsedAddress& address = settings.address;
-    HINTERNET connection = InternetConnectW(session, address.hostName.c_str(), address.port,
-                                            address.userName.empty() ? nullptr : address.userName.c_str(),
-                                            address.userName.empty() ? nullptr : address.password.c_str(),
-                                            INTERNET_SERVICE_HTTP, 0, 0);
-    if (!connection) {
-        if (!Stopped(state)) SetErrorText(state, L"Could not connect to server " + address.hostName);
-        return;
-    }
-    if (!Keep(state, state.connection, connection)) return;
-
-    DWORD flags = RequestFlags(address);
+    ParsedAddress address = settings.address;
+    std::wstring url = settings.url;
+    std::wstring method = settings.requestMethod;
     BuildObjectName(state);
-    SetLastError(0);
-    HINTERNET request = HttpOpenRequestW(connection, settings.requestMethod.c_str(), state.objectName.c_str(),
-                                         L"HTTP/1.0", nullptr, nullptr, flags, 0);
-    DWORD openError = GetLastError();
-    if (openError != 0 && openError != ERROR_INSUFFICIENT_BUFFER && openError != ERROR_ALREADY_EXISTS) {
-        if (request) Keep(state, state.request, request);
-        error = openError;
-        return;
-    }
-    if (!request) {
-        SetErrorText(state, L"Could not open HTTP request");
-        return;
-    }
-    if (!Keep(state, state.request, request)) return;
+    HINTERNET request = nullptr;
+    for (int redirects = 0;; ++redirects) {
+        // The last hop's handles go first: the library may hand their values out again at once.
+        CloseSlot(state.request);
+        CloseSlot(state.connection);
+        HINTERNET connection = InternetConnectW(session, address.hostName.c_str(), address.port,
+                                                address.userName.empty() ? nullptr : address.userName.c_str(),
+                                                address.userName.empty() ? nullptr : address.password.c_str(),
+                                                INTERNET_SERVICE_HTTP, 0, 0);
+        if (!connection) {
+            if (!Stopped(state)) SetErrorText(state, L"Could not connect to server " + address.hostName);
+            return;
+        }
+        if (!Keep(state, state.connection, connection)) return;
 
-    PrepareRequest(state);
-    if (!GetErrorText(state).empty() || error != 0) return;
+        SetLastError(0);
+        request = HttpOpenRequestW(connection, method.c_str(), state.objectName.c_str(), L"HTTP/1.0", nullptr,
+                                   nullptr, RequestFlags(address), 0);
+        DWORD openError = GetLastError();
+        if (openError != 0 && openError != ERROR_INSUFFICIENT_BUFFER && openError != ERROR_ALREADY_EXISTS) {
+            if (request) Keep(state, state.request, request);
+            error = openError;
+            return;
+        }
+        if (!request) {
+            SetErrorText(state, L"Could not open HTTP request");
+            return;
+        }
+        if (!Keep(state, state.request, request)) return;
+        LimitWaiting(request, INTERNET_OPTION_RECEIVE_TIMEOUT, settings);
 
-    if (!HttpSendRequestW(request, state.headerBlock.c_str(), static_cast<DWORD>(state.headerBlock.size()),
-                          state.requestBody.empty() ? nullptr : state.requestBody.data(),
-                          static_cast<DWORD>(state.requestBody.size()))) {
-        error = GetLastError();
-        return;
+        if (redirects == 0) {
+            PrepareRequest(state);
+            if (!GetErrorText(state).empty() || error != 0) return;
+        }
+        if (Stopped(state)) return;
+        if (!HttpSendRequestW(request, state.headerBlock.c_str(), static_cast<DWORD>(state.headerBlock.size()),
+                              state.requestBody.empty() ? nullptr : state.requestBody.data(),
+                              static_cast<DWORD>(state.requestBody.size()))) {
+            error = GetLastError();
+            return;
+        }
+        const DWORD status = StatusCode(request);
+        std::wstring location;
+        if (IsRedirect(status) && !LocationHeader(request, location)) {
+            SetErrorText(state, L"Cannot follow a redirect to an address longer than " +
+                                    std::to_wstring(kLongestLocation) + L" characters");
+            return;
+        }
+        if (location.empty()) break;
+        if (redirects == kMaxRedirects) {
+            SetErrorText(state, L"More than " + std::to_wstring(kMaxRedirects) + L" redirects");
+            return;
+        }
+        if (Stopped(state) || !FollowLocation(state, location, url, address)) return;
+        // After a POST, 301, 302 and 303 go on as a GET without a body, as browsers do; 307 and
+        // 308 keep the method and the body.
+        if (method == L"POST" && status != 307 && status != 308) {
+            method = L"GET";
+            state.headerBlock.erase(0, state.bodyHeaderLength);
+            if (state.headerBlock.rfind(L"\r\n", 0) == 0) state.headerBlock.erase(0, 2);
+            state.bodyHeaderLength = 0;
+            state.requestBody.clear();
+        }
+        state.objectName = address.path + address.extraInfo;
+        ResetDeadline(state);
     }
 
     DWORD length = 0, size = sizeof(length), index = 0;
@@ -182,12 +262,15 @@ void RunSequence(RequestState& state, DWORD& error) {
         std::string custom = HeaderValue(state.responseHeaders, "Custom-Content-Length");
         if (!custom.empty() && custom != "0") state.contentLength.store(ParseDecimal(custom));
     }
-    // Room for the announced body at once, within the limit, saves regrowing a large body.
-    uint32_t announced = state.contentLength.load();
-    if (announced > 1 && announced <= settings.maxBodyBytes) state.responseBody.reserve(announced);
-
     ResetDeadline(state);
-    ReadResponse(state, request, error);
+    ReadResponse(state, request, AnnouncedLength(request), error);
+}
+
+// An error raised on the worker ends the request with an error of its own, unless one was
+// already recorded or the request was stopped.
+void RecordFailure(RequestState& state, DWORD error, const std::wstring& text) {
+    if (error != 0 || Stopped(state) || !GetErrorText(state).empty()) return;
+    SetErrorText(state, text);
 }
 }  // namespace
 
@@ -195,8 +278,12 @@ void PerformRequest(RequestState& state) {
     DWORD error = 0;
     try {
         RunSequence(state, error);
+    } catch (const std::bad_alloc&) {
+        RecordFailure(state, error, L"Out of memory while reading the response");
+    } catch (const std::exception& e) {
+        RecordFailure(state, error, FromAnsi(e.what()));
     } catch (...) {
-        // An error on the worker only ends the request early; what was recorded stands.
+        RecordFailure(state, error, L"Unexpected failure while performing the request");
     }
     CloseRequestHandles(state);
     std::lock_guard<std::mutex> hold(state.outcomeLock);

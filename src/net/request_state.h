@@ -21,6 +21,7 @@ using TVariableList = std::vector<std::pair<std::wstring, std::wstring>>;
 
 struct RequestSettings {
     std::wstring userAgent;
+    std::wstring url;
     std::wstring requestMethod;  // "GET" or "POST"
     ParsedAddress address;
     std::wstring getStr, postStr;
@@ -32,6 +33,7 @@ struct RequestSettings {
     bool multipartPOST = false;
     bool signalEachRead = false;  // OnPacketRead is assigned
     int timeoutSeconds = 0;
+    int totalTimeoutSeconds = 0;
     uint64_t maxBodyBytes = 0;
 };
 
@@ -46,6 +48,7 @@ struct RequestState {
     std::atomic<bool> timedOut{false}, abortRequested{false};
     std::atomic<bool> headersReady{false}, workerDone{false};
     std::atomic<int64_t> deadline{0}, lastReadTime{0};  // milliseconds of the monotonic clock
+    int64_t totalDeadline = 0;                              // set before the worker starts; 0: none
     std::atomic<uint32_t> contentLength{0}, bytesReceived{0}, readCount{0};
 
     // Written by the worker; read by the caller only after headersReady / workerDone.
@@ -61,6 +64,7 @@ struct RequestState {
     std::wstring objectName, headerBlock;
     std::string requestBody;
     std::wstring contentType;
+    size_t bodyHeaderLength = 0;  // the Content-Type line and its CR LF at the front of headerBlock
     TVariableList multipartVariables;
 };
 
@@ -78,11 +82,14 @@ void BuildMultipartBody(RequestState& state);
 void AddVariable(TVariableList& variables, const std::wstring& name, const std::wstring& value);
 
 // The request sequence, on the worker.
+constexpr int kMaxRedirects = 10;
 DWORD RequestFlags(const ParsedAddress& address);
 void PerformRequest(RequestState& state);
 void CollectResponseHeaders(RequestState& state, HINTERNET request);
-void ReadResponse(RequestState& state, HINTERNET request, DWORD& error);
+// Reads the body into the record; announced is the Content-Length header's value, -1 without one.
+void ReadResponse(RequestState& state, HINTERNET request, int64_t announced, DWORD& error);
 void ResetDeadline(RequestState& state);
+bool Stopped(const RequestState& state);
 // Either thread; acts once.
 void CloseRequestHandles(RequestState& state);
 // Closes just the session, which makes a pending library call of the worker fail.

@@ -50,6 +50,13 @@ bool HasSignature(const std::string& body) {
 }
 
 std::string ContentCoding(const std::string& header) { return LowerAscii(Trim(header)); }
+
+// A zlib header: deflate method, and the two bytes a multiple of 31.
+bool LooksLikeZlib(const std::string& body) {
+    if (body.size() < 2) return false;
+    const unsigned cmf = static_cast<unsigned char>(body[0]), flg = static_cast<unsigned char>(body[1]);
+    return (cmf & 0x0F) == 8 && (cmf >> 4) <= 7 && (cmf * 256 + flg) % 31 == 0;
+}
 }  // namespace
 
 bool ZlibAfterHeader(const std::string& body, std::string& out, size_t limit) {
@@ -59,22 +66,32 @@ bool ZlibAfterHeader(const std::string& body, std::string& out, size_t limit) {
                         limit);
 }
 
+namespace {
+bool StartsMember(const std::string& body, size_t at) {
+    return body.size() - at >= 2 && static_cast<unsigned char>(body[at]) == 0x1F &&
+           static_cast<unsigned char>(body[at + 1]) == 0x8B;
+}
+
+bool OnlyZeros(const std::string& body, size_t at) {
+    return body.find_first_not_of('\0', at) == std::string::npos;
+}
+}  // namespace
+
 bool GzipStream(const std::string& body, std::string& out, size_t limit) {
     out.clear();
     z_stream stream{};
     if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK) return true;
-    // The trailer's length (modulo 4 GiB) sizes the output at once, never past the limit; a false
-    // length only costs room, as the output still grows or stops as the data says.
+    // The last trailer's length (modulo 4 GiB) sizes the output at once, never past the limit nor
+    // past what deflate can expand the body to; a false length only costs room.
     if (body.size() >= 18) {
         const auto* tail = reinterpret_cast<const unsigned char*>(body.data() + body.size() - 4);
         const uint32_t announced = tail[0] | tail[1] << 8 | tail[2] << 16 | static_cast<uint32_t>(tail[3]) << 24;
-        out.reserve(std::min<size_t>(announced, limit));
+        out.reserve(std::min<size_t>({announced, limit, body.size() * 1032}));
     }
     char piece[kGzipPiece];
     size_t offset = 0;
-    bool withinLimit = true;
-    int status = Z_OK;
-    while (status == Z_OK) {
+    bool withinLimit = true, damaged = false;
+    for (;;) {
         if (stream.avail_in == 0) {
             if (offset == body.size()) break;  // cut short: keep what was decoded
             size_t take = std::min(kGzipPiece, body.size() - offset);
@@ -84,17 +101,35 @@ bool GzipStream(const std::string& body, std::string& out, size_t limit) {
         }
         stream.next_out = reinterpret_cast<Bytef*>(piece);
         stream.avail_out = kGzipPiece;
-        status = inflate(&stream, Z_NO_FLUSH);
-        size_t produced = kGzipPiece - stream.avail_out;
+        const int status = inflate(&stream, Z_NO_FLUSH);
+        const size_t produced = kGzipPiece - stream.avail_out;
         if (out.size() + produced > limit) {
             withinLimit = false;
             break;
         }
         out.append(piece, produced);
-        if (status == Z_BUF_ERROR && stream.avail_in == 0) status = Z_OK;  // needs more input
+        if (status == Z_STREAM_END) {
+            // The member's CRC-32 and length matched. Another member goes on the same document,
+            // as the format defines; zero padding after the last one is ignored, anything else
+            // is damage.
+            const size_t at = offset - stream.avail_in;
+            if (at == body.size() || OnlyZeros(body, at)) break;
+            if (!StartsMember(body, at)) {
+                damaged = true;
+                break;
+            }
+            inflateReset(&stream);
+            continue;
+        }
+        if (status == Z_BUF_ERROR && stream.avail_in == 0) continue;  // needs more input
+        if (status != Z_OK) {
+            // A check value that fails, or data that is no deflate stream: nothing can be trusted.
+            damaged = true;
+            break;
+        }
     }
     inflateEnd(&stream);
-    if (!withinLimit) {
+    if (!withinLimit || damaged) {
         out.clear();
         out.shrink_to_fit();
     }
@@ -119,7 +154,8 @@ void DecodeBody(std::string& body, const std::wstring& url, char hint, const std
     }
     if (coding == "deflate") {
         const auto* data = reinterpret_cast<const unsigned char*>(body.data());
-        if (!InflateWhole(data, body.size(), MAX_WBITS, out, limit)) InflateWhole(data, body.size(), -MAX_WBITS, out, limit);
+        // A zlib stream carries its Adler-32 check; one that fails is not retried as raw data.
+        InflateWhole(data, body.size(), LooksLikeZlib(body) ? MAX_WBITS : -MAX_WBITS, out, limit);
         body = std::move(out);
         return;
     }

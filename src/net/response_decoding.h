@@ -26,7 +26,10 @@ void DecodeBody(std::string& body, const std::wstring& url, char hint, const std
 
 const std::string& BodyToText(const std::string& body);
 
-// The body text in the system code page, by "charset=utf-8" / "charset=utf-16" in the headers.
+// The body text in the system code page, by "charset=utf-8" / "charset=utf-16" in the headers,
+// split into lines. False, with no lines, when the lines would take more memory than twice the
+// larger of the decode limit and the body.
+bool ResponseText(const TStringList& headers, const std::string& bodyText, size_t limit, TStringList& lines);
 TStringList ResponseText(const TStringList& headers, const std::string& bodyText);
 
 // UTF-8 to wide; false on any malformed or cut-off sequence.

@@ -2,18 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
+
 namespace {
 bool Continuation(unsigned char c) { return c >= 0x80 && c <= 0xBF; }
-
-void AppendCodePoint(std::wstring& out, unsigned long cp) {
-    if (cp < 0x10000) {
-        out += static_cast<wchar_t>(cp);
-    } else {
-        cp -= 0x10000;
-        out += static_cast<wchar_t>(0xD800 + (cp >> 10));
-        out += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
-    }
-}
 
 std::string WideToCodePage(const wchar_t* text, size_t length) {
     if (length == 0) return {};
@@ -24,21 +17,44 @@ std::string WideToCodePage(const wchar_t* text, size_t length) {
 }
 }  // namespace
 
-bool DecodeUtf8(const std::string& text, std::wstring& out) {
-    out.clear();
-    out.reserve(text.size());
+namespace {
+// Wide text is turned into code-page text in slices of this many units, so the text rule never
+// holds a wide copy of the whole body.
+constexpr size_t kWideSlice = 64 * 1024;
+
+class CodePageWriter {
+public:
+    explicit CodePageWriter(std::string& out) : out_(out) {}
+    void Add(wchar_t unit) {
+        wide_ += unit;
+        // A slice never ends between the two halves of a surrogate pair.
+        if (wide_.size() >= kWideSlice && !(unit >= 0xD800 && unit <= 0xDBFF)) Flush();
+    }
+    void Flush() {
+        out_ += WideToCodePage(wide_.data(), wide_.size());
+        wide_.clear();
+    }
+
+private:
+    std::string& out_;
+    std::wstring wide_;
+};
+
+// Lead bytes as they always were read: bit 20 hex clear, two bytes; set, three bytes; F0 to F7
+// start the four-byte sequences of characters beyond the 16-bit range. False on any malformed
+// or cut-off sequence.
+template <typename Sink>
+bool ReadUtf8(const std::string& text, Sink&& add) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    size_t n = text.size();
+    const size_t n = text.size();
     size_t i = 0;
     while (i < n) {
         unsigned char lead = bytes[i];
         if (lead < 0x80) {
-            out += static_cast<wchar_t>(lead);
+            add(static_cast<wchar_t>(lead));
             ++i;
             continue;
         }
-        // Lead bytes as they always were read: bit 20 hex clear, two bytes; set, three bytes;
-        // F0 to F7 start the four-byte sequences of characters beyond the 16-bit range.
         size_t length = (lead & 0x20) == 0 ? 2 : 3;
         if (lead >= 0xF8) return false;
         if (lead >= 0xF0) length = 4;
@@ -55,30 +71,58 @@ bool DecodeUtf8(const std::string& text, std::wstring& out) {
                  (bytes[i + 3] & 0x3F);
             if (cp < 0x10000 || cp > 0x10FFFF) return false;
         }
-        AppendCodePoint(out, cp);
+        if (cp < 0x10000) {
+            add(static_cast<wchar_t>(cp));
+        } else {
+            cp -= 0x10000;
+            add(static_cast<wchar_t>(0xD800 + (cp >> 10)));
+            add(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
+        }
         i += length;
     }
     return true;
 }
+}  // namespace
 
-TStringList ResponseText(const TStringList& headers, const std::string& bodyText) {
+bool DecodeUtf8(const std::string& text, std::wstring& out) {
+    out.clear();
+    out.reserve(text.size());
+    if (ReadUtf8(text, [&](wchar_t unit) { out += unit; })) return true;
+    out.clear();
+    return false;
+}
+
+bool ResponseText(const TStringList& headers, const std::string& bodyText, size_t limit, TStringList& lines) {
+    lines.clear();
     const std::string headerText = JoinLines(headers);
+    const size_t budget = 2 * std::max(limit, bodyText.size());
     if (headerText.find("charset=utf-8") != std::string::npos) {
-        std::wstring wide;
-        if (!DecodeUtf8(bodyText, wide)) return {};
-        return SplitLines(WideToCodePage(wide.data(), wide.size()));
+        std::string text;
+        text.reserve(bodyText.size());  // never more bytes than the body's
+        CodePageWriter writer(text);
+        if (!ReadUtf8(bodyText, [&](wchar_t unit) { writer.Add(unit); })) return true;
+        writer.Flush();
+        return SplitLinesWithin(text, budget, lines);
     }
     if (headerText.find("charset=utf-16") != std::string::npos) {
-        std::wstring wide;
-        wide.reserve(bodyText.size() / 2 + 1);
+        std::string text;
+        text.reserve(bodyText.size());  // never more bytes than the body's
+        CodePageWriter writer(text);
         for (size_t i = 0; i < bodyText.size(); i += 2) {
             unsigned low = static_cast<unsigned char>(bodyText[i]);
             unsigned high = i + 1 < bodyText.size() ? static_cast<unsigned char>(bodyText[i + 1]) : 0;
             wchar_t unit = static_cast<wchar_t>(low | (high << 8));
             if (unit == 0) break;
-            wide += unit;
+            writer.Add(unit);
         }
-        return SplitLines(WideToCodePage(wide.data(), wide.size()));
+        writer.Flush();
+        return SplitLinesWithin(text, budget, lines);
     }
-    return SplitLines(bodyText);
+    return SplitLinesWithin(bodyText, budget, lines);
+}
+
+TStringList ResponseText(const TStringList& headers, const std::string& bodyText) {
+    TStringList lines;
+    ResponseText(headers, bodyText, SIZE_MAX / 4, lines);
+    return lines;
 }

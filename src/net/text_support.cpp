@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 
 std::wstring LowerAscii(std::wstring text) {
     for (auto& c : text) if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
@@ -68,24 +69,55 @@ std::vector<std::wstring> SplitText(const std::wstring& text, const std::wstring
     return pieces;
 }
 
-TStringList SplitLines(const std::string& text) {
-    TStringList lines;
+namespace {
+// Where each line of the text ends (before its break), up to the first zero byte.
+template <typename Visit>
+void VisitLines(const std::string& text, Visit&& visit) {
+    const char* data = text.data();
     size_t end = text.find('\0');
     if (end == std::string::npos) end = text.size();
-    // One allocation for the list instead of regrowing it across a large body.
-    lines.reserve(std::count(text.begin(), text.begin() + end, '\n') + 1);
     size_t start = 0, i = 0;
     while (i < end) {
-        char c = text[i];
+        char c = data[i];
         if (c == '\r' || c == '\n') {
-            lines.emplace_back(text, start, i - start);
-            if (c == '\r' && i + 1 < end && text[i + 1] == '\n') ++i;
+            visit(start, i - start);
+            if (c == '\r' && i + 1 < end && data[i + 1] == '\n') ++i;
             start = ++i;
         } else {
             ++i;
         }
     }
-    if (start < end) lines.emplace_back(text, start, end - start);
+    if (start < end) visit(start, end - start);
+}
+
+// What a line costs in the list: the string itself, and its own allocation unless it is short
+// enough to be held inside the string.
+size_t LineCost(size_t length) {
+    constexpr size_t kHeldInside = 15, kHeapOverhead = 16;
+    return sizeof(std::string) + (length > kHeldInside ? length + 1 + kHeapOverhead : 0);
+}
+}  // namespace
+
+bool SplitLinesWithin(const std::string& text, size_t budget, TStringList& lines) {
+    lines.clear();
+    size_t count = 0, cost = 0;
+    bool within = true;
+    VisitLines(text, [&](size_t, size_t length) {
+        if (!within) return;
+        ++count;
+        cost += LineCost(length);
+        if (cost > budget) within = false;
+    });
+    if (!within) return false;
+    // One allocation for the list instead of regrowing it across a large body.
+    lines.reserve(count);
+    VisitLines(text, [&](size_t start, size_t length) { lines.emplace_back(text, start, length); });
+    return true;
+}
+
+TStringList SplitLines(const std::string& text) {
+    TStringList lines;
+    SplitLinesWithin(text, SIZE_MAX, lines);
     return lines;
 }
 

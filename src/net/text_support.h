@@ -24,6 +24,8 @@ std::vector<std::wstring> SplitText(const std::wstring& text, const std::wstring
 // Lines end at CR, LF or CR LF; the text ends at its first zero byte; a break at the very end
 // adds no empty line.
 TStringList SplitLines(const std::string& text);
+// The same, unless the lines would take more than budget bytes: then false and no lines.
+bool SplitLinesWithin(const std::string& text, size_t budget, TStringList& lines);
 // Every line followed by CR LF.
 std::string JoinLines(const TStringList& lines);
 

@@ -79,14 +79,29 @@ TEST(DecodeBody, TruncatedGzipKeepsWhatWasDecoded) {
     }
 }
 
-TEST(DecodeBody, FalseGzipLengthKeepsTheDecodedBytes) {
-    // The trailer's length only sizes the output; a wrong one fails the check after the data.
+TEST(DecodeBody, GzipWhoseCheckFailsIsUndecodable) {
+    // The trailer's length also sizes the output; a wrong one, or a wrong CRC-32, fails the check.
     const std::string text = LargeText();
-    for (const std::string& length : {std::string("\xFF\xFF\xFF\xFF", 4), std::string("\x01\x00\x00\x00", 4)}) {
+    struct Case { const char* what; size_t fromEnd; std::string bytes; };
+    const Case cases[] = {
+        {"length all ones", 4, std::string("\xFF\xFF\xFF\xFF", 4)},
+        {"length one", 4, std::string("\x01\x00\x00\x00", 4)},
+        {"CRC-32", 8, std::string("\x00\x00\x00\x00", 4)},
+    };
+    for (const Case& c : cases) {
         std::string gzip = Gzip(text);
-        gzip.replace(gzip.size() - 4, 4, length);
-        EXPECT_EQ(Decoded(gzip, "gzip"), text);
-        EXPECT_EQ(Decoded(gzip), text);
+        gzip.replace(gzip.size() - c.fromEnd, 4, c.bytes);
+        EXPECT_EQ(Decoded(gzip, "gzip"), "") << c.what;
+        EXPECT_EQ(Decoded(gzip), "") << c.what;
+    }
+}
+
+TEST(DecodeBody, GzipMembersFollowingEachOtherAreOneDocument) {
+    const std::string first = "version=", second = LargeText();
+    for (const std::string& encoding : {std::string(), std::string("gzip")}) {
+        EXPECT_EQ(Decoded(Gzip(first) + Gzip(second), encoding), first + second) << encoding;
+        EXPECT_EQ(Decoded(Gzip(first) + std::string(16, '\0'), encoding), first) << "zero padding";
+        EXPECT_EQ(Decoded(Gzip(first) + "trailing junk", encoding), "") << "junk after the member";
     }
 }
 

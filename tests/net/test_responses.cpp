@@ -43,14 +43,6 @@ TEST(Responses, ContentLengthAnnouncedMissingOrCustom) {
     }
 }
 
-TEST(Responses, CustomContentLengthThatIsNoNumberEndsTheRequestSilently) {
-    LoopbackServer server({{HttpResponse("hello", {"Custom-Content-Length: many"})}});
-    TIEHTTP http;
-    EXPECT_NO_THROW(http.ExecuteURL(server.Url(L"/")));
-    EXPECT_TRUE(http.ResponseBody().empty());
-    EXPECT_EQ(http.ErrorCode(), 0);
-}
-
 TEST(Responses, CookiesInOrderAndHeaderLookup) {
     // The library keeps cookies for later requests to the host; the path keeps them to this test.
     LoopbackServer server({{HttpResponse("x", {"Set-Cookie: a=1; Path=/cookies", "X-Type: not this",
@@ -74,7 +66,7 @@ TEST(Responses, LargeBodyIsReadAcrossManyPieces) {
     http.ExecuteURL(server.Url(L"/big"));
     EXPECT_EQ(http.ResponseBody(), body);
     EXPECT_EQ(http.BytesReceived(), body.size());
-    EXPECT_GE(http.ReadCount(), body.size() / 32768 + 2) << "pieces of at most 32 KiB, then a zero-byte read";
+    EXPECT_GE(http.ReadCount(), 2u) << "the body, then a zero-byte read";
     ASSERT_FALSE(http.ResponseLines().empty());
     EXPECT_EQ(http.ResponseLines().back(), "line " + std::to_string(http.ResponseLines().size() - 1));
 }
@@ -98,19 +90,22 @@ TEST(Responses, GzipEncodedBodyIsDecodedAndSplit) {
     EXPECT_EQ(http.ResponseLines(), (TStringList{"version=1.0.6", "second"}));
 }
 
-TEST(Responses, ReadThatFailsEndsTheRequestWithItsError) {
-    // Announces more than it sends, then resets the connection in the middle of the body.
+TEST(Responses, ResetInTheMiddleOfTheBodyIsAnError) {
+    // Announces more than it sends, then resets the connection in the middle of the body. Windows
+    // reports the reset as a failed read; Wine reports it as the end of the body, which the
+    // announced length shows to be short.
     ScriptedResponse cut{HttpResponse(std::string(5000, 'x'), {"Content-Length: 100000"})};
     cut.delayMs = 100;
     cut.reset = true;
     LoopbackServer server({cut});
     TIEHTTP http;
     std::string message = MessageOf([&] { http.ExecuteURL(server.Url(L"/")); });
-    if (message == "(no error)")
-        GTEST_SKIP() << "Wine's WinInet reports a reset connection as the end of the body (received "
-                     << http.BytesReceived() << " of 100000 bytes, error " << http.ErrorCode() << ")";
-    EXPECT_GT(http.ErrorCode(), 0);
-    EXPECT_EQ(message, "Error:" + ToAnsi(TIEHTTP::ErrorName(http.ErrorCode())));
+    if (http.ErrorCode() > 0)
+        EXPECT_EQ(message, "Error:" + ToAnsi(TIEHTTP::ErrorName(http.ErrorCode())));
+    else
+        EXPECT_EQ(message.substr(0, 35), "http error: Response body cut short");
+    EXPECT_TRUE(http.ResponseBody().empty());
+    EXPECT_TRUE(http.ResponseLines().empty());
 }
 
 TEST(Errors, RefusedConnectionSaysTheSiteIsOffline) {

@@ -279,3 +279,60 @@ TEST(Worker, ManyTimeoutAndAbortCyclesLeakNothing) {
     ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &after));
     EXPECT_LE(after, before + 10) << "before " << before << ", after " << after;
 }
+
+TEST(Worker, RequestStartedInsideAnotherKeepsItsOutcomeToItself) {
+    // The inner request, started from the outer one's packet event, ends badly; the outer one
+    // must still end normally with its own body, status and counters.
+    struct Case { const char* what; ScriptedResponse inner; bool abortInner; int innerStatus; };
+    const Case cases[] = {
+        {"inner times out", Silent(), false, TIEHTTP::kStatusTimedOut},
+        {"inner aborted", Drip(std::string(4000, 'i'), 100, 100, 200, true), true, TIEHTTP::kStatusAborted},
+    };
+    const std::string outerBody = "outer body complete";
+    for (const Case& c : cases) {
+        // The outer body keeps arriving while the inner request runs, so its own time-out never passes.
+        LoopbackServer server({Drip(outerBody, 2, 1, 250), c.inner});
+        TIEHTTP http;
+        http.Timeout = 2;
+        bool started = false, inInner = false;
+        int innerStatus = -1;
+        http.OnPacketRead = [&](TIEHTTP* sender) {
+            if (inInner) {
+                if (c.abortInner) sender->AbortRequested = true;
+                return;
+            }
+            if (started) return;
+            started = true;
+            inInner = true;
+            QuestionAnswerer answerer(IDOK);
+            EXPECT_NO_THROW(sender->Execute()) << c.what;
+            answerer.Join();
+            inInner = false;
+            innerStatus = sender->Status();
+            EXPECT_TRUE(sender->RequestInProgress()) << c.what << ": the outer request still runs";
+        };
+        EXPECT_NO_THROW(http.ExecuteURL(server.Url(L"/"))) << c.what;
+        EXPECT_EQ(innerStatus, c.innerStatus) << c.what;
+        EXPECT_EQ(http.Status(), TIEHTTP::kStatusNormal) << c.what;
+        EXPECT_EQ(http.ResponseLines(), TStringList{outerBody}) << c.what;
+        EXPECT_EQ(http.BytesReceived(), outerBody.size()) << c.what;
+        EXPECT_GE(http.ReadCount(), http.PacketEventCount()) << c.what;
+        EXPECT_FALSE(http.AbortRequested.load()) << c.what;
+        EXPECT_FALSE(http.RequestInProgress()) << c.what;
+        server.ReleaseHeldConnections();
+    }
+}
+
+TEST(Worker, WorkerLeftBehindBySilentServerEndsByItself) {
+    // The server holds the connection open and silent for ever; the worker must not.
+    LoopbackServer server({Silent()});
+    TIEHTTP http;
+    http.Timeout = 1;
+    http.ExecuteURL(server.Url(L"/"));
+    EXPECT_EQ(http.Status(), TIEHTTP::kStatusTimedOut);
+    const int64_t end = Now();
+    while (RunningRequestWorkers() != 0 && Now() - end < 5000) Sleep(20);
+    EXPECT_EQ(RunningRequestWorkers(), 0);
+    EXPECT_LE(Now() - end, 2500) << "the worker outlived the request by more than its time-out";
+    server.ReleaseHeldConnections();
+}

@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Zarvex.exe must be a 32-bit GUI program (PE32, Windows subsystem) that imports Windows DLLs only.
+# A 64-bit test build checks its own exe as PE32+.
+#   tools/check-imports.sh build/bin/Zarvex.exe [PE32|PE32+]
 set -euo pipefail
 exe=$1
-dump=$(i686-w64-mingw32-objdump -p "$exe")
-grep -q '^Magic[[:space:]]*010b' <<<"$dump" || { echo "not PE32"; exit 1; }
+kind=${2:-PE32}
+dump=$(x86_64-w64-mingw32-objdump -p "$exe" 2>/dev/null || i686-w64-mingw32-objdump -p "$exe")
+magic=010b
+[ "$kind" = PE32+ ] && magic=020b
+grep -q "^Magic[[:space:]]*$magic" <<<"$dump" || { echo "not $kind"; exit 1; }
 grep -q '^Subsystem[[:space:]]*00000002' <<<"$dump" || { echo "not a Windows-subsystem program"; exit 1; }
 allowed='^(KERNEL32|USER32|GDI32|COMCTL32|SHELL32|OLE32|ADVAPI32|WININET|MSVCRT)\.DLL$'
 status=0

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # For developers: configure and build into a folder of your own, then run tests there under Wine.
 #   tools/dev-test.sh build-net -R net
+# The build is 64-bit where Wine runs 64-bit programs only (see tools/wine-arch.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 zarvex_build=$(realpath -m "${1:?build folder}"); shift
-cmake -S . -B "$zarvex_build" --toolchain cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+source tools/wine-arch.sh
+cmake -S . -B "$zarvex_build" --toolchain "cmake/mingw-$zarvex_wine_arch.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$zarvex_build" -j2
 source tools/wine-env.sh
 zarvex_session_start

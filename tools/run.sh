@@ -5,9 +5,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "$(id -u)" -eq 0 ]; then tools/setup.sh; else sudo tools/setup.sh; fi
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw --target Zarvex zarvex-screenshot
-export ZARVEX_WINEPREFIX=$PWD/build/wineprefix-run
+source tools/wine-arch.sh
+# Where Wine runs 64-bit programs only, the same sources run as a 64-bit build.
+preset=mingw bin=build/bin
+[ "$zarvex_wine_arch" = x86_64 ] && preset=mingw-x64 bin=build-x64/bin
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target Zarvex zarvex-screenshot
+export ZARVEX_WINEPREFIX=$PWD/${bin%/bin}/wineprefix-run
 headless=0
 [ -z "${DISPLAY:-}" ] && headless=1
 source tools/xvfb.sh
@@ -15,7 +19,7 @@ source tools/wine-env.sh
 zarvex_prefix_ready
 app="$WINEPREFIX/drive_c/Zarvex"
 mkdir -p "$app"
-cp build/bin/Zarvex.exe build/bin/zarvex-screenshot.exe "$app/"
+cp "$bin/Zarvex.exe" "$bin/zarvex-screenshot.exe" "$app/"
 cp assets/ReadMe.txt assets/Version.ini "$app/"
 cd "$app"
 if [ "$headless" -eq 0 ]; then

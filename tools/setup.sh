@@ -4,10 +4,10 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 deps="$here/.deps"
-jpeg_prefix="$deps/mingw32"
 
 packages=(wine wine32:i386 wine64 gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix
-          binutils-mingw-w64-i686 libz-mingw-w64-dev googletest cmake nasm xvfb xauth
+          binutils-mingw-w64-i686 gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
+          binutils-mingw-w64-x86-64 libz-mingw-w64-dev googletest cmake nasm xvfb xauth
           fonts-wine dpkg-dev zip unzip python3 gzip curl)
 
 missing=()
@@ -23,28 +23,44 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
 fi
 
-# libjpeg-turbo from Debian's source package, cross-built once into a project-local prefix.
-if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
-  src_list=/etc/apt/sources.list.d/zarvex-deb-src.sources
-  if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+# libjpeg-turbo from Debian's source package, cross-built once into project-local prefixes: 32-bit
+# for the product, 64-bit for tests on machines whose Wine runs 64-bit programs only.
+jpeg_source() {
+  [ -d "$deps/src/libjpeg-turbo" ] && return
+  if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -rqs '^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
     [ "$(id -u)" -eq 0 ] || { echo "setup: run as root to add a deb-src entry" >&2; exit 1; }
-    # Written like the machine's own Debian entry: deb822, same mirror, suites and key.
-    sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > "$src_list"
+    # Written like the machine's own Debian entry, in whichever form it has: same mirror, suites and key.
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+      sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
+        > /etc/apt/sources.list.d/zarvex-deb-src.sources
+    elif grep -qs '^deb ' /etc/apt/sources.list; then
+      sed -n 's/^deb /deb-src /p' /etc/apt/sources.list > /etc/apt/sources.list.d/zarvex-deb-src.list
+    else
+      echo "setup: no Debian package source found to take a deb-src entry from" >&2
+      exit 1
+    fi
     apt-get update -qq
   fi
   mkdir -p "$deps/src"
   ( cd "$deps/src"
     ls libjpeg-turbo_*.dsc >/dev/null 2>&1 || apt-get source --download-only libjpeg-turbo
     dsc=$(ls libjpeg-turbo_*.dsc | head -n1)
-    rm -rf libjpeg-turbo
-    dpkg-source --no-check -x "$dsc" libjpeg-turbo >/dev/null )
+    rm -rf libjpeg-turbo libjpeg-turbo.part
+    dpkg-source --no-check -x "$dsc" libjpeg-turbo.part >/dev/null
+    mv libjpeg-turbo.part libjpeg-turbo )
+}
+
+for arch in i686:mingw32 x86_64:mingw64; do
+  jpeg_prefix="$deps/${arch#*:}"
+  [ -f "$jpeg_prefix/lib/libjpeg.a" ] && continue
+  jpeg_source
   cmake -S "$deps/src/libjpeg-turbo" -B "$deps/build-jpeg" -G "Unix Makefiles" \
-    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
+    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-${arch%%:*}.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$jpeg_prefix" \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF \
     -DCMAKE_POSITION_INDEPENDENT_CODE=OFF >/dev/null
   cmake --build "$deps/build-jpeg" -j"$(nproc)" >/dev/null
   cmake --install "$deps/build-jpeg" >/dev/null
   rm -rf "$deps/build-jpeg"
-fi
+done
 echo "setup: ready"

@@ -1,9 +1,18 @@
 # Sourced: gives the caller an X display, starting Xvfb when there is none.
+# Xvfb picks a free display number itself and writes it to -displayfd once it is ready, so two
+# sessions starting together never race for one number, and a failed start is seen.
 if [ -z "${DISPLAY:-}" ]; then
-  n=90
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  zarvex_xvfb_fifo=$(mktemp -u)
+  mkfifo "$zarvex_xvfb_fifo"
+  Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$zarvex_xvfb_fifo" >/dev/null 2>&1 &
   zarvex_xvfb_pid=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  zarvex_display=
+  read -r -t 30 zarvex_display <"$zarvex_xvfb_fifo" || true
+  rm -f "$zarvex_xvfb_fifo"
+  if [ -z "$zarvex_display" ]; then
+    kill "$zarvex_xvfb_pid" 2>/dev/null || true
+    echo "xvfb: Xvfb did not start" >&2
+    return 1 2>/dev/null || exit 1
+  fi
+  export DISPLAY=":$zarvex_display"
 fi

@@ -6,6 +6,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 zarvex_build=$(realpath -m "${1:?build folder}"); shift
 source tools/wine-arch.sh
+if grep -qs '^CMAKE_TOOLCHAIN_FILE' "$zarvex_build/CMakeCache.txt" &&
+   ! grep -qs "^CMAKE_TOOLCHAIN_FILE.*mingw-$zarvex_wine_arch.cmake\$" "$zarvex_build/CMakeCache.txt"; then
+  echo "dev-test: $zarvex_build was configured for another architecture; Wine here runs $zarvex_wine_arch" \
+       "programs only (tools/wine-arch.sh). Use a new build folder." >&2
+  exit 2
+fi
 cmake -S . -B "$zarvex_build" --toolchain "cmake/mingw-$zarvex_wine_arch.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$zarvex_build" -j2
 source tools/wine-env.sh

@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include "app/cleaning_texts.h"
-#include "app/main_form.h"
 #include "system/folders.h"
 #include "system/registro.h"
 #include "system/signature.h"
@@ -20,10 +19,10 @@ void DeleteKeyWhenPresent(HKEY root, const char* keyText) {
 
 void ClearBrowserHelperObjects() { DeleteKeyWhenPresent(HKEY_LOCAL_MACHINE, BhoKeyText()); }
 
-void CleanDisk(const TForm1& form) {
-    if (form.OptionTicked(2)) DeleteFilesInFolder(GetSpecialFolder(CSIDL_COOKIES) + "\\");
-    if (form.OptionTicked(3)) DeleteFilesInFolder(GetSpecialFolder(CSIDL_INTERNET_CACHE) + "\\");
-    if (form.OptionTicked(4)) DeleteFilesInFolder(GetTempFolder() + "\\");
-    if (form.OptionTicked(5)) DeleteFilesInFolder(GetWindowsFolder() + DecodeSignature(WindowsTempPartText()));
-    if (form.OptionTicked(6)) DeleteKeyWhenPresent(HKEY_CURRENT_USER, MuiCacheKeyText());
+void CleanDisk(const ScanChoices& choices) {
+    if (choices.options[2]) DeleteFilesInFolder(GetSpecialFolder(CSIDL_COOKIES) + "\\");
+    if (choices.options[3]) DeleteFilesInFolder(GetSpecialFolder(CSIDL_INTERNET_CACHE) + "\\");
+    if (choices.options[4]) DeleteFilesInFolder(GetTempFolder() + "\\");
+    if (choices.options[5]) DeleteFilesInFolder(GetWindowsFolder() + DecodeSignature(WindowsTempPartText()));
+    if (choices.options[6]) DeleteKeyWhenPresent(HKEY_CURRENT_USER, MuiCacheKeyText());
 }

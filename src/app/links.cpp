@@ -3,11 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/about_form.h"
-#include "app/file_text.h"
-#include "app/main_form.h"
-#include "system/folders.h"
-
 namespace {
 
 // The address in 4-character pieces, so it is never one stored text in the program.
@@ -41,16 +36,3 @@ void ShellOpen(const std::string& target) {
 }
 
 void OpenHomePage() { ShellOpen(HomePageAddress()); }
-
-void TForm1::StatusBar1Click() { OpenHomePage(); }
-
-void TForm1::Label3Click() { OpenHomePage(); }
-
-void TForm1::Image3Click() {
-    if (Form2) Form2->ShowAbout();
-}
-
-void TForm1::OpenReadMe1Click() {
-    std::string path = GetAppFolder() + "Readme.txt";
-    if (IsExistingFile(path)) ShellOpen(path);
-}

@@ -7,9 +7,11 @@
 #include "app/controls.h"
 #include "app/file_text.h"
 #include "app/jpeg_picture.h"
+#include "app/main_form_messages.h"
 #include "app/resource_ids.h"
-#include "app/scan.h"
+#include "app/scan_job.h"
 #include "app/scan_rows.h"
+#include "app/update_job.h"
 #include "system/folders.h"
 
 TForm1* Form1 = nullptr;
@@ -54,6 +56,9 @@ TForm1::TForm1()
 }
 
 TForm1::~TForm1() {
+    // A scan still running ends after the removal in progress; a check still asking is aborted.
+    scan_.reset();
+    update_.reset();
     if (GetResultList() == ListView1) SetResultList(nullptr);
     DestroyFormWindow();
 }
@@ -71,6 +76,19 @@ void TForm1::ShowPage(int index) {
     for (int i = 0; i < 3; ++i) ShowWindow(pages[i], i == index ? SW_SHOW : SW_HIDE);
 }
 
+ScanChoices TForm1::Choices() const {
+    ScanChoices choices;
+    for (int n = 1; n <= kOptionCount; ++n) choices.options[n] = OptionTicked(n);
+    for (int i = 0; i < kProductCount; ++i) choices.products[i] = ProductTicked(i);
+    return choices;
+}
+
+void TForm1::SetChoices(const ScanChoices& choices) {
+    for (int n = 1; n <= kOptionCount; ++n)
+        SendMessageA(sCheckBox[n], BM_SETCHECK, choices.options[n] ? BST_CHECKED : BST_UNCHECKED, 0);
+    for (int i = 0; i < kProductCount; ++i) CheckListSetTicked(CheckListBox1, i, choices.products[i]);
+}
+
 int TForm1::ActivePage() const { return static_cast<int>(SendMessageA(PageControl1, TCM_GETCURSEL, 0, 0)); }
 
 void TForm1::TickAllProducts() {
@@ -83,14 +101,38 @@ void TForm1::FormCreate() {
     TickAllProducts();
     std::string readMe = GetAppFolder() + "ReadMe.txt";
     if (IsExistingFile(readMe)) SetWindowTextA(Memo1, ReadWholeFile(readMe).c_str());
-    CheckForUpdate();
+    // Last, so an error above skips it; it asks the network only once the window is shown.
+    checkWhenShown_ = true;
 }
 
-void TForm1::Image2Click() { RunScanClick(*this); }
-
 void TForm1::Exit1Click() {
-    // At once, without closing windows or any clean-up of ours.
-    ExitProcess(0);
+    // At once, without closing windows or any clean-up of ours; but never in the middle of a
+    // removal: during a scan the end waits for the removal in progress.
+    if (!scan_) ExitProcess(0);
+    exitAfterScan_ = true;
+    OnClose();
+}
+
+void TForm1::OnClose() {
+    if (!scan_) {
+        DestroyWindow(Handle());
+        return;
+    }
+    endAfterScan_ = true;
+    scan_->RequestStop();
+    SetStatusText("Stopping after the removal in progress...");
+}
+
+void TForm1::ShowBoxInTurn(std::function<void()> box) {
+    waitingBoxes_.push_back(std::move(box));
+    if (boxShowing_) return;
+    boxShowing_ = true;
+    while (!waitingBoxes_.empty()) {
+        std::function<void()> next = std::move(waitingBoxes_.front());
+        waitingBoxes_.erase(waitingBoxes_.begin());
+        next();
+    }
+    boxShowing_ = false;
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -101,6 +143,25 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_COMMAND:
         return OnCommand(wParam, lParam);
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    case WM_SHOWWINDOW:
+        // Posted, so the window paints before the check begins.
+        if (wParam && checkWhenShown_ && !updateCheckStarted_) PostMessageA(Handle(), kStartUpdateCheckMessage, 0, 0);
+        break;
+    case kStartUpdateCheckMessage:
+        if (!updateCheckStarted_) StartUpdateCheck();
+        return 0;
+    case WM_TIMER:
+        if (wParam == kUpdateDeadlineTimer) UpdateDeadlinePassed();
+        return 0;
+    case kUpdateDoneMessage:
+        TakeUpdateOutcome();
+        return 0;
+    case kScanEventsMessage:
+        TakeScanEvents();
+        return 0;
     case WM_NOTIFY:
         return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_DRAWITEM: {

@@ -1,11 +1,18 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 
+#include "app/choice_counts.h"
 #include "app/form.h"
 #include "app/gdi_handles.h"
+#include "app/scan.h"
 #include "net/iehttp.h"
+
+class ScanJob;
+class UpdateJob;
 
 // Control and menu identifiers of the main window.
 enum MainFormId : int {
@@ -32,8 +39,8 @@ enum MainFormId : int {
     kExit1Id,
 };
 
-constexpr int kProductCount = 33;
-constexpr int kOptionCount = 7;
+// The status bar's usual text, shown whenever no scan runs.
+inline constexpr char kNoticeLine[] = "Zarvex " ZARVEX_VERSION_TEXT " - click here to visit the Zarvex home page";
 
 // The main window: banner, the "Scan", "Settings" and "About" pages, status bar and menu.
 class TForm1 : public TForm {
@@ -51,12 +58,24 @@ public:
     HWND sLabel[kOptionCount + 1]{};
     HWND Bevel3{}, Label3{}, Memo1{};
     HMENU MainMenu1{};
-    // Used only by the update check: Timeout 90, blocking, GET.
+    // Used only by the update check, on its own thread: Timeout 90, blocking, GET.
     std::unique_ptr<TIEHTTP> IEHTTP1;
 
-    // What the scan reads: check-list item index (0 to 32) and option box N (1 to 7).
+    // The ticks: check-list item index (0 to 32) and option box N (1 to 7).
     bool ProductTicked(int index) const;
     bool OptionTicked(int n) const;
+    // All the ticks at once: what a scan reads when it starts.
+    ScanChoices Choices() const;
+    void SetChoices(const ScanChoices& choices);
+
+    // Empties the result list and starts a scan of Choices() on a worker thread; false, doing
+    // nothing, while a scan runs. Rows and the status text arrive as the scan goes.
+    bool StartScan();
+    bool Scanning() const { return scan_ != nullptr; }
+    // Called on the window's thread when a scan ends, after its rows and any error box.
+    std::function<void(const ScanOutcome&)> OnScanDone;
+    // Whether an error that ends a scan is shown in the standard error box.
+    bool ShowScanErrorBox = true;
     // Shows one page: 0 "Scan", 1 "Settings", 2 "About".
     void ShowPage(int index);
     int ActivePage() const;
@@ -71,8 +90,11 @@ public:
     void Label3Click();
     void OpenReadMe1Click();
     void Exit1Click();
-    // The update check, the last step of FormCreate.
-    void CheckForUpdate();
+    // The update check: asks the update server on a thread of its own; the window shows the
+    // question or the error box when the answer comes. Started once the window is first shown;
+    // false while a check runs.
+    bool StartUpdateCheck();
+    bool UpdateCheckRunning() const { return update_ != nullptr; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -85,6 +107,23 @@ private:
     void CreateTabs();
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
     LRESULT OnNotify(const NMHDR& header);
+    void OnClose();
+    void TakeScanEvents();
+    void FinishScan(const ScanOutcome& outcome);
+    void TakeUpdateOutcome();
+    void UpdateDeadlinePassed();
+    void SetStatusText(const std::string& text);
+    // Boxes of the scan and of the update check come one after the other, never on top of each other.
+    void ShowBoxInTurn(std::function<void()> box);
+
+    std::unique_ptr<ScanJob> scan_;
+    std::unique_ptr<UpdateJob> update_;
+    bool checkWhenShown_ = false;  // FormCreate ran to its end
+    bool updateCheckStarted_ = false;
+    bool endAfterScan_ = false;   // the window was closed during the scan
+    bool exitAfterScan_ = false;  // "Exit" was chosen during the scan
+    bool boxShowing_ = false;
+    std::vector<std::function<void()>> waitingBoxes_;
 
     UniqueFont defaultFont_;
     UniqueFont headingFont_;

@@ -20,7 +20,6 @@ constexpr int kOptionBoxSize = 12;
 constexpr const char* kTabCaptions[] = {"Scan", "Settings", "About"};
 constexpr int kTabIcons[] = {IDI_TAB_SCAN, IDI_TAB_SETTINGS, IDI_TAB_ABOUT};
 
-constexpr char kNoticeLine[] = "Zarvex " ZARVEX_VERSION_TEXT " - click here to visit the Zarvex home page";
 
 // A horizontal rule; drawn by the form (an etched line along its top).
 ControlPlace Rule(int id) { return ControlPlace{"STATIC", "", id, 0, 8, 497, 9, SS_OWNERDRAW, 0}; }

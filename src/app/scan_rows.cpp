@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-int FoundCount = 0;
-
 namespace {
 
 HWND resultList = nullptr;

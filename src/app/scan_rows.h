@@ -2,10 +2,6 @@
 #include <windows.h>
 #include <string>
 
-// Findings of the running scan: set to 0 when a scan starts, raised for each product found
-// and by the sweep for each of its files found.
-extern int FoundCount;
-
 // The result list that rows go to (ListView1 of the main window); null sends rows nowhere.
 void SetResultList(HWND listView);
 HWND GetResultList();

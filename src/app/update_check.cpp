@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
+#include <exception>
+
 #include "app/file_text.h"
 #include "app/links.h"
-#include "app/main_form.h"
 #include "app/update_address.h"
+#include "net/iehttp.h"
 #include "system/folders.h"
 #include "system/signature.h"
 
@@ -25,7 +27,10 @@ bool FindVersion(const std::string& text, std::string& version) {
     static const std::string marker = "version=";
     std::size_t at = text.find(marker);
     if (at == std::string::npos) return false;
-    version = text.substr(at + marker.size(), 5);
+    // The whole version: a cut to a fixed length would take 1.0.10 and 1.0.11 for the same.
+    std::size_t start = at + marker.size();
+    std::size_t end = text.find_first_of("\r\n", start);
+    version = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
     return true;
 }
 
@@ -45,13 +50,20 @@ void OfferNewVersion() {
 }
 
 // Unresolvable hosts and stalled servers end without an error and leave no lines, so nothing
-// is said; any other failure of the request raises and is shown by the caller.
-void TForm1::CheckForUpdate() {
-    IEHTTP1->ExecuteURL(Widen(DecodeSignature(VersionServerAddress())));
-    std::string text;
-    for (const std::string& line : IEHTTP1->ResponseLines()) text += line + "\r\n";
-    std::string serverVersion;
-    if (!FindVersion(text, serverVersion)) return;
-    if (serverVersion == ReadLocalVersion()) return;
-    OfferNewVersion();
+// is said; any other failure of the request raises and becomes the error outcome.
+UpdateOutcome RunUpdateCheck(TIEHTTP& http) {
+    UpdateOutcome outcome;
+    try {
+        http.ExecuteURL(Widen(DecodeSignature(VersionServerAddress())));
+        std::string text;
+        for (const std::string& line : http.ResponseLines()) text += line + "\r\n";
+        std::string serverVersion;
+        if (FindVersion(text, serverVersion) && serverVersion != ReadLocalVersion())
+            outcome.kind = UpdateOutcome::Kind::Offer;
+    } catch (const std::exception& error) {
+        outcome = {UpdateOutcome::Kind::Error, error.what()};
+    } catch (...) {
+        outcome = {UpdateOutcome::Kind::Error, "Unexpected error"};
+    }
+    return outcome;
 }

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "app/scan_rows.h"
 #include "catalogue/entry_notation.h"
 #include "catalogue/rogue_routines.h"
 #include "catalogue/shared_texts.h"
@@ -83,13 +82,12 @@ void KillByPath(const SweepStep& step) {
     if (find() != 0) KillProcessById(find());
 }
 
-// A found file that stays is shown as such rather than counted silently.
-void ReportAndDelete(const SweepStep& step) {
+// A found file that stays is handed back as such rather than counted silently.
+void ReportAndDelete(const SweepStep& step, std::vector<SweepFinding>& findings) {
     if (!FileIsPresent(FilePath(step))) return;
-    ++FoundCount;
     if (step.kind == SweepKind::ReportReadOnlyFile) ClearReadOnlyFlag(FilePath(step));
     bool deleted = DeleteFileAt(FilePath(step));
-    AddFoundRow(step.label, deleted ? "REMOVED" : "Error on remove");
+    findings.push_back({step.label, deleted});
 }
 
 void OpenAndDelete(const SweepStep& step) {
@@ -105,14 +103,16 @@ const std::vector<SweepStep>& SweepSteps() {
     return steps;
 }
 
-void AlwaysRunSweep() {
+std::vector<SweepFinding> AlwaysRunSweep() {
+    std::vector<SweepFinding> findings;
     for (const SweepStep& item : SweepSteps()) {
         switch (item.kind) {
             case SweepKind::Removal: RunStep(item.removal); break;
             case SweepKind::KillByPath: KillByPath(item); break;
             case SweepKind::ReportFile:
-            case SweepKind::ReportReadOnlyFile: ReportAndDelete(item); break;
+            case SweepKind::ReportReadOnlyFile: ReportAndDelete(item, findings); break;
             case SweepKind::OpenAndDelete: OpenAndDelete(item); break;
         }
     }
+    return findings;
 }

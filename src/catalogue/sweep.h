@@ -1,5 +1,6 @@
 #pragma once
 // The fixed trojan traces that every scan removes, whatever products are ticked.
+#include <string>
 #include <vector>
 
 #include "catalogue/rogue_entry.h"
@@ -23,5 +24,11 @@ struct SweepStep {
 
 // The sweep's steps in order.
 const std::vector<SweepStep>& SweepSteps();
-// Runs them: raises FoundCount for each file found and adds a row for it.
-void AlwaysRunSweep();
+// A reported file that was found: its row's label, and whether its deletion worked.
+struct SweepFinding {
+    std::string label;
+    bool removed;
+};
+
+// Runs them; hands back each reported file found, in order.
+std::vector<SweepFinding> AlwaysRunSweep();

@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "app/file_text.h"
+#include "app/main_form.h"
 #include "support/test_paths.h"
 #include "system/folders.h"
 #include "system/handles.h"
@@ -49,6 +50,11 @@ void PumpMessages() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+}
+
+bool CheckForUpdateAndWait(TForm1& form) {
+    if (!form.StartUpdateCheck()) return false;
+    return PumpUntil([&] { return !form.UpdateCheckRunning(); });
 }
 
 RECT RectInParent(HWND window) {

@@ -12,10 +12,26 @@
 
 #include "system/handles.h"
 
+class TForm1;
+
 // Common controls registered once for the test process, as the program does at start.
 void InitControlsOnce();
 // Handles every pending message of this thread.
 void PumpMessages();
+// Handles this thread's messages as they come until the condition holds or the limit passes;
+// returns the condition's last value.
+template <typename Condition>
+bool PumpUntil(Condition done, DWORD limitMs = 5 * 60 * 1000) {
+    const ULONGLONG end = GetTickCount64() + limitMs;
+    while (!done() && GetTickCount64() < end) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return done();
+}
+// Starts the form's update check and handles messages until it has ended and its box, if any,
+// was answered; false when it did not end within a generous limit.
+bool CheckForUpdateAndWait(TForm1& form);
 // The window's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND window);
 std::string WindowText(HWND window);

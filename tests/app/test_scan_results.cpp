@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/scan_rows.h"
 #include "support/planting.h"
 #include "support/rogue_planting.h"
 #include "support/scan_window.h"
@@ -31,7 +30,7 @@ TEST_F(ScanResults, CleanPrefixGivesTheSingleBlackNothingFoundRow) {
     scan.ClickScan();
     EXPECT_EQ(scan.Rows(), kNothingFound);
     EXPECT_EQ(scan.TextColour(), kBlack);
-    EXPECT_EQ(FoundCount, 0);
+    EXPECT_EQ(scan.Outcome().found, 0);
 }
 
 // An unticked product is not even looked for: it stays, running, and gives no row.
@@ -74,7 +73,7 @@ TEST_P(ScanOneProduct, GivesOneRedRemovedRowAndLeavesNothing) {
 
     EXPECT_EQ(scan.Rows(), (ScanRows{{GetParam().label, "REMOVED"}}));
     EXPECT_EQ(scan.TextColour(), kRed);
-    EXPECT_EQ(FoundCount, 1);
+    EXPECT_EQ(scan.Outcome().found, 1);
     for (const WaiterProcess* program : programs) EXPECT_TRUE(program->WaitEnded(5000)) << program->Path();
     EXPECT_FALSE(FolderExists(ProgramFolderOf(entry)));
 }
@@ -138,13 +137,13 @@ TEST_F(ScanResults, SeveralFindingsFollowTheScanOrderAndTheNextScanStartsAfresh)
     };
     EXPECT_EQ(scan.Rows(), expected);
     EXPECT_EQ(scan.TextColour(), kRed);
-    EXPECT_EQ(FoundCount, 6);
+    EXPECT_EQ(scan.Outcome().found, 6);
 
     scan.ClickScan();
 
     EXPECT_EQ(scan.Rows(), kNothingFound);
     EXPECT_EQ(scan.TextColour(), kBlack);
-    EXPECT_EQ(FoundCount, 0);
+    EXPECT_EQ(scan.Outcome().found, 0);
 }
 
 // Rows of one scan never survive into the next, also when the next finds something.

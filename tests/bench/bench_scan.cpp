@@ -62,7 +62,7 @@ void Report(const char* name, const std::vector<double>& times, double floor, do
 // a process snapshot per process check, the sweep five more.
 void ReportCleanParts(ScanWindow& scan) {
     double start = Now();
-    CleanDisk(scan.Form());
+    CleanDisk(scan.Form().Choices());
     double cleaning = Now() - start;
     start = Now();
     AlwaysRunSweep();

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "app/scan.h"
 #include "support/list_rows.h"
 
 class TForm1;
@@ -24,8 +25,15 @@ public:
     void TickProduct(int index, bool ticked);
     void TickAllProducts(bool ticked);
     void TickOption(int n, bool ticked);
-    // Presses and releases the mouse button over the scan picture; returns when the scan has ended.
+    // Presses and releases the mouse button over the scan picture; returns at once.
+    void PressScanPicture();
+    // Handles the window's messages until the running scan has ended (false when none ran or it
+    // did not end within a generous limit); its outcome is then Outcome().
+    bool WaitForScanEnd();
+    // PressScanPicture, then WaitForScanEnd.
     void ClickScan();
+    // What the last scan that ended handed back.
+    const ScanOutcome& Outcome() const { return outcome_; }
     // Each row's caption and status, in list order.
     ScanRows Rows() const;
     // The list's one text colour.
@@ -33,4 +41,6 @@ public:
 
 private:
     std::unique_ptr<TForm1> form_;
+    ScanOutcome outcome_;
+    bool ended_ = false;
 };

@@ -43,7 +43,7 @@ TEST_P(UpdateQuestion, AskedExactlyWhenTheVersionsDiffer) {
     BoxAnswerer errors("Zarvex");
     {
         TForm1 form;
-        EXPECT_TRUE(IsWindow(form.Handle()));
+        ASSERT_TRUE(CheckForUpdateAndWait(form));
     }
     EXPECT_EQ(server.ConnectionCount(), 1u);
     EXPECT_TRUE(errors.Seen().empty());
@@ -58,9 +58,13 @@ const VersionCase kVersionCases[] = {
     {"CaseCounts", "version=1.0.A\r\n", "version=1.0.a\r\n", true},
     {"NoLocalFile", "version=1.0.5\r\n", nullptr, true},
     {"LocalEndsAfterTheMarker", "version=1.0.5\r\n", "version=", true},
-    // The server's lines always end in CR LF; a local short version followed by a lone LF differs.
-    {"ShortVersionWithLoneLf", "version=1.2\n", "version=1.2\nx", true},
+    // The whole version up to the end of its line: longer versions compare in full, and the
+    // line end, CR LF or a lone LF, is no part of it.
+    {"LongerVersionsDiffer", "version=1.0.10\r\n", "version=1.0.11\r\n", true},
+    {"LongerVersionSame", "[Zarvex]\r\nversion=1.0.10\r\n", "[Zarvex]\r\nversion=1.0.10\r\n", false},
+    {"ShortVersionWithLoneLf", "version=1.2\n", "version=1.2\nx", false},
     {"ShortVersionSameBytes", "version=1.2\r\n", "version=1.2\r\nxyz", false},
+    {"VersionPrefixOnTheServer", "version=1.0\r\n", "version=1.0.5\r\n", true},
     {"ReplyWithoutMarker", "<html>Not here</html>", "version=1.0.5\r\n", false},
     {"EmptyReply", "", nullptr, false},
     {"MarkerIsLowerCaseOnly", "Version=9.9.9\r\n", nullptr, false},
@@ -74,7 +78,10 @@ TEST(UpdateCheck, QuestionHasItsCaptionTextIconAndButtons) {
     LoopbackServer server = ServeVersionFile("version=2.0.0\r\n");
     FileBesideProgram local("Version.ini", "version=1.0.5\r\n");
     BoxAnswerer question(kQuestionCaption, IDNO);
-    { TForm1 form; }
+    {
+        TForm1 form;
+        ASSERT_TRUE(CheckForUpdateAndWait(form));
+    }
     std::vector<SeenBox> seen = question.Seen();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text, kQuestionText);
@@ -91,11 +98,13 @@ TEST(UpdateCheck, YesOpensTheHomePageAndNoOpensNothing) {
     {
         BoxAnswerer no(kQuestionCaption, IDNO);
         TForm1 form;
+        ASSERT_TRUE(CheckForUpdateAndWait(form));
         ASSERT_EQ(no.Seen().size(), 1u);
     }
     {
         BoxAnswerer yes(kQuestionCaption, IDYES);
         TForm1 form;
+        ASSERT_TRUE(CheckForUpdateAndWait(form));
         ASSERT_EQ(yes.Seen().size(), 1u);
     }
     std::vector<std::string> targets = recorder.WaitForTargets(1);
@@ -113,7 +122,7 @@ TEST(UpdateCheck, RefusedConnectionShowsTheErrorBoxAndSkipsTheLocalFile) {
     BoxAnswerer question(kQuestionCaption, IDNO);
     {
         TForm1 form;
-        EXPECT_TRUE(IsWindow(form.Handle())) << "the window opens after the error";
+        ASSERT_TRUE(CheckForUpdateAndWait(form));
     }
     lock.reset();
     std::vector<SeenBox> seen = errors.Seen();
@@ -131,7 +140,10 @@ TEST(UpdateCheck, VersionIniThatCannotBeOpenedShowsCannotOpenFile) {
     ASSERT_TRUE(lock);
     BoxAnswerer errors("Zarvex");
     BoxAnswerer question(kQuestionCaption, IDNO);
-    { TForm1 form; }
+    {
+        TForm1 form;
+        ASSERT_TRUE(CheckForUpdateAndWait(form));
+    }
     lock.reset();
     std::vector<SeenBox> seen = errors.Seen();
     ASSERT_EQ(seen.size(), 1u);
@@ -144,6 +156,7 @@ TEST(UpdateCheck, StalledServerIsAbandonedSilentlyAfterTheTimeout) {
     LoopbackServer answering = ServeVersionFile("version=1.0.5\r\n");
     FileBesideProgram local("Version.ini", "version=1.0.5\r\n");
     TForm1 form;
+    ASSERT_TRUE(CheckForUpdateAndWait(form));
     answering.Stop();
 
     ScriptedResponse silent;
@@ -154,20 +167,54 @@ TEST(UpdateCheck, StalledServerIsAbandonedSilentlyAfterTheTimeout) {
     BoxAnswerer errors("Zarvex");
     BoxAnswerer question(kQuestionCaption, IDNO);
     form.IEHTTP1->Timeout = 2;
-    form.CheckForUpdate();
+    ASSERT_TRUE(CheckForUpdateAndWait(form));
     stalled.ReleaseHeldConnections();
     EXPECT_EQ(form.IEHTTP1->Status(), 100);
     EXPECT_TRUE(errors.Seen().empty());
     EXPECT_TRUE(question.Seen().empty());
 }
 
-TEST(UpdateCheck, ReadLocalVersionTakesFiveCharactersAfterTheFirstMarker) {
+// A server that sends one byte now and then makes progress at every read, so the Timeout since
+// the last progress never passes; the whole check still ends within the Timeout from its start.
+TEST(UpdateCheck, DrippingServerIsAbandonedSilentlyWithinTheTimeoutFromTheStart) {
+    InitControlsOnce();
+    ScriptedResponse drip{HttpResponse(std::string(100000, 'x'))};
+    drip.dripFrom = drip.bytes.size() - 100000;
+    drip.dripBytes = 1;
+    drip.dripPauseMs = 300;
+    LoopbackServer server({drip}, ZARVEX_TEST_UPDATE_PORT);
+    ASSERT_TRUE(server.Ready());
+    FileBesideProgram local("Version.ini", "version=1.0.5\r\n");
+    BoxAnswerer errors("Zarvex");
+    BoxAnswerer question(kQuestionCaption, IDNO);
+    TForm1 form;
+    form.IEHTTP1->Timeout = 3;
+    const ULONGLONG started = GetTickCount64();
+    ASSERT_TRUE(CheckForUpdateAndWait(form));
+    const ULONGLONG took = GetTickCount64() - started;
+    server.Stop();
+    // A generous margin: this is about ending at all, not about speed.
+    EXPECT_LT(took, 3000u + 5000u);
+    EXPECT_GT(form.IEHTTP1->ReadCount(), 1u) << "the server did drip";
+    EXPECT_TRUE(errors.Seen().empty());
+    EXPECT_TRUE(question.Seen().empty());
+}
+
+TEST(UpdateCheck, ReadLocalVersionTakesTheRestOfTheLineAfterTheFirstMarker) {
     struct Case {
         const char* file;
         const char* version;
     } cases[] = {
-        {"version=1.0.5\r\n", "1.0.5"}, {"a version=12 version=99999", "12 ve"}, {"version=1", "1"},
-        {"version=", ""},               {"no marker here", ""},                  {"VERSION=1.0.5", ""},
+        {"version=1.0.5\r\n", "1.0.5"},
+        {"[Zarvex]\r\nversion=1.0.10\r\nname=x\r\n", "1.0.10"},
+        {"version=2.0.0-beta.12\n", "2.0.0-beta.12"},
+        {"version=1.0.5\rversion=9", "1.0.5"},
+        {"a version=12 version=99999", "12 version=99999"},
+        {"version=1", "1"},
+        {"version=", ""},
+        {"version=\r\n1.0.5", ""},
+        {"no marker here", ""},
+        {"VERSION=1.0.5", ""},
     };
     for (const Case& c : cases) {
         FileBesideProgram local("Version.ini", c.file);

@@ -1,0 +1,61 @@
+// The main window's side of a scan: starting it, taking its rows and status texts as they
+// come, and its end.
+#include "app/main_form.h"
+
+#include <commctrl.h>
+
+#include "app/error_box.h"
+#include "app/main_form_messages.h"
+#include "app/scan_job.h"
+#include "app/scan_rows.h"
+
+void TForm1::Image2Click() {
+    // One scan at a time: the picture does nothing while one runs.
+    if (!StartScan()) MessageBeep(MB_OK);
+}
+
+bool TForm1::StartScan() {
+    if (scan_ || endAfterScan_) return false;
+    SendMessageA(ListView1, LVM_DELETEALLITEMS, 0, 0);
+    scan_ = std::make_unique<ScanJob>(Choices(), Handle(), kScanEventsMessage);
+    return true;
+}
+
+void TForm1::SetStatusText(const std::string& text) {
+    SendMessageA(StatusBar1, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TForm1::TakeScanEvents() {
+    if (!scan_) return;
+    for (ScanEvent& event : scan_->TakeEvents()) {
+        switch (event.kind) {
+        case ScanEvent::Kind::Status:
+            // Once the window is closing, the status bar keeps saying so.
+            if (!endAfterScan_) SetStatusText(event.status);
+            break;
+        case ScanEvent::Kind::Row:
+            if (event.row.found) AddFoundRow(event.row.label, event.row.status);
+            else AddInfoRow(event.row.label, event.row.status);
+            break;
+        case ScanEvent::Kind::Done:
+            FinishScan(event.outcome);
+            return;
+        }
+    }
+}
+
+void TForm1::FinishScan(const ScanOutcome& outcome) {
+    scan_.reset();  // the worker has nothing left to do but end
+    SetStatusText(kNoticeLine);
+    if (endAfterScan_) {
+        if (OnScanDone) OnScanDone(outcome);
+        if (exitAfterScan_) ExitProcess(0);
+        DestroyWindow(Handle());
+        return;
+    }
+    if (!outcome.error.empty() && ShowScanErrorBox) {
+        std::string error = outcome.error;
+        ShowBoxInTurn([error] { ShowErrorBox(error); });
+    }
+    if (OnScanDone) OnScanDone(outcome);
+}

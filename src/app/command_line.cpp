@@ -41,22 +41,21 @@ std::vector<std::wstring> ListItems(const std::wstring& list) {
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
-bool ReadOptions(const std::wstring& list, CommandLine& line) {
+// Each reader returns what is wrong with its list; empty when nothing is.
+std::wstring ReadOptions(const std::wstring& list, CommandLine& line) {
     line.options.fill(false);
-    if (SameText(Trimmed(list), L"none")) return true;
+    if (SameText(Trimmed(list), L"none")) return std::wstring();
     for (const std::wstring& item : ListItems(list)) {
         int box = item.size() == 1 && item[0] >= L'1' && item[0] <= L'7' ? OptionBoxOfPageNumber(item[0] - L'0') : 0;
-        if (box == 0) {
-            line.error = L"Unknown option " + Quoted(item) + L" in /options: give numbers from 1 to " +
-                         std::to_wstring(kOptionCount) + L", separated by commas, or none.";
-            return false;
-        }
+        if (box == 0)
+            return L"Unknown option " + Quoted(item) + L" in /options: give numbers from 1 to " +
+                   std::to_wstring(kOptionCount) + L", separated by commas, or none.";
         line.options[static_cast<size_t>(box)] = true;
     }
-    return true;
+    return std::wstring();
 }
 
-bool ReadProducts(const std::wstring& list, CommandLine& line) {
+std::wstring ReadProducts(const std::wstring& list, CommandLine& line) {
     line.products.fill(false);
     const auto names = ProductNames();
     for (const std::wstring& item : ListItems(list)) {
@@ -70,13 +69,11 @@ bool ReadProducts(const std::wstring& list, CommandLine& line) {
             line.products[i] = true;
             known = true;
         }
-        if (!known) {
-            line.error = L"Unknown product " + Quoted(item) +
-                         L" in /products: give names as the Settings page lists them, separated by commas, or all.";
-            return false;
-        }
+        if (!known)
+            return L"Unknown product " + Quoted(item) +
+                   L" in /products: give names as the Settings page lists them, separated by commas, or all.";
     }
-    return true;
+    return std::wstring();
 }
 
 struct LocalFree_ {
@@ -97,11 +94,15 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
     CommandLine line;
     line.arguments = arguments;
     bool reportGiven = false;
-    for (size_t i = 0; i < arguments.size() && line.error.empty(); ++i) {
+    // The first fault is the one named; reading goes on so that /quiet and /report still count.
+    auto fault = [&line](const std::wstring& error) {
+        if (line.error.empty()) line.error = error;
+    };
+    for (size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring& argument = arguments[i];
         if (argument.size() < 2 || (argument[0] != L'/' && argument[0] != L'-')) {
-            line.error = L"Unexpected argument " + Quoted(argument) + L".";
-            break;
+            fault(L"Unexpected argument " + Quoted(argument) + L".");
+            continue;
         }
         const std::wstring name = argument.substr(1);
         if (SameText(name, L"scan")) line.scan = true;
@@ -116,21 +117,22 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
                                : SameText(name, L"options") ? line.optionsGiven
                                                             : line.productsGiven;
             if (twice) {
-                line.error = L"/" + name + L" is given twice.";
+                fault(L"/" + name + L" is given twice.");
+                if (hasValue) ++i;
             } else if (!hasValue) {
-                line.error = L"/" + name + L" needs a value after it.";
+                fault(L"/" + name + L" needs a value after it.");
             } else if (SameText(name, L"report")) {
                 reportGiven = true;
                 line.reportPath = arguments[++i];
             } else if (SameText(name, L"options")) {
                 line.optionsGiven = true;
-                ReadOptions(arguments[++i], line);
+                fault(ReadOptions(arguments[++i], line));
             } else {
                 line.productsGiven = true;
-                ReadProducts(arguments[++i], line);
+                fault(ReadProducts(arguments[++i], line));
             }
         } else {
-            line.error = L"Unknown switch " + Quoted(argument) + L".";
+            fault(L"Unknown switch " + Quoted(argument) + L".");
         }
     }
     if (line.error.empty() && !line.scan && !line.usage) {

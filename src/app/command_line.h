@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_form.h"
+#include "app/choice_counts.h"
 
 struct CommandLine {
     bool scan = false;
@@ -23,7 +23,8 @@ struct CommandLine {
 
 // The program's arguments, without the program's own name.
 std::vector<std::wstring> ProgramArguments();
-// Reads the arguments; the first fault found ends the reading and is named in error.
+// Reads the arguments; the first fault found is named in error. The rest is still read, so that
+// /quiet and /report apply to a refused command line too.
 CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments);
 // The arguments joined as they would be typed, quoted where they hold spaces.
 std::wstring JoinArguments(const std::vector<std::wstring>& arguments);

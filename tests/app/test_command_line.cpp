@@ -232,3 +232,39 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<CommandLineCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+// Closing the window during /scan lets the removal in progress finish, then ends: the products
+// not reached are unknown, so the code is 4, never a success, and the report says why.
+TEST(CommandLineScanStopped, ClosingTheWindowMidScanEndsWithCodeFourAndTheRowsSoFar) {
+    ScratchFolder scratch("command-line-stopped");
+    const std::wstring report = Widened(scratch.Path()) + L"\\report.txt";
+    Planting planting;
+    std::vector<const WaiterProcess*> ultra = PlantDetectedTraces(EntryAtIndex(5), planting);
+    PlantDetectedTraces(EntryAtIndex(6), planting);
+    ASSERT_FALSE(ultra.empty());
+    StartedProgram program("Zarvex.exe", L"/scan /noupdate /options none /products \"Ultra Antivirus 2009,MS "
+                                         L"Antivirus\" /report \"" + report + L"\"");
+    ASSERT_TRUE(program.Started());
+    HWND main = program.WaitForWindow("TForm1");
+    ASSERT_NE(main, nullptr);
+    // Its program stopped is the first step of its removal, which then waits a second or two.
+    ASSERT_TRUE(ultra.front()->WaitEnded(30000));
+    PostMessageA(main, WM_CLOSE, 0, 0);
+
+    ASSERT_TRUE(program.WaitEnded());
+    EXPECT_EQ(program.ExitCode(), 4u);
+    EXPECT_TRUE(FolderExists(ProgramFolderOf(EntryAtIndex(6)))) << "the product after the close was not reached";
+    bool present = false;
+    bool onlyCrLf = false;
+    std::vector<std::string> lines = LinesOf(ReadWide(report, &present), &onlyCrLf);
+    ASSERT_TRUE(present);
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 5, lines.end()),
+              (std::vector<std::string>{"Options: none", "Products: Ultra Antivirus 2009, MS Antivirus", "Results:",
+                                        "Ultra AV 2009\tREMOVED", "Error: The scan was stopped before its end.",
+                                        "Exit code: 4"}));
+}
+
+}  // namespace

@@ -76,7 +76,7 @@ std::wstring ReadProducts(const std::wstring& list, CommandLine& line) {
     return std::wstring();
 }
 
-struct LocalFree_ {
+struct LocalMemoryOwner {
     void operator()(LPWSTR* p) const { LocalFree(p); }
 };
 
@@ -84,7 +84,7 @@ struct LocalFree_ {
 
 std::vector<std::wstring> ProgramArguments() {
     int count = 0;
-    std::unique_ptr<LPWSTR, LocalFree_> argv(CommandLineToArgvW(GetCommandLineW(), &count));
+    std::unique_ptr<LPWSTR, LocalMemoryOwner> argv(CommandLineToArgvW(GetCommandLineW(), &count));
     std::vector<std::wstring> arguments;
     for (int i = 1; argv && i < count; ++i) arguments.emplace_back(argv.get()[i]);
     return arguments;

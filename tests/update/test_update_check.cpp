@@ -11,6 +11,7 @@
 #include "app/main_form.h"
 #include "app/update_check.h"
 #include "support/loopback_server.h"
+#include "support/scan_window.h"
 #include "support/test_paths.h"
 
 namespace {
@@ -198,6 +199,29 @@ TEST(UpdateCheck, DrippingServerIsAbandonedSilentlyWithinTheTimeoutFromTheStart)
     EXPECT_GT(form.IEHTTP1->ReadCount(), 1u) << "the server did drip";
     EXPECT_TRUE(errors.Seen().empty());
     EXPECT_TRUE(question.Seen().empty());
+}
+
+// The check and a scan go side by side: the scan ends with its rows while the server is still
+// silent, and the question comes once the server answers.
+TEST(UpdateCheck, AScanRunsToItsEndWhileTheCheckWaits) {
+    ScriptedResponse late{HttpResponse("version=2.0.0\r\n")};
+    late.delayMs = 4000;
+    LoopbackServer server({late}, ZARVEX_TEST_UPDATE_PORT);
+    ASSERT_TRUE(server.Ready());
+    FileBesideProgram local("Version.ini", "version=1.0.5\r\n");
+    BoxAnswerer question(kQuestionCaption, IDNO);
+    ScanWindow scan;
+    ASSERT_TRUE(scan.Created());
+    scan.TickAllProducts(false);
+    ASSERT_TRUE(scan.Form().StartUpdateCheck());
+
+    scan.ClickScan();
+    EXPECT_EQ(scan.Rows(), (ScanRows{{"No malicious software was found.", ""}}));
+    EXPECT_TRUE(scan.Form().UpdateCheckRunning()) << "the scan did not wait for the server";
+    EXPECT_TRUE(question.Seen().empty());
+
+    ASSERT_TRUE(PumpUntil([&] { return !scan.Form().UpdateCheckRunning(); }));
+    EXPECT_EQ(question.Seen().size(), 1u);
 }
 
 TEST(UpdateCheck, ReadLocalVersionTakesTheRestOfTheLineAfterTheFirstMarker) {

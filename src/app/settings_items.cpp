@@ -1,5 +1,9 @@
 #include "app/settings_items.h"
 
+#include <iterator>
+
+#include "app/choice_counts.h"
+
 namespace {
 
 constexpr const char* kProducts[] = {
@@ -23,6 +27,9 @@ constexpr OptionItem kOptions[] = {
     {1, 208, "Clear BHO (Browser Helper Objects)", false},
     {7, 184, "Empty RecycleBin", false},
 };
+
+static_assert(std::size(kProducts) == kProductCount);
+static_assert(std::size(kOptions) == kOptionCount);
 
 const OptionItem* FindBox(int n) {
     for (const OptionItem& option : kOptions)

@@ -187,8 +187,7 @@ TEST_P(CommandLineScan, GivesItsExitCodeAndReport) {
 }
 
 // Option 5 is "Clear MUICache" and 7 "Clear BHO (Browser Helper Objects)", counted down the
-// Settings page. Cases that would empty the Recycle Bin are left out: under Wine that empties
-// the Linux user's trash.
+// Settings page, where the tab order puts BHO before the Recycle Bin.
 INSTANTIATE_TEST_SUITE_P(
     Table, CommandLineScan,
     ::testing::Values(

@@ -4,8 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "app/main_form.h"
 #include "app_test_support.h"
+#include "support/planting.h"
+#include "support/rogue_planting.h"
+#include "support/test_paths.h"
 
 namespace {
 
@@ -37,6 +44,65 @@ TEST(Program, ClosingTheMainWindowEndsTheProgram) {
     ASSERT_NE(main, nullptr);
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_TRUE(program.WaitEnded()) << "still running after its window closed";
+}
+
+BOOL CALLBACK FindById(HWND window, LPARAM parameter) {
+    auto* wanted = reinterpret_cast<std::pair<int, HWND>*>(parameter);
+    if (GetDlgCtrlID(window) != wanted->first) return TRUE;
+    wanted->second = window;
+    return FALSE;
+}
+
+// The text of another process's control: WM_GETTEXT itself, which the system carries across.
+std::string TextOf(HWND control) {
+    char text[256] = {};
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &length);
+    return text;
+}
+
+HWND ControlOf(HWND main, int id) {
+    std::pair<int, HWND> wanted{id, nullptr};
+    EnumChildWindows(main, FindById, reinterpret_cast<LPARAM>(&wanted));
+    return wanted.second;
+}
+
+// "Exit" during a scan waits for the removal in progress, then ends the program with code 0:
+// the product being removed is gone completely, the next one is untouched.
+TEST(Program, ExitDuringAScanEndsAfterTheRemovalInProgress) {
+    FileBesideProgram noReadMe("ReadMe.txt");
+    Planting planting;
+    std::vector<const WaiterProcess*> first = PlantDetectedTraces(EntryAtIndex(1), planting);
+    std::vector<const WaiterProcess*> second = PlantDetectedTraces(EntryAtIndex(0), planting);
+    StartedProgram program("Zarvex.exe");
+    ASSERT_TRUE(program.Started());
+    HWND main = program.WaitForWindow("TForm1");
+    ASSERT_NE(main, nullptr);
+    HWND picture = ControlOf(main, kImage2Id);
+    HWND status = ControlOf(main, kStatusBar1Id);
+    ASSERT_TRUE(picture && status);
+
+    PostMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
+    PostMessageA(picture, WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
+    bool removing = false;
+    std::string seen;
+    for (int round = 0; round < 600 && !removing; ++round) {  // a generous limit, not a speed check
+        seen = TextOf(status);
+        removing = seen == "Removing Micro Antivirus 2009";
+        if (!removing) Sleep(20);
+    }
+    ASSERT_TRUE(removing) << seen;
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(kExit1Id, 0), 0);
+    EXPECT_EQ(WaitForSingleObject(program.Process(), 200), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "ended in the middle of the removal";
+    ASSERT_TRUE(program.WaitEnded());
+    DWORD code = 1;
+    GetExitCodeProcess(program.Process(), &code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(FolderExists(ProgramFolderOf(EntryAtIndex(1))));
+    for (const WaiterProcess* p : first) EXPECT_TRUE(p->WaitEnded(5000)) << p->Path();
+    EXPECT_TRUE(FolderExists(ProgramFolderOf(EntryAtIndex(0))));
+    for (const WaiterProcess* p : second) EXPECT_TRUE(p->Running()) << p->Path();
 }
 
 TEST(Program, EndsAtOnceWithoutAWindowUnderADebugger) {

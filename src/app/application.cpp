@@ -3,9 +3,14 @@
 #include <commctrl.h>
 
 #include "app/about_form.h"
+#include "app/command_line_run.h"
 #include "app/main_form.h"
 
 int RunApplication(HINSTANCE instance) {
+    // Command line: /?, a wrong command line and /scan /quiet need no window.
+    const CommandLine commandLine = ParseCommandLine(ProgramArguments());
+    if (std::optional<int> code = RunWithoutWindow(commandLine)) return *code;
+
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     // The title "Zarvex" is kApplicationTitle: the main window's caption and the error box's.
@@ -14,8 +19,10 @@ int RunApplication(HINSTANCE instance) {
     mainForm.SetQuitOnDestroy(true);
     TForm2 aboutForm(mainForm.Handle());  // hidden until asked for
     Form2 = &aboutForm;
+    WindowScanFromCommandLine commandLineScan(commandLine, mainForm);  // ticks, /noupdate, the end
     ShowWindow(mainForm.Handle(), SW_SHOW);
     UpdateWindow(mainForm.Handle());
+    commandLineScan.Start();  // /scan, once the window shows
 
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -26,5 +33,5 @@ int RunApplication(HINSTANCE instance) {
     }
     Form2 = nullptr;
     Form1 = nullptr;
-    return static_cast<int>(message.wParam);
+    return commandLineScan.ExitCode(static_cast<int>(message.wParam));
 }

@@ -95,6 +95,8 @@ public:
     // false while a check runs.
     bool StartUpdateCheck();
     bool UpdateCheckRunning() const { return update_ != nullptr; }
+    // Command line /noupdate: the window shows without asking the update server.
+    void SkipUpdateCheck() { checkWhenShown_ = false; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

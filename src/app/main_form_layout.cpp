@@ -7,39 +7,11 @@
 #include "app/links.h"
 #include "app/main_form.h"
 #include "app/resource_ids.h"
+#include "app/result_list_copy.h"
 #include "app/scan_rows.h"
+#include "app/settings_items.h"
 
 namespace {
-
-constexpr const char* kProducts[kProductCount] = {
-    "System Antivirus 2008", "Micro Antivirus 2009", "Antivirus 2009", "SpyProtector",
-    "Pro Antispyware 2009", "Ultra Antivirus 2009", "MS Antivirus", "Antispyware PRO XP",
-    "XP Antispyware 2009", "VirusTrigger", "XP SecurityCenter", "Spyware Guard 2008",
-    "WinDefender 2009", "AntispyKnight", "Antivirus Pro 2009", "Internet Antivirus Pro",
-    "AntiSpyware BOT", "Total Secure 2009", "SpywareSTOP", "PC Protection Center 2008",
-    "Winweb Security", "Antispyware Guard", "Rapid Antivirus", "Antispyware 2008",
-    "Perfect Defender 2009", "XP Protection Center", "Virus Response Lab 2009", "AntivirusPro",
-    "Privacy Commander", "Virus Remover 2008", "Secure Expert Cleaner", "XLG Privacy Control Center",
-    "Antivirus 360",
-};
-
-struct OptionRow {
-    int n;  // sCheckBoxN with its label sLabelN
-    int top;
-    const char* caption;
-    bool ticked;
-};
-
-// In tab order, which is also creation order.
-constexpr OptionRow kOptions[kOptionCount] = {
-    {2, 62, "Clear Cookies Folder", true},
-    {3, 86, "Clear Temporary Internet Files Folder", true},
-    {4, 110, "Clear Temp Folder", true},
-    {5, 134, "Clear Windows Temp Folder", true},
-    {6, 158, "Clear MUICache", true},
-    {1, 208, "Clear BHO (Browser Helper Objects)", false},
-    {7, 184, "Empty RecycleBin", false},
-};
 
 constexpr int kOptionBoxLeft = 24;
 constexpr int kOptionLabelLeft = 40;
@@ -150,6 +122,7 @@ void TForm1::CreateScanPage() {
     AddColumn(ListView1, 0, "Objects Found", 336);
     AddColumn(ListView1, 1, "Status", 156);
     SetResultList(ListView1);
+    AttachResultListCopy(ListView1);
     Image2 = CreatePicture(TabSheet1, kImage2Id, 0, 248, 201, 41, scanButton_.get());
 }
 
@@ -159,8 +132,8 @@ void TForm1::CreateSettingsPage() {
     Label2 = CreateLabel(TabSheet2, kLabel2Id, "Disk cleaning options:", 16, 32, headingFont_.get());
     Label1 = CreateLabel(TabSheet2, kLabel1Id, "Software to remove:", 248, 32, headingFont_.get());
     CheckListBox1 = CreateCheckList(TabSheet2, kCheckListBox1Id, 248, 64, 201, 225, 13, font);
-    for (const char* product : kProducts) CheckListAdd(CheckListBox1, product);
-    for (const OptionRow& option : kOptions) {
+    for (const char* product : ProductNames()) CheckListAdd(CheckListBox1, product);
+    for (const OptionItem& option : OptionItems()) {
         // No caption of their own: the separate label beside each does not toggle it.
         sCheckBox[option.n] = CreateControl(TabSheet2,
                                             ControlPlace{"BUTTON", "", kSCheckBoxFirstId + option.n, kOptionBoxLeft,

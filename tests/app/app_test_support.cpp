@@ -220,6 +220,17 @@ StartedProgram::StartedProgram(const std::string& exeName, DWORD creationFlags) 
     id_ = info.dwProcessId;
 }
 
+StartedProgram::StartedProgram(const std::string& exeName, const std::wstring& arguments) {
+    const std::string path = GetAppFolder() + exeName;
+    std::wstring command = L"\"" + std::wstring(path.begin(), path.end()) + L"\" " + arguments;
+    STARTUPINFOW startup{sizeof(startup)};
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return;
+    UniqueHandle thread(info.hThread);
+    process_.reset(info.hProcess);
+    id_ = info.dwProcessId;
+}
+
 StartedProgram::~StartedProgram() {
     // Only the process this owner started, by its own handle.
     if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
@@ -235,6 +246,12 @@ HWND StartedProgram::WaitForWindow(const char* className, const char* caption) c
         Sleep(50);
     }
     return nullptr;
+}
+
+DWORD StartedProgram::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (process_) GetExitCodeProcess(process_.get(), &code);
+    return code;
 }
 
 bool StartedProgram::WaitEnded() const {

@@ -116,6 +116,8 @@ private:
 class StartedProgram {
 public:
     explicit StartedProgram(const std::string& exeName, DWORD creationFlags = 0);
+    // Started with these arguments after the program's quoted path.
+    StartedProgram(const std::string& exeName, const std::wstring& arguments);
     ~StartedProgram();
     StartedProgram(const StartedProgram&) = delete;
     StartedProgram& operator=(const StartedProgram&) = delete;
@@ -127,6 +129,8 @@ public:
     HWND WaitForWindow(const char* className, const char* caption = nullptr) const;
     // Waits, up to a generous limit, for the program to end.
     bool WaitEnded() const;
+    // The exit code once ended; STILL_ACTIVE while it runs.
+    DWORD ExitCode() const;
 
 private:
     UniqueHandle process_;

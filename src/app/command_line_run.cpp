@@ -1,0 +1,139 @@
+#include "app/command_line_run.h"
+
+#include <windows.h>
+
+#include "app/anti_debug.h"
+#include "app/error_box.h"
+#include "app/exit_code.h"
+#include "app/main_form.h"
+#include "app/scan_report.h"
+#include "app/settings_items.h"
+#include "app/usage.h"
+#include "system/file_replace.h"
+
+namespace {
+
+// A quiet scan reports nothing while it runs.
+class SilentProgress : public ScanProgress {
+public:
+    void Status(const std::string&) override {}
+    void Row(const ScanRow&) override {}
+};
+
+void ShowBox(const std::wstring& text, UINT icon) {
+    const std::wstring caption = WideFromSystemText(kApplicationTitle);
+    MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | icon);
+}
+
+ScanReport ReportFor(const CommandLine& line) {
+    ScanReport report = NewScanReport();
+    report.switches = JoinArguments(line.arguments);
+    return report;
+}
+
+// The usual ticks with the command line's lists put over them.
+ScanChoices ChoicesFor(const CommandLine& line, ScanChoices usual) {
+    for (int n = 1; n <= kOptionCount && line.optionsGiven; ++n) usual.options[n] = line.options[static_cast<size_t>(n)];
+    for (int i = 0; i < kProductCount && line.productsGiven; ++i) usual.products[i] = line.products[static_cast<size_t>(i)];
+    return usual;
+}
+
+ScanChoices UsualChoices() {
+    ScanChoices usual;
+    for (const OptionItem& option : OptionItems()) usual.options[option.n] = option.ticked;
+    for (bool& ticked : usual.products) ticked = true;
+    return usual;
+}
+
+// Writes the report when one was asked for; false, with the reason, when it could not be.
+bool WriteReport(const CommandLine& line, const ScanReport& report, std::wstring* reason) {
+    if (line.reportPath.empty()) return true;
+    DWORD error = ReplaceFileContents(line.reportPath, ScanReportText(report));
+    if (error == ERROR_SUCCESS) return true;
+    *reason = L"The report could not be written to \"" + line.reportPath + L"\": " + SystemErrorText(error);
+    if (reason->back() != L'.') *reason += L'.';
+    return false;
+}
+
+int Refuse(const CommandLine& line) {
+    ScanReport report = ReportFor(line);
+    report.error = line.error;
+    report.exitCode = kExitBadCommandLine;
+    std::wstring reason;
+    WriteReport(line, report, &reason);  // the wrong command line is the news, whatever became of it
+    if (!line.quiet) ShowBox(line.error + L"\r\n\r\nZarvex /? lists the switches.", MB_ICONERROR);
+    return kExitBadCommandLine;
+}
+
+// The exit code of a scan that ended, with its report written; 4 when the report could not be.
+int FinishScan(const CommandLine& line, const ScanChoices& choices, const ScanOutcome& outcome) {
+    ScanReport report = ReportFor(line);
+    report.scanned = true;
+    for (int number = 1; OptionBoxOfPageNumber(number) != 0; ++number) {
+        const int n = OptionBoxOfPageNumber(number);
+        if (choices.options[n]) report.options.push_back(WideFromSystemText(OptionCaption(n)));
+    }
+    report.allProducts = true;
+    const auto names = ProductNames();
+    for (int i = 0; i < kProductCount; ++i) {
+        report.allProducts = report.allProducts && choices.products[i];
+        if (choices.products[i]) report.products.push_back(WideFromSystemText(names[static_cast<size_t>(i)]));
+    }
+    for (const ScanRow& row : outcome.rows)
+        report.rows.emplace_back(WideFromSystemText(row.label), WideFromSystemText(row.status));
+    // A scan stopped part-way leaves unknown what it did not reach: never a success.
+    report.error = outcome.stopped && outcome.error.empty() ? L"The scan was stopped before its end."
+                                                             : WideFromSystemText(outcome.error);
+    report.exitCode = ScanExitCode(outcome.found, outcome.remaining, !report.error.empty());
+    std::wstring reason;
+    if (WriteReport(line, report, &reason)) return report.exitCode;
+    if (!line.quiet) ShowBox(reason, MB_ICONERROR);
+    return kExitScanFailed;
+}
+
+}  // namespace
+
+std::optional<int> RunWithoutWindow(const CommandLine& line) {
+    if (!line.error.empty()) return Refuse(line);
+    if (line.usage) {
+        if (!line.quiet) ShowUsageBox();
+        return 0;
+    }
+    if (!line.scan) return std::nullopt;
+    // The program ends without a word under a debugger; a script must not read that as clean.
+    if (DebuggerAttached()) return kExitScanFailed;
+    if (!line.quiet) return std::nullopt;
+    // Nothing may wait for a click: no critical-error or crash boxes either.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    const ScanChoices choices = ChoicesFor(line, UsualChoices());
+    SilentProgress progress;
+    const ScanOutcome outcome = RunScan(choices, progress);
+    return FinishScan(line, choices, outcome);
+}
+
+WindowScanFromCommandLine::WindowScanFromCommandLine(const CommandLine& line, TForm1& form) : line_(line), form_(form) {
+    if (line_.noUpdate) form_.SkipUpdateCheck();
+    if (!line_.scan) return;
+    form_.SetChoices(ChoicesFor(line_, form_.Choices()));
+    form_.OnScanDone = [this](const ScanOutcome& outcome) { Finish(outcome); };
+}
+
+WindowScanFromCommandLine::~WindowScanFromCommandLine() {
+    if (line_.scan) form_.OnScanDone = nullptr;
+}
+
+void WindowScanFromCommandLine::Start() {
+    if (!line_.scan) return;
+    choices_ = form_.Choices();
+    if (!form_.StartScan()) Finish(ScanOutcome{{}, 0, 0, "The scan could not start.", false});
+}
+
+void WindowScanFromCommandLine::Finish(const ScanOutcome& outcome) {
+    if (ended_) return;
+    ended_ = true;
+    exitCode_ = FinishScan(line_, choices_, outcome);
+    // Closing the window or "Exit" during the scan ends the program as soon as this returns;
+    // end it here with the scan's own code instead.
+    if (outcome.stopped) ExitProcess(static_cast<UINT>(exitCode_));
+    PostQuitMessage(exitCode_);
+}

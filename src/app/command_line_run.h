@@ -1,0 +1,37 @@
+#pragma once
+// The program as its command line asks: the usage, a refused command line, the quiet scan, and
+// the scan in the window that ends the program with its exit code and report.
+#include <optional>
+
+#include "app/command_line.h"
+#include "app/scan.h"
+
+class TForm1;
+
+// Handles what needs no main window: /?, a wrong command line (exit 3) and /scan /quiet, which
+// runs the scan on this thread. Returns the exit code when it did; nothing when the window is to
+// run.
+std::optional<int> RunWithoutWindow(const CommandLine& line);
+
+// /scan in the window: the ticks and /noupdate set before the window shows, the scan started
+// once it shows, the report and the exit code when it ends.
+class WindowScanFromCommandLine {
+public:
+    WindowScanFromCommandLine(const CommandLine& line, TForm1& form);
+    ~WindowScanFromCommandLine();
+    WindowScanFromCommandLine(const WindowScanFromCommandLine&) = delete;
+    WindowScanFromCommandLine& operator=(const WindowScanFromCommandLine&) = delete;
+    // Call once the window is shown.
+    void Start();
+    // The scan's exit code once it ended; until then the message loop's own.
+    int ExitCode(int loopCode) const { return ended_ ? exitCode_ : loopCode; }
+
+private:
+    void Finish(const ScanOutcome& outcome);
+
+    const CommandLine& line_;
+    TForm1& form_;
+    ScanChoices choices_{};
+    bool ended_ = false;
+    int exitCode_ = 0;
+};

@@ -1,0 +1,91 @@
+#include "app/scan_report.h"
+
+#include <lmcons.h>
+
+#include <cstdio>
+
+namespace {
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
+    return bytes;
+}
+
+std::wstring Joined(const std::vector<std::wstring>& items) {
+    if (items.empty()) return L"none";
+    std::wstring text;
+    for (const std::wstring& item : items) text += (text.empty() ? L"" : L", ") + item;
+    return text;
+}
+
+std::wstring TimeText(const SYSTEMTIME& t, int offsetMinutes) {
+    wchar_t text[64];
+    int offset = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+    swprintf(text, 64, L"%04u-%02u-%02u %02u:%02u:%02u %lc%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+             t.wSecond, offsetMinutes < 0 ? L'-' : L'+', offset / 60, offset % 60);
+    return text;
+}
+
+// Error texts end in line breaks of their own now and then: the report keeps one line each.
+std::wstring OneLine(std::wstring text) {
+    for (wchar_t& c : text)
+        if (c == L'\r' || c == L'\n') c = L' ';
+    while (!text.empty() && text.back() == L' ') text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+ScanReport NewScanReport() {
+    ScanReport report;
+    GetLocalTime(&report.localTime);
+    TIME_ZONE_INFORMATION zone{};
+    DWORD which = GetTimeZoneInformation(&zone);
+    LONG bias = zone.Bias;
+    if (which == TIME_ZONE_ID_DAYLIGHT) bias += zone.DaylightBias;
+    else if (which == TIME_ZONE_ID_STANDARD) bias += zone.StandardBias;
+    report.utcOffsetMinutes = which == TIME_ZONE_ID_INVALID ? 0 : -bias;
+    wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (GetComputerNameW(computer, &size)) report.computer = computer;
+    wchar_t user[UNLEN + 1] = {};
+    size = UNLEN + 1;
+    if (GetUserNameW(user, &size)) report.user = user;
+    return report;
+}
+
+std::wstring ResultRowLine(const std::wstring& label, const std::wstring& status) { return label + L"\t" + status; }
+
+std::string ScanReportText(const ScanReport& report) {
+    std::vector<std::wstring> lines;
+    lines.push_back(WideFromSystemText("Zarvex " ZARVEX_VERSION_TEXT " report"));
+    lines.push_back(L"Date: " + TimeText(report.localTime, report.utcOffsetMinutes));
+    lines.push_back(L"Computer: " + report.computer);
+    lines.push_back(L"User: " + report.user);
+    lines.push_back(L"Switches: " + report.switches);
+    if (report.scanned) {
+        lines.push_back(L"Options: " + Joined(report.options));
+        lines.push_back(L"Products: " + (report.allProducts ? std::wstring(L"all") : Joined(report.products)));
+        lines.push_back(L"Results:");
+        for (const auto& [label, status] : report.rows) lines.push_back(ResultRowLine(label, status));
+    } else {
+        lines.push_back(L"No scan ran.");
+    }
+    if (!report.error.empty()) lines.push_back(L"Error: " + OneLine(report.error));
+    lines.push_back(L"Exit code: " + std::to_wstring(report.exitCode));
+    std::string text;
+    for (const std::wstring& line : lines) text += Utf8(line) + "\r\n";
+    return text;
+}
+
+std::wstring WideFromSystemText(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    return wide;
+}

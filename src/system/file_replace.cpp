@@ -1,0 +1,67 @@
+#include "system/file_replace.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "system/handles.h"
+
+namespace {
+
+// The full path, so that the temporary file lands in the target's own folder.
+std::wstring FullPath(const std::wstring& path) {
+    DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return std::wstring();
+    std::vector<wchar_t> buffer(size + 1);
+    DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    if (length == 0 || length >= buffer.size()) return std::wstring();
+    return std::wstring(buffer.data(), length);
+}
+
+DWORD WriteAll(HANDLE file, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD piece = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, piece, &written, nullptr)) return GetLastError();
+        if (written == 0) return ERROR_WRITE_FAULT;
+        done += written;
+    }
+    return FlushFileBuffers(file) ? ERROR_SUCCESS : GetLastError();
+}
+
+}  // namespace
+
+DWORD ReplaceFileContents(const std::wstring& target, const std::string& bytes) {
+    const std::wstring full = FullPath(target);
+    const size_t separator = full.find_last_of(L"\\/");
+    if (full.empty() || separator == std::wstring::npos || separator + 1 == full.size()) return ERROR_INVALID_NAME;
+    UniqueHandle file;
+    std::wstring temporary;
+    // A name of its own for each writer and attempt; CREATE_NEW never opens someone else's file.
+    for (int attempt = 0; attempt < 100 && !file; ++attempt) {
+        temporary = full + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) + L".tmp";
+        file.reset(ValidOrNull(
+            CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)));
+        if (!file && GetLastError() != ERROR_FILE_EXISTS) return GetLastError();
+    }
+    if (!file) return ERROR_FILE_EXISTS;
+    DWORD error = WriteAll(file.get(), bytes);
+    file.reset();
+    if (error == ERROR_SUCCESS &&
+        !MoveFileExW(temporary.c_str(), full.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error != ERROR_SUCCESS) DeleteFileW(temporary.c_str());
+    return error;
+}
+
+std::wstring SystemErrorText(DWORD error) {
+    wchar_t* text = nullptr;
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = length && text ? std::wstring(text, length) : std::wstring();
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' '))
+        message.pop_back();
+    return message;
+}

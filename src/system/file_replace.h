@@ -1,0 +1,11 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Writes the bytes to a new file beside the target, flushes it and renames it over the target,
+// so that the target holds either its old content or all of the new, never a part. Returns
+// ERROR_SUCCESS or the Win32 error that stopped it; a failed attempt leaves no file behind.
+DWORD ReplaceFileContents(const std::wstring& target, const std::string& bytes);
+// The system's text for a Win32 error, without its line end; empty when it has none.
+std::wstring SystemErrorText(DWORD error);

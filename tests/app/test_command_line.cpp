@@ -1,0 +1,269 @@
+// Zarvex.exe started from a command line, as a technician's script or a fleet tool starts it:
+// the exit code, the report's lines, and no window and no box with /quiet.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app_test_support.h"
+#include "support/planting.h"
+#include "support/rogue_planting.h"
+#include "support/test_paths.h"
+#include "system/folders.h"
+#include "system/handles.h"
+
+namespace {
+
+enum class Plant { Nothing, OneProduct, ProductThatStays, SweepFile };
+
+struct CommandLineCase {
+    const char* name;
+    Plant plant;
+    // "REPORT" stands for the report's path, quoted.
+    std::wstring arguments;
+    DWORD exitCode;
+    // The report's lines after "Switches:"; empty: no report file.
+    std::vector<std::string> reportLines;
+    // The one window the program must show: none with /quiet, the main window, or a box.
+    const char* window;
+    // What the box says.
+    const char* boxText = "";
+};
+
+// A name the system code page cannot spell, so only a wide path reaches it.
+const std::wstring kReportName = L"report-\u00fc\u4e2d.txt";
+
+std::wstring Widened(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+std::vector<std::string> LinesOf(const std::string& text, bool* onlyCrLf) {
+    std::vector<std::string> lines;
+    *onlyCrLf = true;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        if (end == start || text[end - 1] != '\r') *onlyCrLf = false;
+        lines.push_back(text.substr(start, end > start ? end - start - 1 : 0));
+    }
+    if (start != text.size()) *onlyCrLf = false;
+    return lines;
+}
+
+std::string ReadWide(const std::wstring& path, bool* present) {
+    UniqueHandle file(ValidOrNull(
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
+    *present = file != nullptr;
+    std::string text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (file && ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) text.append(buffer, read);
+    return text;
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    UniqueFind find(ValidOrNull(FindFirstFileW((folder + L"\\*").c_str(), &found)));
+    for (bool more = find != nullptr; more; more = FindNextFileW(find.get(), &found)) {
+        std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    }
+    return names;
+}
+
+void DeleteFilesIn(const std::wstring& folder) {
+    for (const std::wstring& name : FilesIn(folder)) DeleteFileW((folder + L"\\" + name).c_str());
+}
+
+// The report's name is beyond the code page, so the scratch folder's own clean-up cannot reach it.
+struct WideFilesGone {
+    std::wstring folder;
+    ~WideFilesGone() { DeleteFilesIn(folder); }
+};
+
+struct WindowsSeen {
+    std::vector<std::string> classes;  // of every visible top-level window, once each
+    std::vector<std::string> boxTexts;
+};
+
+BOOL CALLBACK NoteWindow(HWND window, LPARAM parameter) {
+    auto* watch = reinterpret_cast<std::pair<DWORD, WindowsSeen*>*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != watch->first || !IsWindowVisible(window)) return TRUE;
+    std::string kind = ClassOf(window);
+    WindowsSeen& seen = *watch->second;
+    if (std::find(seen.classes.begin(), seen.classes.end(), kind) == seen.classes.end()) seen.classes.push_back(kind);
+    if (kind == "#32770") {
+        // A box: keep its text and answer it, so that a wrong box cannot hang the test.
+        for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            if (ClassOf(child) == "Static" && !WindowText(child).empty()) seen.boxTexts.push_back(WindowText(child));
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+        Sleep(200);
+    }
+    return TRUE;
+}
+
+// Waits for the program to end, noting every window it shows meanwhile.
+WindowsSeen WatchUntilEnded(const StartedProgram& program) {
+    WindowsSeen seen;
+    std::pair<DWORD, WindowsSeen*> watch{program.Id(), &seen};
+    for (int round = 0; round < 1200; ++round) {  // a generous limit, not a speed check
+        EnumWindows(NoteWindow, reinterpret_cast<LPARAM>(&watch));
+        if (WaitForSingleObject(program.Process(), 50) == WAIT_OBJECT_0) break;
+    }
+    return seen;
+}
+
+class CommandLineScan : public ::testing::TestWithParam<CommandLineCase> {};
+
+TEST_P(CommandLineScan, GivesItsExitCodeAndReport) {
+    const CommandLineCase& row = GetParam();
+    ScratchFolder scratch("command-line");
+    const std::wstring folder = Widened(scratch.Path());
+    DeleteFilesIn(folder);
+    WideFilesGone filesGone{folder};
+    const std::wstring report = folder + L"\\" + kReportName;
+    std::wstring arguments = row.arguments;
+    const std::wstring placeholder = L"REPORT";
+    if (size_t at = arguments.find(placeholder); at != std::wstring::npos)
+        arguments.replace(at, placeholder.size(), L"\"" + report + L"\"");
+
+    Planting planting;
+    UniqueHandle held;
+    const std::string sweepFile = GetSystemFolder() + "\\srcss.exe";
+    if (row.plant == Plant::OneProduct) PlantDetectedTraces(EntryAtIndex(5), planting);
+    if (row.plant == Plant::ProductThatStays) {
+        // A file held open by the test outlives the removal.
+        PlantDetectedTraces(EntryAtIndex(6), planting);
+        const std::string heldFile = ProgramFolderOf(EntryAtIndex(6)) + "\\zarvex-held.dat";
+        planting.File(heldFile);
+        held.reset(ValidOrNull(
+            CreateFileA(heldFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
+        ASSERT_TRUE(held);
+    }
+    if (row.plant == Plant::SweepFile) planting.File(sweepFile);
+
+    StartedProgram program("Zarvex.exe", arguments);
+    ASSERT_TRUE(program.Started());
+    WindowsSeen seen = WatchUntilEnded(program);
+    ASSERT_TRUE(program.WaitEnded());
+
+    EXPECT_EQ(program.ExitCode(), row.exitCode);
+    if (!row.window) {
+        EXPECT_TRUE(seen.classes.empty()) << "a window or box showed: " << seen.classes.front();
+    } else {
+        EXPECT_EQ(seen.classes, std::vector<std::string>{row.window});
+        std::string boxText = seen.boxTexts.empty() ? std::string() : seen.boxTexts.front();
+        EXPECT_EQ(boxText, row.boxText);
+    }
+    // A refused command line runs no scan: the sweep's file is still there.
+    if (row.plant == Plant::SweepFile) {
+        EXPECT_TRUE(FileExists(sweepFile));
+    }
+
+    bool present = false;
+    bool onlyCrLf = false;
+    std::vector<std::string> lines = LinesOf(ReadWide(report, &present), &onlyCrLf);
+    if (row.reportLines.empty()) {
+        EXPECT_FALSE(present);
+        EXPECT_TRUE(FilesIn(folder).empty()) << "a temporary file was left";
+        return;
+    }
+    ASSERT_TRUE(present);
+    EXPECT_TRUE(onlyCrLf);
+    EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{kReportName}) << "a temporary file was left";
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "Zarvex " ZARVEX_VERSION_TEXT " report");
+    EXPECT_EQ(lines[1].rfind("Date: 20", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2].rfind("Computer: ", 0), 0u) << lines[2];
+    EXPECT_GT(lines[2].size(), 10u);
+    EXPECT_EQ(lines[3].rfind("User: ", 0), 0u) << lines[3];
+    EXPECT_EQ(lines[4].rfind("Switches: ", 0), 0u) << lines[4];
+    // The report's own path, in UTF-8, as it was given.
+    EXPECT_NE(lines[4].find("report-\xc3\xbc\xe4\xb8\xad.txt"), std::string::npos) << lines[4];
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 5, lines.end()), row.reportLines);
+}
+
+// Option 5 is "Clear MUICache" and 7 "Clear BHO (Browser Helper Objects)", counted down the
+// Settings page, where the tab order puts BHO before the Recycle Bin.
+INSTANTIATE_TEST_SUITE_P(
+    Table, CommandLineScan,
+    ::testing::Values(
+        CommandLineCase{"NothingPlanted", Plant::Nothing,
+                        L"/scan /quiet /noupdate /options none /products all /report REPORT", 0,
+                        {"Options: none", "Products: all", "Results:", "No malicious software was found.\t",
+                         "Exit code: 0"},
+                        nullptr},
+        CommandLineCase{"OneProduct", Plant::OneProduct,
+                        L"-SCAN -Quiet /NoUpdate /options 5,7 /products \"ultra antivirus 2009, Antivirus 360\" "
+                        L"/report REPORT",
+                        1,
+                        {"Options: Clear MUICache, Clear BHO (Browser Helper Objects)",
+                         "Products: Ultra Antivirus 2009, Antivirus 360", "Results:", "Ultra AV 2009\tREMOVED",
+                         "Exit code: 1"},
+                        nullptr},
+        CommandLineCase{"ProductThatStays", Plant::ProductThatStays,
+                        L"/scan /quiet /noupdate /options none /products \"MS Antivirus\" /report REPORT", 2,
+                        {"Options: none", "Products: MS Antivirus", "Results:", "(MS) ANTIVIRUS\tError on remove",
+                         "Exit code: 2"},
+                        nullptr},
+        CommandLineCase{"BadSwitch", Plant::SweepFile, L"/scan /quiet /report REPORT /bogus", 3,
+                        {"No scan ran.", "Error: Unknown switch \"/bogus\".", "Exit code: 3"}, nullptr},
+        CommandLineCase{"BadList", Plant::SweepFile, L"/scan /quiet /noupdate /options 1,8 /report REPORT", 3,
+                        {"No scan ran.",
+                         "Error: Unknown option \"8\" in /options: give numbers from 1 to 7, separated by commas, "
+                         "or none.",
+                         "Exit code: 3"},
+                        nullptr},
+        CommandLineCase{"UnwritableReport", Plant::Nothing,
+                        L"/scan /quiet /noupdate /options none /products \"Antivirus 2009\" /report "
+                        L"REPORT\\inside-a-file.txt",
+                        4, {}, nullptr},
+        CommandLineCase{"InTheWindow", Plant::OneProduct,
+                        L"/scan /noupdate /options none /products \"Ultra Antivirus 2009\" /report REPORT", 1,
+                        {"Options: none", "Products: Ultra Antivirus 2009", "Results:", "Ultra AV 2009\tREMOVED",
+                         "Exit code: 1"},
+                        "TForm1"},
+        CommandLineCase{"BadSwitchInABox", Plant::SweepFile, L"/scan /bogus", 3, {}, "#32770",
+                        "Unknown switch \"/bogus\".\r\n\r\nZarvex /? lists the switches."}),
+    [](const ::testing::TestParamInfo<CommandLineCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// Closing the window during /scan lets the removal in progress finish, then ends: the products
+// not reached are unknown, so the code is 4, never a success, and the report says why.
+TEST(CommandLineScanStopped, ClosingTheWindowMidScanEndsWithCodeFourAndTheRowsSoFar) {
+    ScratchFolder scratch("command-line-stopped");
+    const std::wstring report = Widened(scratch.Path()) + L"\\report.txt";
+    Planting planting;
+    std::vector<const WaiterProcess*> ultra = PlantDetectedTraces(EntryAtIndex(5), planting);
+    PlantDetectedTraces(EntryAtIndex(6), planting);
+    ASSERT_FALSE(ultra.empty());
+    StartedProgram program("Zarvex.exe", L"/scan /noupdate /options none /products \"Ultra Antivirus 2009,MS "
+                                         L"Antivirus\" /report \"" + report + L"\"");
+    ASSERT_TRUE(program.Started());
+    HWND main = program.WaitForWindow("TForm1");
+    ASSERT_NE(main, nullptr);
+    // Its program stopped is the first step of its removal, which then waits a second or two.
+    ASSERT_TRUE(ultra.front()->WaitEnded(30000));
+    PostMessageA(main, WM_CLOSE, 0, 0);
+
+    ASSERT_TRUE(program.WaitEnded());
+    EXPECT_EQ(program.ExitCode(), 4u);
+    EXPECT_TRUE(FolderExists(ProgramFolderOf(EntryAtIndex(6)))) << "the product after the close was not reached";
+    bool present = false;
+    bool onlyCrLf = false;
+    std::vector<std::string> lines = LinesOf(ReadWide(report, &present), &onlyCrLf);
+    ASSERT_TRUE(present);
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 5, lines.end()),
+              (std::vector<std::string>{"Options: none", "Products: Ultra Antivirus 2009, MS Antivirus", "Results:",
+                                        "Ultra AV 2009\tREMOVED", "Error: The scan was stopped before its end.",
+                                        "Exit code: 4"}));
+}
+
+}  // namespace

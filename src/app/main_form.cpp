@@ -47,6 +47,9 @@ TForm1::TForm1()
       scanButton_(LoadJpegResource(IDR_SCAN_BUTTON)) {
     IEHTTP1 = std::make_unique<TIEHTTP>();
     IEHTTP1->Timeout = 90;
+    // Timeout counts from the last progress, so a server that drips a byte now and then would hold
+    // the check for ever; the whole check gets the same span from its start.
+    IEHTTP1->TotalTimeout = 90;
     IEHTTP1->TimerIntervalSeconds = 0;
     IEHTTP1->BlockingMode = true;
     IEHTTP1->SetRequestMethod(L"GET");
@@ -152,9 +155,6 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case kStartUpdateCheckMessage:
         if (!updateCheckStarted_) StartUpdateCheck();
-        return 0;
-    case WM_TIMER:
-        if (wParam == kUpdateDeadlineTimer) UpdateDeadlinePassed();
         return 0;
     case kUpdateDoneMessage:
         TakeUpdateOutcome();

@@ -114,7 +114,6 @@ private:
     void TakeScanEvents();
     void FinishScan(const ScanOutcome& outcome);
     void TakeUpdateOutcome();
-    void UpdateDeadlinePassed();
     void SetStatusText(const std::string& text);
     // Boxes of the scan and of the update check come one after the other, never on top of each other.
     void ShowBoxInTurn(std::function<void()> box);

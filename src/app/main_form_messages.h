@@ -7,6 +7,3 @@ enum MainFormMessage : UINT {
     kUpdateDoneMessage,               // the update check has its outcome
     kStartUpdateCheckMessage,         // the window has been shown: ask the update server now
 };
-
-// The update check's whole-request limit: when it fires the request still running is aborted.
-constexpr UINT_PTR kUpdateDeadlineTimer = 1;

@@ -9,6 +9,7 @@
 #include "catalogue/rogue_routines.h"
 #include "catalogue/sweep.h"
 #include "system/folders.h"
+#include "system/processes.h"
 
 const char kRemovedStatus[] = "REMOVED";
 const char kErrorOnRemoveStatus[] = "Error on remove";
@@ -49,6 +50,8 @@ private:
         int total = 0;
         for (bool ticked : choices_.products) total += ticked ? 1 : 0;
         int position = 0;
+        // The walk is one phase: its checks share one process list until a step or a wait acts.
+        ProcessListScope phase;
         for (const RogueEntry& entry : RogueCatalogue()) {
             if (!choices_.products[entry.checkListIndex]) continue;
             if (Stopped()) return;
@@ -60,6 +63,7 @@ private:
             progress_.Status(std::string("Removing ") + entry.displayName);
             RemoveRogue(entry);
             Sleep(kSettleMs);
+            ProcessListScope::Refresh();
             Add({entry.resultLabel, DetectRogue(entry) ? kErrorOnRemoveStatus : kRemovedStatus, true});
         }
     }

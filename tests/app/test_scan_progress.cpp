@@ -74,7 +74,7 @@ public:
               while (!stop_) {
                   DWORD_PTR result = 0;
                   // A generous limit: a window that waits for a removal step takes a second or more.
-                  if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 750, &result)) ++unanswered;
+                  if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result)) ++unanswered;
                   ++asked;
                   Sleep(20);
               }

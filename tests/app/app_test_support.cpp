@@ -220,12 +220,14 @@ StartedProgram::StartedProgram(const std::string& exeName, DWORD creationFlags) 
     id_ = info.dwProcessId;
 }
 
-StartedProgram::StartedProgram(const std::string& exeName, const std::wstring& arguments) {
+StartedProgram::StartedProgram(const std::string& exeName, const std::wstring& arguments, DWORD creationFlags) {
     const std::string path = GetAppFolder() + exeName;
     std::wstring command = L"\"" + std::wstring(path.begin(), path.end()) + L"\" " + arguments;
     STARTUPINFOW startup{sizeof(startup)};
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return;
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr, &startup,
+                        &info))
+        return;
     UniqueHandle thread(info.hThread);
     process_.reset(info.hProcess);
     id_ = info.dwProcessId;

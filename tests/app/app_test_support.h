@@ -117,7 +117,7 @@ class StartedProgram {
 public:
     explicit StartedProgram(const std::string& exeName, DWORD creationFlags = 0);
     // Started with these arguments after the program's quoted path.
-    StartedProgram(const std::string& exeName, const std::wstring& arguments);
+    StartedProgram(const std::string& exeName, const std::wstring& arguments, DWORD creationFlags = 0);
     ~StartedProgram();
     StartedProgram(const StartedProgram&) = delete;
     StartedProgram& operator=(const StartedProgram&) = delete;

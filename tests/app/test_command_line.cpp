@@ -266,4 +266,26 @@ TEST(CommandLineScanStopped, ClosingTheWindowMidScanEndsWithCodeFourAndTheRowsSo
                                         "Exit code: 4"}));
 }
 
+// The program ends without a word under a debugger; a script must not read that as "nothing found".
+TEST(CommandLineScanStopped, UnderADebuggerEndsWithCodeFour) {
+    StartedProgram program("Zarvex.exe", L"/scan /quiet /noupdate /options none", DEBUG_ONLY_THIS_PROCESS);
+    ASSERT_TRUE(program.Started());
+    DWORD exitCode = STILL_ACTIVE;
+    for (int round = 0; round < 600 && exitCode == STILL_ACTIVE; ++round) {  // a generous limit
+        DEBUG_EVENT event{};
+        if (!WaitForDebugEvent(&event, 100)) continue;
+        DWORD status = DBG_CONTINUE;
+        if (event.dwDebugEventCode == EXCEPTION_DEBUG_EVENT &&
+            event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
+            status = DBG_EXCEPTION_NOT_HANDLED;
+        if (event.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT && event.u.CreateProcessInfo.hFile)
+            CloseHandle(event.u.CreateProcessInfo.hFile);
+        if (event.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT && event.u.LoadDll.hFile) CloseHandle(event.u.LoadDll.hFile);
+        if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) exitCode = event.u.ExitProcess.dwExitCode;
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+    }
+    if (exitCode == STILL_ACTIVE) DebugActiveProcessStop(program.Id());
+    EXPECT_EQ(exitCode, 4u);
+}
+
 }  // namespace

@@ -112,6 +112,7 @@ private:
     LRESULT OnNotify(const NMHDR& header);
     void OnClose();
     void TakeScanEvents();
+    void ShowNotices(const std::vector<std::string>& notices);
     void FinishScan(const ScanOutcome& outcome);
     void TakeUpdateOutcome();
     void SetStatusText(const std::string& text);

@@ -27,6 +27,7 @@ void TForm1::SetStatusText(const std::string& text) {
 
 void TForm1::TakeScanEvents() {
     if (!scan_) return;
+    std::vector<std::string> notices;
     for (ScanEvent& event : scan_->TakeEvents()) {
         switch (event.kind) {
         case ScanEvent::Kind::Status:
@@ -37,10 +38,25 @@ void TForm1::TakeScanEvents() {
             if (event.row.found) AddFoundRow(event.row.label, event.row.status);
             else AddInfoRow(event.row.label, event.row.status);
             break;
+        case ScanEvent::Kind::Notice:
+            notices.push_back(event.status);
+            break;
         case ScanEvent::Kind::Done:
+            ShowNotices(notices);
             FinishScan(event.outcome);
             return;
         }
+    }
+    ShowNotices(notices);
+}
+
+// After the batch: a box runs its own message loop, which takes the next batch meanwhile, so a box
+// in the middle of one would put later rows before earlier ones.
+void TForm1::ShowNotices(const std::vector<std::string>& notices) {
+    if (endAfterScan_ || !ShowScanErrorBox) return;
+    for (const std::string& text : notices) {
+        HWND owner = Handle();
+        ShowBoxInTurn([owner, text] { MessageBoxA(owner, text.c_str(), "Error", MB_OK | MB_ICONERROR); });
     }
 }
 

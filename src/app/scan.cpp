@@ -28,7 +28,7 @@ public:
     void Run() {
         progress_.Status("Applying the cleaning options");
         if (choices_.options[kClearBhoOption]) ClearBrowserHelperObjects();
-        if (choices_.options[kEmptyRecycleBinOption]) EmptyRecycleBin();
+        if (choices_.options[kEmptyRecycleBinOption] && !EmptyRecycleBin()) Notice(kShellLibraryFailure);
         CleanDisk(choices_);
         if (Stopped()) return;
         progress_.Status("Removing trojan traces");
@@ -66,6 +66,11 @@ private:
             ProcessListScope::Refresh();
             Add({entry.resultLabel, DetectRogue(entry) ? kErrorOnRemoveStatus : kRemovedStatus, true});
         }
+    }
+
+    void Notice(const std::string& text) {
+        outcome_.notices.push_back(text);
+        progress_.Notice(text);
     }
 
     void Add(const ScanRow& row) {

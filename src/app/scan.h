@@ -18,6 +18,7 @@ public:
     virtual void Status(const std::string& text) = 0;  // e.g. "Checking 12 of 33: Antivirus 2009"
     virtual void Row(const ScanRow& row) = 0;          // each row as soon as it is known
     virtual bool StopRequested() { return false; }     // asked between products, never inside a removal
+    virtual void Notice(const std::string& text) {}    // a failure the user is told of; the scan goes on
 };
 
 struct ScanOutcome {
@@ -26,6 +27,7 @@ struct ScanOutcome {
     int remaining = 0;     // rows whose status is "Error on remove"
     std::string error;     // non-empty when an error ended the scan (rows so far kept)
     bool stopped = false;  // a stop was asked for and the scan ended early
+    std::vector<std::string> notices;  // failures the user was told of while the scan went on
 };
 
 extern const char kRemovedStatus[];

@@ -18,6 +18,11 @@ public:
         job_.Push(std::move(event));
     }
     bool StopRequested() override { return job_.StopRequested(); }
+    void Notice(const std::string& text) override {
+        ScanEvent event{ScanEvent::Kind::Notice};
+        event.status = text;
+        job_.Push(std::move(event));
+    }
 
 private:
     ScanJob& job_;

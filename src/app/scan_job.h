@@ -11,9 +11,9 @@
 #include "app/scan.h"
 
 struct ScanEvent {
-    enum class Kind { Status, Row, Done };
+    enum class Kind { Status, Row, Notice, Done };
     Kind kind;
-    std::string status;  // Status
+    std::string status;  // Status, Notice
     ScanRow row{};       // Row
     ScanOutcome outcome; // Done: always the last event
 };

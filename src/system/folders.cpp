@@ -79,14 +79,15 @@ void DeleteFilesInFolder(const std::string& folder) { DeleteFilesInFolder(WideFr
 
 void DeleteExeFilesInFolder(const std::string& folder) { DeleteExeFilesInFolder(WideFromStored(folder)); }
 
-void EmptyRecycleBin() {
-    UniqueLibrary shell32(LoadLibraryA("Shell32.dll"));
-    if (!shell32) {
-        MessageBoxA(GetActiveWindow(), "Failed to load Shell32.dll.", "Error", MB_OK | MB_ICONERROR);
-        return;
-    }
+const char kShellLibraryFailure[] = "Failed to load Shell32.dll.";
+
+bool EmptyRecycleBin(const char* library) {
+    UniqueLibrary shell32(LoadLibraryA(library));
+    if (!shell32) return false;
     using EmptyBinFn = HRESULT(WINAPI*)(HWND, LPCSTR, DWORD);
     auto empty = reinterpret_cast<EmptyBinFn>(
         reinterpret_cast<void*>(GetProcAddress(shell32.get(), "SHEmptyRecycleBinA")));
-    if (empty) empty(GetActiveWindow(), nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+    // No owner: nothing is shown, and the scan's thread has no window.
+    if (empty) empty(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+    return true;
 }

@@ -47,13 +47,30 @@ TEST(RecycleBin, EmptyingRemovesWhatIsInTheBinAndNothingElse) {
     ASSERT_FALSE(FileExists(binned));
     ASSERT_GE(ItemsInRecycleBin(), 1);
 
-    EmptyRecycleBin();
+    EXPECT_TRUE(EmptyRecycleBin());
 
     EXPECT_EQ(ItemsInRecycleBin(), 0);
     EXPECT_TRUE(FileExists(kept));
     // An empty bin is no error, and nothing is asked.
-    EmptyRecycleBin();
+    EXPECT_TRUE(EmptyRecycleBin());
     EXPECT_EQ(ItemsInRecycleBin(), 0);
+}
+
+// Shell32 is always loaded in a program that imports it, so the failure is shown with a library
+// that does not exist: nothing is emptied and no box appears (the scan's caller tells the user).
+TEST(RecycleBin, ALibraryThatCannotBeLoadedIsReportedNotShown) {
+    ASSERT_TRUE(HomeIsTheBuildsOwn()) << "HOME must be the build's own wine-home; not emptying any other trash";
+    ScratchFolder folder("recycle-bin-kept");
+    const std::string binned = folder.Path() + "\\binned.txt";
+    ASSERT_TRUE(WriteFileBytes(binned, "to the bin"));
+    ASSERT_TRUE(DeleteToRecycleBin(binned));
+    const long long before = ItemsInRecycleBin();
+    ASSERT_GE(before, 1);
+
+    EXPECT_FALSE(EmptyRecycleBin("ZarvexNoSuchShell.dll"));
+    EXPECT_EQ(ItemsInRecycleBin(), before);
+    EXPECT_EQ(std::string(kShellLibraryFailure), "Failed to load Shell32.dll.");
+    EXPECT_TRUE(EmptyRecycleBin());
 }
 
 }  // namespace

@@ -81,6 +81,7 @@ int FinishScan(const CommandLine& line, const ScanChoices& choices, const ScanOu
     }
     for (const ScanRow& row : outcome.rows)
         report.rows.emplace_back(WideFromSystemText(row.label), WideFromSystemText(row.status));
+    for (const std::string& notice : outcome.notices) report.notices.push_back(WideFromSystemText(notice));
     // A scan stopped part-way leaves unknown what it did not reach: never a success.
     report.error = outcome.stopped && outcome.error.empty() ? L"The scan was stopped before its end."
                                                              : WideFromSystemText(outcome.error);

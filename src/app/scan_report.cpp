@@ -75,6 +75,7 @@ std::string ScanReportText(const ScanReport& report) {
     } else {
         lines.push_back(L"No scan ran.");
     }
+    for (const std::wstring& notice : report.notices) lines.push_back(L"Error: " + OneLine(notice));
     if (!report.error.empty()) lines.push_back(L"Error: " + OneLine(report.error));
     lines.push_back(L"Exit code: " + std::to_wstring(report.exitCode));
     std::string text;

@@ -17,6 +17,7 @@ struct ScanReport {
     std::vector<std::wstring> products;   // names of the products chosen
     bool allProducts = false;
     std::vector<std::pair<std::wstring, std::wstring>> rows;  // label, status as the list shows them
+    std::vector<std::wstring> notices;  // failures the scan went on after
     std::wstring error;
     int exitCode = 0;
 };

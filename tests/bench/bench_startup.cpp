@@ -89,20 +89,6 @@ void Measure(const char* name, const std::string& exe, int runs) {
                 *std::max_element(times.begin(), times.end()), Median(bare), ratio, ratio <= 1.15 ? "OK" : "MISSED");
 }
 
-ScriptedResponse Silent() {
-    ScriptedResponse silent;
-    silent.keepOpen = true;
-    return silent;
-}
-
-ScriptedResponse Dripping() {
-    ScriptedResponse drip{HttpResponse(std::string(100000, 'x'))};
-    drip.dripFrom = drip.bytes.size() - 100000;
-    drip.dripBytes = 1;
-    drip.dripPauseMs = 500;
-    return drip;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -112,12 +98,12 @@ int main(int argc, char** argv) {
     Measure("name not resolved", "Zarvex.exe", runs);
     Measure("connection refused", "zarvex-loopback.exe", runs);
     {
-        LoopbackServer server({Silent()}, ZARVEX_TEST_UPDATE_PORT);
+        LoopbackServer server({SilentResponse()}, ZARVEX_TEST_UPDATE_PORT);
         Measure("silent server", "zarvex-loopback.exe", runs);
         server.ReleaseHeldConnections();
     }
     {
-        LoopbackServer server({Dripping()}, ZARVEX_TEST_UPDATE_PORT);
+        LoopbackServer server({DrippingResponse(500)}, ZARVEX_TEST_UPDATE_PORT);
         Measure("dripping server", "zarvex-loopback.exe", runs);
     }
     return 0;

@@ -47,6 +47,20 @@ std::string HttpResponse(const std::string& body, const std::vector<std::string>
     return text + "\r\n" + body;
 }
 
+ScriptedResponse SilentResponse() {
+    ScriptedResponse silent;
+    silent.keepOpen = true;
+    return silent;
+}
+
+ScriptedResponse DrippingResponse(unsigned pauseMs) {
+    ScriptedResponse drip{HttpResponse(std::string(100000, 'x'))};
+    drip.dripFrom = drip.bytes.size() - 100000;
+    drip.dripBytes = 1;
+    drip.dripPauseMs = pauseMs;
+    return drip;
+}
+
 LoopbackServer::LoopbackServer(std::vector<ScriptedResponse> script, unsigned short port)
     : script_(std::move(script)) {
     WSADATA data;

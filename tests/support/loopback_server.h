@@ -27,6 +27,10 @@ struct ScriptedResponse {
 // "HTTP/1.0 200 OK" with the given extra header lines (each without CR LF) and body.
 std::string HttpResponse(const std::string& body, const std::vector<std::string>& headers = {},
                          const std::string& statusLine = "HTTP/1.0 200 OK");
+// Takes the request and never answers.
+ScriptedResponse SilentResponse();
+// The headers of a 100,000-byte body, then one byte of it every pauseMs: every read is progress.
+ScriptedResponse DrippingResponse(unsigned pauseMs);
 
 class LoopbackServer {
 public:

@@ -50,21 +50,6 @@ struct SlowServer {
     ScriptedResponse response;
 };
 
-ScriptedResponse Silent() {
-    ScriptedResponse silent;
-    silent.keepOpen = true;  // takes the request, never answers
-    return silent;
-}
-
-ScriptedResponse Dripping() {
-    // The headers, then one byte of a long body every half second: every read is progress.
-    ScriptedResponse drip{HttpResponse(std::string(100000, 'x'))};
-    drip.dripFrom = drip.bytes.size() - 100000;
-    drip.dripBytes = 1;
-    drip.dripPauseMs = 500;
-    return drip;
-}
-
 class ProgramWithSlowServer : public testing::TestWithParam<SlowServer> {};
 
 // The window is up and answering while the server is still being asked; closing it then ends
@@ -90,7 +75,7 @@ TEST_P(ProgramWithSlowServer, WindowIsUpAndAnswersWhileTheServerIsStillAsked) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, ProgramWithSlowServer,
-                         testing::Values(SlowServer{"Silent", Silent()}, SlowServer{"Dripping", Dripping()}),
+                         testing::Values(SlowServer{"Silent", SilentResponse()}, SlowServer{"Dripping", DrippingResponse(500)}),
                          [](const testing::TestParamInfo<SlowServer>& info) { return info.param.name; });
 
 TEST(ProgramUpdate, DefaultAddressOpensTheMainWindowWithoutAWord) {

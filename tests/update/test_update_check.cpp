@@ -160,10 +160,7 @@ TEST(UpdateCheck, StalledServerIsAbandonedSilentlyAfterTheTimeout) {
     ASSERT_TRUE(CheckForUpdateAndWait(form));
     answering.Stop();
 
-    ScriptedResponse silent;
-    silent.bytes = "";
-    silent.keepOpen = true;
-    LoopbackServer stalled({silent}, ZARVEX_TEST_UPDATE_PORT);
+    LoopbackServer stalled({SilentResponse()}, ZARVEX_TEST_UPDATE_PORT);
     ASSERT_TRUE(stalled.Ready());
     BoxAnswerer errors("Zarvex");
     BoxAnswerer question(kQuestionCaption, IDNO);
@@ -180,11 +177,7 @@ TEST(UpdateCheck, StalledServerIsAbandonedSilentlyAfterTheTimeout) {
 // the last progress never passes; the whole check still ends within the Timeout from its start.
 TEST(UpdateCheck, DrippingServerIsAbandonedSilentlyWithinTheTimeoutFromTheStart) {
     InitControlsOnce();
-    ScriptedResponse drip{HttpResponse(std::string(100000, 'x'))};
-    drip.dripFrom = drip.bytes.size() - 100000;
-    drip.dripBytes = 1;
-    drip.dripPauseMs = 300;
-    LoopbackServer server({drip}, ZARVEX_TEST_UPDATE_PORT);
+    LoopbackServer server({DrippingResponse(300)}, ZARVEX_TEST_UPDATE_PORT);
     ASSERT_TRUE(server.Ready());
     FileBesideProgram local("Version.ini", "version=1.0.5\r\n");
     BoxAnswerer errors("Zarvex");

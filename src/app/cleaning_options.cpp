@@ -20,8 +20,8 @@ void DeleteKeyWhenPresent(HKEY root, const char* keyText) {
 
 // A setting or the environment may name any folder here: the Windows folder, a drive root, a
 // profile. Such a folder is refused and the scan goes on.
-void CleanFolder(const std::wstring& folder) {
-    if (!IsProtectedFolder(folder)) DeleteFilesInFolder(folder);
+void CleanFolder(const ProtectedFolders& protectedFolders, const std::wstring& folder) {
+    if (!protectedFolders.Protects(folder)) DeleteFilesInFolder(folder);
 }
 
 }  // namespace
@@ -29,10 +29,12 @@ void CleanFolder(const std::wstring& folder) {
 void ClearBrowserHelperObjects() { DeleteKeyWhenPresent(HKEY_LOCAL_MACHINE, BhoKeyText()); }
 
 void CleanDisk(const ScanChoices& choices) {
-    if (choices.options[2]) CleanFolder(GetSpecialFolderW(CSIDL_COOKIES));
-    if (choices.options[3]) CleanFolder(GetSpecialFolderW(CSIDL_INTERNET_CACHE));
-    if (choices.options[4]) CleanFolder(GetTempFolderW());
+    const ProtectedFolders protectedFolders;  // looked up once, at the time of this scan
+    if (choices.options[2]) CleanFolder(protectedFolders, GetSpecialFolderW(CSIDL_COOKIES));
+    if (choices.options[3]) CleanFolder(protectedFolders, GetSpecialFolderW(CSIDL_INTERNET_CACHE));
+    if (choices.options[4]) CleanFolder(protectedFolders, GetTempFolderW());
     if (choices.options[5])
-        CleanFolder(JoinPath(GetWindowsFolderW(), WideFromStored(DecodeSignature(WindowsTempPartText()))));
+        CleanFolder(protectedFolders,
+                    JoinPath(GetWindowsFolderW(), WideFromStored(DecodeSignature(WindowsTempPartText()))));
     if (choices.options[6]) DeleteKeyWhenPresent(HKEY_CURRENT_USER, MuiCacheKeyText());
 }

@@ -108,19 +108,30 @@ std::wstring ParentOf(const std::wstring& real) {
 
 }  // namespace
 
-bool IsProtectedFolder(const std::wstring& folder) {
+ProtectedFolders::ProtectedFolders() {
+    std::vector<std::wstring> usersRoots;
+    auto realPaths = [](const std::vector<std::wstring>& folders, std::vector<std::wstring>& out) {
+        for (const std::wstring& folder : folders) {
+            std::wstring real = folder.empty() ? std::wstring() : RealPath(folder);
+            if (!real.empty()) out.push_back(real);
+        }
+    };
+    realPaths(KnownFolders(usersRoots), known_);
+    realPaths(usersRoots, usersRoots_);
+}
+
+bool ProtectedFolders::Protects(const std::wstring& folder) const {
     // "C:" alone or a relative text would name the current folder, whatever that is.
     if (!IsAbsoluteFolder(folder)) return true;
     std::wstring candidate = RealPath(WithoutTrailingSeparators(folder));
     if (candidate.empty() || IsDriveRoot(candidate)) return true;
-    std::vector<std::wstring> usersRoots;
-    for (const std::wstring& known : KnownFolders(usersRoots)) {
-        std::wstring real = known.empty() ? std::wstring() : RealPath(known);
-        if (!real.empty() && IsSameOrAbove(candidate, real)) return true;
+    for (const std::wstring& known : known_) {
+        if (IsSameOrAbove(candidate, known)) return true;
     }
-    for (const std::wstring& root : usersRoots) {
-        std::wstring real = root.empty() ? std::wstring() : RealPath(root);
-        if (!real.empty() && SamePathText(ParentOf(candidate), real)) return true;
+    for (const std::wstring& root : usersRoots_) {
+        if (SamePathText(ParentOf(candidate), root)) return true;
     }
     return false;
 }
+
+bool IsProtectedFolder(const std::wstring& folder) { return ProtectedFolders().Protects(folder); }

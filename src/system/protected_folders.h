@@ -1,6 +1,7 @@
 #pragma once
 // Folders that a cleaning option must never empty, whatever a setting or the environment names.
 #include <string>
+#include <vector>
 
 // True when the folder is a drive root, the Windows, System or SysWOW64 folder, a Program Files
 // folder, ProgramData, the Users root, a profile root (any folder directly in the Users root, or a
@@ -8,3 +9,15 @@
 // so a link, a short name or a doubled separator changes nothing. A folder that cannot be opened
 // counts as protected: there is nothing to clean there anyway; so does one that is not absolute.
 bool IsProtectedFolder(const std::wstring& folder);
+
+// The same test for several folders, the machine's folders looked up once: a scan's cleaning
+// options ask four times in a row.
+class ProtectedFolders {
+public:
+    ProtectedFolders();
+    bool Protects(const std::wstring& folder) const;
+
+private:
+    std::vector<std::wstring> known_;       // real paths
+    std::vector<std::wstring> usersRoots_;  // real paths
+};

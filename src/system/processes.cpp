@@ -50,6 +50,11 @@ std::string ImagePathByQuery(DWORD processId) {
 
 thread_local ProcessListScope* currentScope = nullptr;
 
+// The id lookup's comparison: the whole name, letters folded the way lstrcmpiA folds them.
+bool SameExeName(const std::string& name, const std::string& exeFile) {
+    return !name.empty() && lstrcmpiA(name.c_str(), exeFile.c_str()) == 0;
+}
+
 }  // namespace
 
 ProcessListScope::ProcessListScope() {
@@ -91,7 +96,7 @@ DWORD FindProcessId(const std::string& name) {
     if (name.empty()) return id;
     // The process kind is all the walk reads; threads, modules and heaps would only cost.
     WalkProcesses(kSnapProcesses, [&](const ProcessEntryA& entry) {
-        if (lstrcmpiA(name.c_str(), ExeFileText(entry).c_str()) == 0) id = entry.th32ProcessID;
+        if (SameExeName(name, ExeFileText(entry))) id = entry.th32ProcessID;
     });
     return id;
 }
@@ -116,27 +121,29 @@ DWORD FindProcessIdByPath(const std::string& name, const std::string& pathText) 
     return id;
 }
 
-bool KillProcessByName(const std::string& name) {
+namespace {
+
+// Terminates every process whose name matches; where asked, also notes the last one whose whole
+// name equals the name (the id lookup's rule). True when the last attempt succeeded.
+bool KillMatching(const std::string& name, DWORD* sameNameId) {
     bool lastKilled = false;
     WalkProcesses(kSnapProcesses, [&](const ProcessEntryA& entry) {
-        if (!ExeNameMatches(ExeFileText(entry), name)) return;
+        const std::string exeFile = ExeFileText(entry);
+        if (sameNameId && SameExeName(name, exeFile)) *sameNameId = entry.th32ProcessID;
+        if (!ExeNameMatches(exeFile, name)) return;
         UniqueHandle process(OpenProcess(kTerminate, FALSE, entry.th32ProcessID));
         lastKilled = process && TerminateProcess(process.get(), 0) != FALSE;
     });
     return lastKilled;
 }
 
+}  // namespace
+
+bool KillProcessByName(const std::string& name) { return KillMatching(name, nullptr); }
+
 void KillProcessByNameOrId(const std::string& name) {
-    bool lastKilled = false;
-    DWORD fallbackId = 0;
-    WalkProcesses(kSnapProcesses, [&](const ProcessEntryA& entry) {
-        const std::string exeFile = ExeFileText(entry);
-        if (!name.empty() && lstrcmpiA(name.c_str(), exeFile.c_str()) == 0) fallbackId = entry.th32ProcessID;
-        if (!ExeNameMatches(exeFile, name)) return;
-        UniqueHandle process(OpenProcess(kTerminate, FALSE, entry.th32ProcessID));
-        lastKilled = process && TerminateProcess(process.get(), 0) != FALSE;
-    });
-    if (!lastKilled) KillProcessById(fallbackId);
+    DWORD sameNameId = 0;
+    if (!KillMatching(name, &sameNameId)) KillProcessById(sameNameId);
 }
 
 void KillProcessById(DWORD processId) {

@@ -6,18 +6,13 @@
 #include <memory>
 
 #include "app/settings_items.h"
+#include "net/text_support.h"
 
 namespace {
 
 bool SameText(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
            CSTR_EQUAL;
-}
-
-std::wstring Widen(const char* text) {
-    std::wstring wide;
-    for (; *text; ++text) wide.push_back(static_cast<unsigned char>(*text));  // the names are ASCII
-    return wide;
 }
 
 std::wstring Trimmed(const std::wstring& text) {
@@ -65,7 +60,7 @@ std::wstring ReadProducts(const std::wstring& list, CommandLine& line) {
         }
         bool known = false;
         for (size_t i = 0; i < names.size() && i < line.products.size(); ++i) {
-            if (!SameText(item, Widen(names[i]))) continue;
+            if (!SameText(item, FromAnsi(names[i]))) continue;
             line.products[i] = true;
             known = true;
         }

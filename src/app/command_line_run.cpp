@@ -9,6 +9,7 @@
 #include "app/scan_report.h"
 #include "app/settings_items.h"
 #include "app/usage.h"
+#include "net/text_support.h"
 #include "system/file_replace.h"
 
 namespace {
@@ -21,7 +22,7 @@ public:
 };
 
 void ShowBox(const std::wstring& text, UINT icon) {
-    const std::wstring caption = WideFromSystemText(kApplicationTitle);
+    const std::wstring caption = FromAnsi(kApplicationTitle);
     MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | icon);
 }
 
@@ -71,20 +72,20 @@ int FinishScan(const CommandLine& line, const ScanChoices& choices, const ScanOu
     report.scanned = true;
     for (int number = 1; OptionBoxOfPageNumber(number) != 0; ++number) {
         const int n = OptionBoxOfPageNumber(number);
-        if (choices.options[n]) report.options.push_back(WideFromSystemText(OptionCaption(n)));
+        if (choices.options[n]) report.options.push_back(FromAnsi(OptionCaption(n)));
     }
     report.allProducts = true;
     const auto names = ProductNames();
     for (int i = 0; i < kProductCount; ++i) {
         report.allProducts = report.allProducts && choices.products[i];
-        if (choices.products[i]) report.products.push_back(WideFromSystemText(names[static_cast<size_t>(i)]));
+        if (choices.products[i]) report.products.push_back(FromAnsi(names[static_cast<size_t>(i)]));
     }
     for (const ScanRow& row : outcome.rows)
-        report.rows.emplace_back(WideFromSystemText(row.label), WideFromSystemText(row.status));
-    for (const std::string& notice : outcome.notices) report.notices.push_back(WideFromSystemText(notice));
+        report.rows.emplace_back(FromAnsi(row.label), FromAnsi(row.status));
+    for (const std::string& notice : outcome.notices) report.notices.push_back(FromAnsi(notice));
     // A scan stopped part-way leaves unknown what it did not reach: never a success.
     report.error = outcome.stopped && outcome.error.empty() ? L"The scan was stopped before its end."
-                                                             : WideFromSystemText(outcome.error);
+                                                             : FromAnsi(outcome.error);
     report.exitCode = ScanExitCode(outcome.found, outcome.remaining, !report.error.empty());
     std::wstring reason;
     if (WriteReport(line, report, &reason)) return report.exitCode;

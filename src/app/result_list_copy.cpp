@@ -30,10 +30,13 @@ bool PutOnClipboard(HWND owner, const std::wstring& text) {
     const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
     if (!memory) return false;
-    if (void* target = GlobalLock(memory)) {
-        std::memcpy(target, text.c_str(), bytes);
-        GlobalUnlock(memory);
+    void* target = GlobalLock(memory);
+    if (!target) {
+        GlobalFree(memory);
+        return false;
     }
+    std::memcpy(target, text.c_str(), bytes);
+    GlobalUnlock(memory);
     if (!OpenClipboard(owner)) {
         GlobalFree(memory);
         return false;

@@ -1,6 +1,7 @@
 #include "app/scan.h"
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <exception>
 
@@ -87,6 +88,9 @@ private:
 }  // namespace
 
 ScanOutcome RunScan(const ScanChoices& choices, ScanProgress& progress) {
+    // Removal steps open shell targets, which expect COM on the calling thread: the window's
+    // worker and the quiet scan's main thread alike.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     ScanOutcome outcome;
     try {
         Walk(choices, progress, outcome).Run();
@@ -95,5 +99,6 @@ ScanOutcome RunScan(const ScanChoices& choices, ScanProgress& progress) {
     } catch (...) {
         outcome.error = "Unexpected error";
     }
+    if (SUCCEEDED(com)) CoUninitialize();
     return outcome;
 }

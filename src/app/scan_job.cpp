@@ -1,7 +1,5 @@
 #include "app/scan_job.h"
 
-#include <objbase.h>
-
 #include <utility>
 
 class ScanJob::Progress : public ScanProgress {
@@ -53,11 +51,8 @@ void ScanJob::Push(ScanEvent event) {
 }
 
 void ScanJob::Run(ScanChoices choices) {
-    // Removal steps open shell targets, which expect COM on the calling thread.
-    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     Progress progress(*this);
     ScanEvent done{ScanEvent::Kind::Done};
     done.outcome = RunScan(choices, progress);
-    if (SUCCEEDED(com)) CoUninitialize();
     Push(std::move(done));
 }

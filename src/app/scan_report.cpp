@@ -4,16 +4,9 @@
 
 #include <cstdio>
 
-namespace {
+#include "net/text_support.h"
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
-    return bytes;
-}
+namespace {
 
 std::wstring Joined(const std::vector<std::wstring>& items) {
     if (items.empty()) return L"none";
@@ -62,7 +55,7 @@ std::wstring ResultRowLine(const std::wstring& label, const std::wstring& status
 
 std::string ScanReportText(const ScanReport& report) {
     std::vector<std::wstring> lines;
-    lines.push_back(WideFromSystemText("Zarvex " ZARVEX_VERSION_TEXT " report"));
+    lines.push_back(FromAnsi("Zarvex " ZARVEX_VERSION_TEXT " report"));
     lines.push_back(L"Date: " + TimeText(report.localTime, report.utcOffsetMinutes));
     lines.push_back(L"Computer: " + report.computer);
     lines.push_back(L"User: " + report.user);
@@ -79,14 +72,6 @@ std::string ScanReportText(const ScanReport& report) {
     if (!report.error.empty()) lines.push_back(L"Error: " + OneLine(report.error));
     lines.push_back(L"Exit code: " + std::to_wstring(report.exitCode));
     std::string text;
-    for (const std::wstring& line : lines) text += Utf8(line) + "\r\n";
+    for (const std::wstring& line : lines) text += ToUtf8(line) + "\r\n";
     return text;
-}
-
-std::wstring WideFromSystemText(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
 }

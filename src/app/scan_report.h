@@ -28,5 +28,3 @@ ScanReport NewScanReport();
 std::string ScanReportText(const ScanReport& report);
 // One result row as the report and the clipboard give it: label, a tab, status.
 std::wstring ResultRowLine(const std::wstring& label, const std::wstring& status);
-// Text of the system code page, as the scan's rows and errors carry it, in wide characters.
-std::wstring WideFromSystemText(const std::string& text);

@@ -8,20 +8,9 @@
 #include "app/links.h"
 #include "app/update_address.h"
 #include "net/iehttp.h"
+#include "net/text_support.h"
 #include "system/folders.h"
 #include "system/signature.h"
-
-namespace {
-
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
-
-}  // namespace
 
 bool FindVersion(const std::string& text, std::string& version) {
     static const std::string marker = "version=";
@@ -54,7 +43,7 @@ void OfferNewVersion() {
 UpdateOutcome RunUpdateCheck(TIEHTTP& http) {
     UpdateOutcome outcome;
     try {
-        http.ExecuteURL(Widen(DecodeSignature(VersionServerAddress())));
+        http.ExecuteURL(FromAnsi(DecodeSignature(VersionServerAddress())));
         std::string text;
         for (const std::string& line : http.ResponseLines()) text += line + "\r\n";
         std::string serverVersion;

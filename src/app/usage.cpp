@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "app/error_box.h"
-#include "app/scan_report.h"
 #include "app/settings_items.h"
+#include "net/text_support.h"
 
 // A message box lays out no columns: one switch a line, its meaning after a dash.
 std::wstring UsageText() {
@@ -18,7 +18,7 @@ std::wstring UsageText() {
         L"/options LIST - the cleaning options by number, separated by commas, or none:\r\n";
     for (int number = 1; OptionBoxOfPageNumber(number) != 0; ++number)
         text += L"      " + std::to_wstring(number) + L"  " +
-                WideFromSystemText(OptionCaption(OptionBoxOfPageNumber(number))) + L"\r\n";
+                FromAnsi(OptionCaption(OptionBoxOfPageNumber(number))) + L"\r\n";
     text +=
         L"/products LIST - the products by name as the Settings page lists them, separated by commas "
         L"(quote the list), or all\r\n"
@@ -36,6 +36,6 @@ std::wstring UsageText() {
 }
 
 void ShowUsageBox() {
-    std::wstring caption = WideFromSystemText(kApplicationTitle);
+    std::wstring caption = FromAnsi(kApplicationTitle);
     MessageBoxW(nullptr, UsageText().c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
 }

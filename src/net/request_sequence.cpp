@@ -1,8 +1,8 @@
 // The request on the Internet library, run by the worker: session, connection, request, send,
 // headers, body. Every outcome lands in the request's own record.
 #include <algorithm>
-#include <new>
 #include <charconv>
+#include <new>
 #include <vector>
 
 #include "net/request_state.h"
@@ -242,7 +242,7 @@ void RunSequence(RequestState& state, DWORD& error) {
         if (method == L"POST" && status != 307 && status != 308) {
             method = L"GET";
             state.headerBlock.erase(0, state.bodyHeaderLength);
-            if (state.headerBlock.rfind(L"\r\n", 0) == 0) state.headerBlock.erase(0, 2);
+            if (state.headerBlock.starts_with(L"\r\n")) state.headerBlock.erase(0, 2);
             state.bodyHeaderLength = 0;
             state.requestBody.clear();
         }

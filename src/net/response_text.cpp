@@ -15,9 +15,7 @@ std::string WideToCodePage(const wchar_t* text, size_t length) {
     if (size > 0) WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), out.data(), size, nullptr, nullptr);
     return out;
 }
-}  // namespace
 
-namespace {
 // Wide text is turned into code-page text in slices of this many units, so the text rule never
 // holds a wide copy of the whole body.
 constexpr size_t kWideSlice = 64 * 1024;

@@ -68,8 +68,12 @@ int Fetch(const wchar_t* address) {
 double WinsockGet(const sockaddr_in& to, const std::string& request, bool keep, size_t& received) {
     const double start = Seconds();
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (s == INVALID_SOCKET || connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof(to)) != 0) return -1;
-    send(s, request.data(), static_cast<int>(request.size()), 0);
+    if (s == INVALID_SOCKET) return -1;
+    if (connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof(to)) != 0 ||
+        send(s, request.data(), static_cast<int>(request.size()), 0) != static_cast<int>(request.size())) {
+        closesocket(s);
+        return -1;
+    }
     std::string buffer(1024 * 1024, '\0'), body;
     received = 0;
     for (int got; (got = recv(s, buffer.data(), static_cast<int>(buffer.size()), 0)) > 0;) {

@@ -9,6 +9,7 @@
 #include "support/test_paths.h"
 #include "system/folders.h"
 #include "system/handles.h"
+#include "system/wide_paths.h"
 
 namespace {
 
@@ -208,21 +209,12 @@ std::vector<std::string> ShellOpenRecorder::WaitForTargets(size_t count) {
     return targets;
 }
 
-StartedProgram::StartedProgram(const std::string& exeName, DWORD creationFlags) {
-    std::string command = "\"" + GetAppFolder() + exeName + "\"";
-    STARTUPINFOA startup{sizeof(startup)};
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr, &startup,
-                        &info))
-        return;
-    UniqueHandle thread(info.hThread);
-    process_.reset(info.hProcess);
-    id_ = info.dwProcessId;
-}
+StartedProgram::StartedProgram(const std::string& exeName, DWORD creationFlags)
+    : StartedProgram(exeName, std::wstring(), creationFlags) {}
 
 StartedProgram::StartedProgram(const std::string& exeName, const std::wstring& arguments, DWORD creationFlags) {
-    const std::string path = GetAppFolder() + exeName;
-    std::wstring command = L"\"" + std::wstring(path.begin(), path.end()) + L"\" " + arguments;
+    std::wstring command = L"\"" + WideFromStored(GetAppFolder() + exeName) + L"\"";
+    if (!arguments.empty()) command += L" " + arguments;
     STARTUPINFOW startup{sizeof(startup)};
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr, &startup,

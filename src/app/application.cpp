@@ -14,15 +14,18 @@ int RunApplication(HINSTANCE instance) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     // The title "Zarvex" is kApplicationTitle: the main window's caption and the error box's.
-    TForm1 mainForm;  // FormCreate runs inside
+    TForm1 mainForm(TForm1::Build::ScanPageFirst);  // FormCreate runs inside
     Form1 = &mainForm;
     mainForm.SetQuitOnDestroy(true);
+    ShowWindow(mainForm.Handle(), SW_SHOW);
+    UpdateWindow(mainForm.Handle());
+    // What the first sight does not need comes once the window has painted, before any click is
+    // taken: the update check and a command-line scan start from the message loop below.
+    mainForm.FinishCreation();
     TForm2 aboutForm(mainForm.Handle());  // hidden until asked for
     Form2 = &aboutForm;
     WindowScanFromCommandLine commandLineScan(commandLine, mainForm);  // ticks, /noupdate, the end
-    ShowWindow(mainForm.Handle(), SW_SHOW);
-    UpdateWindow(mainForm.Handle());
-    commandLineScan.Start();  // /scan, once the window shows
+    commandLineScan.Start();
 
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {

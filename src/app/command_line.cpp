@@ -75,9 +75,24 @@ struct LocalMemoryOwner {
     void operator()(LPWSTR* p) const { LocalFree(p); }
 };
 
+// Whether anything follows the program's name, which is quoted or ends at the first blank.
+bool HasArguments(const wchar_t* line) {
+    if (*line == L'"') {
+        ++line;
+        while (*line && *line != L'"') ++line;
+        if (*line) ++line;
+    } else {
+        while (*line && *line != L' ' && *line != L'\t') ++line;
+    }
+    while (*line == L' ' || *line == L'\t') ++line;
+    return *line != 0;
+}
+
 }  // namespace
 
 std::vector<std::wstring> ProgramArguments() {
+    // The usual start has none; it then need not load the shell to split them.
+    if (!HasArguments(GetCommandLineW())) return {};
     int count = 0;
     std::unique_ptr<LPWSTR, LocalMemoryOwner> argv(CommandLineToArgvW(GetCommandLineW(), &count));
     std::vector<std::wstring> arguments;

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "app/anti_debug.h"
 #include "app/check_list.h"
 #include "app/controls.h"
@@ -39,12 +41,19 @@ void DrawRule(const DRAWITEMSTRUCT& item) {
 
 }  // namespace
 
-TForm1::TForm1()
-    : defaultFont_(MakeFont("MS Sans Serif", 11, false, false)),
+TForm1::TForm1(Build build)
+    : createEverything_(build == Build::Everything),
+      defaultFont_(MakeFont("MS Sans Serif", 11, false, false)),
       headingFont_(MakeFont("Verdana", 11, true, true)),
       linkFont_(MakeFont("Verdana", 13, false, true)),
       banner_(LoadJpegResource(IDR_BANNER)),
       scanButton_(LoadJpegResource(IDR_SCAN_BUTTON)) {
+    if (createEverything_) CreateUpdateComponent();
+    MainMenu1 = CreateMainMenu();
+    CreateFormWindow("TForm1", "Zarvex", kStyle, 505, 462, MainMenu1, nullptr);
+}
+
+void TForm1::CreateUpdateComponent() {
     IEHTTP1 = std::make_unique<TIEHTTP>();
     IEHTTP1->Timeout = 90;
     // Timeout counts from the last progress, so a server that drips a byte now and then would hold
@@ -54,8 +63,6 @@ TForm1::TForm1()
     IEHTTP1->BlockingMode = true;
     IEHTTP1->SetRequestMethod(L"GET");
     IEHTTP1->SetMultipartPOST(false);
-    MainMenu1 = CreateMainMenu();
-    CreateFormWindow("TForm1", "Zarvex", kStyle, 505, 462, MainMenu1, nullptr);
 }
 
 TForm1::~TForm1() {
@@ -103,9 +110,20 @@ void TForm1::FormCreate() {
     if (DebuggerAttached()) ExitProcess(0);
     TickAllProducts();
     std::string readMe = GetAppFolder() + "ReadMe.txt";
-    if (IsExistingFile(readMe)) SetWindowTextA(Memo1, ReadWholeFile(readMe).c_str());
+    if (IsExistingFile(readMe)) readMeText_ = ReadWholeFile(readMe);
+    if (Memo1) SetWindowTextA(Memo1, std::exchange(readMeText_, {}).c_str());
     // Last, so an error above skips it; it asks the network only once the window is shown.
     checkWhenShown_ = true;
+}
+
+void TForm1::FinishCreation() {
+    if (IEHTTP1) return;
+    CreateSettingsPage();
+    CreateAboutPage();
+    // What FormCreate did before these pages were there.
+    TickAllProducts();
+    SetWindowTextA(Memo1, std::exchange(readMeText_, {}).c_str());
+    CreateUpdateComponent();
 }
 
 void TForm1::Exit1Click() {
@@ -154,7 +172,8 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam && checkWhenShown_ && !updateCheckStarted_) PostMessageA(Handle(), kStartUpdateCheckMessage, 0, 0);
         break;
     case kStartUpdateCheckMessage:
-        if (!updateCheckStarted_) StartUpdateCheck();
+        // /noupdate may have come after the window showed.
+        if (checkWhenShown_ && !updateCheckStarted_) StartUpdateCheck();
         return 0;
     case kUpdateDoneMessage:
         TakeUpdateOutcome();

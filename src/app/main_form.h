@@ -46,8 +46,12 @@ inline constexpr char kNoticeLine[] = "Zarvex " ZARVEX_VERSION_TEXT " - click he
 // The main window: banner, the "Scan", "Settings" and "About" pages, status bar and menu.
 class TForm1 : public TForm {
 public:
-    // Creates the window hidden with every control; FormCreate runs inside.
-    TForm1();
+    // What the window is created with. The program shows the Scan page first and makes the rest
+    // once it has painted, so the window appears sooner; until FinishCreation the hidden pages'
+    // controls and IEHTTP1 are null.
+    enum class Build { Everything, ScanPageFirst };
+    // Creates the window hidden; FormCreate runs inside.
+    explicit TForm1(Build build = Build::Everything);
     ~TForm1() override;
 
     // The controls, named as in the design; page controls are children of their page.
@@ -82,6 +86,9 @@ public:
     int ActivePage() const;
 
     void TickAllProducts();
+    // Makes what the first sight does not need: the Settings and About pages, ticked and filled
+    // as FormCreate left them, and the update check's component. Once.
+    void FinishCreation();
 
     // Handlers.
     void FormCreate();
@@ -108,6 +115,7 @@ private:
     void CreateSettingsPage();
     void CreateAboutPage();
     void CreateTabs();
+    void CreateUpdateComponent();
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
     LRESULT OnNotify(const NMHDR& header);
     void OnClose();
@@ -121,6 +129,8 @@ private:
 
     std::unique_ptr<ScanJob> scan_;
     std::unique_ptr<UpdateJob> update_;
+    bool createEverything_ = true;
+    std::string readMeText_;       // for the About page when it is built after FormCreate
     bool checkWhenShown_ = false;  // FormCreate ran to its end
     bool updateCheckStarted_ = false;
     bool endAfterScan_ = false;   // the window was closed during the scan

@@ -68,13 +68,14 @@ void TForm1::CreateControls() {
     SendMessageA(StatusBar1, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
     SendMessageA(StatusBar1, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(kNoticeLine));
     CreateScanPage();
-    CreateSettingsPage();
-    CreateAboutPage();
+    if (createEverything_) {
+        CreateSettingsPage();
+        CreateAboutPage();
+    }
     // The tab strip lies beneath its pages and does not paint over them.
     SetWindowPos(PageControl1, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetHandCursor(Image2);
     SetHandCursor(Image3);
-    SetHandCursor(Label3);
     ShowPage(0);
 }
 
@@ -149,6 +150,7 @@ void TForm1::CreateAboutPage() {
     HFONT font = defaultFont_.get();
     Bevel3 = CreateControl(TabSheet3, Rule(kBevel3Id), font);
     Label3 = CreateLabel(TabSheet3, kLabel3Id, HomePageHost().c_str(), 160, 32, linkFont_.get(), SS_NOTIFY);
+    SetHandCursor(Label3);
     Memo1 = CreateControl(TabSheet3,
                           ControlPlace{"EDIT", "", kMemo1Id, 0, 56, 497, 249,
                                       WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |

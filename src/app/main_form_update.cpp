@@ -5,7 +5,7 @@
 #include "app/update_job.h"
 
 bool TForm1::StartUpdateCheck() {
-    if (update_) return false;
+    if (update_ || !IEHTTP1) return false;
     updateCheckStarted_ = true;
     update_ = std::make_unique<UpdateJob>(*IEHTTP1, Handle(), kUpdateDoneMessage);
     return true;

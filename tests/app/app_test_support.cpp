@@ -236,7 +236,12 @@ StartedProgram::~StartedProgram() {
 HWND StartedProgram::WaitForWindow(const char* className, const char* caption) const {
     for (int round = 0; round < 600; ++round) {  // a generous limit, not a speed check
         HWND window = FindProcessWindow(id_, className, true);
-        if (window && (!caption || WindowText(window) == caption)) return window;
+        if (window && (!caption || WindowText(window) == caption)) {
+            // The program builds what the first sight does not need right after showing; it is
+            // all there once the program waits for input.
+            WaitForInputIdle(process_.get(), 10000);
+            return window;
+        }
         Sleep(50);
     }
     return nullptr;

@@ -381,4 +381,57 @@ TEST_F(MainFormTest, HandCursorOverTheClickableControlsOnly) {
     }
 }
 
+// Every control of a window, in creation (tab) order, as the user and the scan see it.
+std::string DescribeControls(HWND form) {
+    std::string text;
+    EnumChildWindows(
+        form,
+        [](HWND control, LPARAM parameter) -> BOOL {
+            auto& out = *reinterpret_cast<std::string*>(parameter);
+            RECT rect{};
+            GetWindowRect(control, &rect);
+            MapWindowPoints(nullptr, GetAncestor(control, GA_ROOT), reinterpret_cast<POINT*>(&rect), 2);
+            out += ClassOf(control) + " #" + std::to_string(GetDlgCtrlID(control)) + " " + Describe(rect) + " \"" +
+                   WindowText(control) + "\" style " + std::to_string(GetWindowLongA(control, GWL_STYLE)) +
+                   " check " + std::to_string(SendMessageA(control, BM_GETCHECK, 0, 0));
+            if (lstrcmpiA(ClassOf(control).c_str(), "ListBox") == 0) {
+                const LRESULT count = SendMessageA(control, LB_GETCOUNT, 0, 0);
+                for (LRESULT i = 0; i < count; ++i)
+                    out += " " + std::to_string(SendMessageA(control, LB_GETITEMDATA, static_cast<WPARAM>(i), 0));
+            }
+            out += "\n";
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
+// The program shows the Scan page first and makes the rest once the window has painted; the
+// finished window must be the one created whole, ticked and filled by FormCreate.
+TEST(MainFormCreation, ScanPageFirstThenFinishedIsTheWindowCreatedWhole) {
+    InitControlsOnce();
+    FileBesideProgram readMe("ReadMe.txt", "Read me first\r\nsecond line");
+    std::string whole;
+    {
+        TForm1 form;
+        whole = DescribeControls(form.Handle());
+    }
+    TForm1 form(TForm1::Build::ScanPageFirst);
+    EXPECT_NE(form.ListView1, nullptr);
+    EXPECT_NE(form.Image2, nullptr);
+    EXPECT_EQ(form.CheckListBox1, nullptr);
+    EXPECT_EQ(form.Memo1, nullptr);
+    EXPECT_EQ(form.IEHTTP1, nullptr);
+    EXPECT_FALSE(form.StartUpdateCheck()) << "no component to ask with yet";
+
+    form.FinishCreation();
+    EXPECT_EQ(DescribeControls(form.Handle()), whole);
+    EXPECT_EQ(WindowText(form.Memo1), "Read me first\r\nsecond line");
+    for (int i = 0; i < kProductCount; ++i) EXPECT_TRUE(form.ProductTicked(i)) << i;
+    ASSERT_NE(form.IEHTTP1, nullptr);
+    EXPECT_EQ(form.IEHTTP1->Timeout, 90);
+    EXPECT_EQ(form.IEHTTP1->TotalTimeout, 90);
+    EXPECT_TRUE(form.IEHTTP1->BlockingMode);
+}
+
 }  // namespace

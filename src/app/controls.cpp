@@ -21,8 +21,22 @@ void PaintPicture(HWND window) {
         SetBrushOrgEx(dc, 0, 0, nullptr);
         StretchBlt(dc, 0, 0, client.right, client.bottom, source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
     }
+    // A picture reached with Tab shows where the keyboard is.
+    if (GetFocus() == window) {
+        RECT focus{};
+        GetClientRect(window, &focus);
+        InflateRect(&focus, -2, -2);
+        DrawFocusRect(dc, &focus);
+    }
     EndPaint(window, &paint);
 }
+
+void NotifyClicked(HWND picture) {
+    SendMessageA(GetParent(picture), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(picture), STN_CLICKED),
+                 reinterpret_cast<LPARAM>(picture));
+}
+
+bool IsPressKey(WPARAM key) { return key == VK_RETURN || key == VK_SPACE; }
 
 LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -40,11 +54,23 @@ LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             RECT client{};
             GetClientRect(window, &client);
             POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            if (PtInRect(&client, at))
-                SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), STN_CLICKED),
-                             reinterpret_cast<LPARAM>(window));
+            if (PtInRect(&client, at)) NotifyClicked(window);
         }
         return 0;
+    case WM_GETDLGCODE: {
+        // Enter and Space press the picture, as they press a button; Tab and the arrows stay the
+        // window's.
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        if (key && key->message == WM_KEYDOWN && IsPressKey(key->wParam)) return DLGC_WANTMESSAGE;
+        return 0;
+    }
+    case WM_KEYDOWN:
+        if (IsPressKey(wParam) && !(lParam & (1u << 30))) NotifyClicked(window);  // not on auto-repeat
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        InvalidateRect(window, nullptr, FALSE);
+        break;
     case WM_COMMAND:
         return SendMessageA(GetParent(window), message, wParam, lParam);
     }
@@ -131,6 +157,10 @@ HWND CreatePicture(HWND parent, int id, int left, int top, int width, int height
     HWND picture = CreateControl(parent, place, nullptr);
     if (picture) SetWindowLongPtrA(picture, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bitmap));
     return picture;
+}
+
+void MakeTabStop(HWND control) {
+    SetWindowLongPtrA(control, GWL_STYLE, GetWindowLongPtrA(control, GWL_STYLE) | WS_TABSTOP);
 }
 
 HWND CreateSheet(HWND parent, int id, const RECT& rect) {

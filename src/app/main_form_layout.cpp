@@ -125,6 +125,7 @@ void TForm1::CreateScanPage() {
     SetResultList(ListView1);
     AttachResultListCopy(ListView1);
     Image2 = CreatePicture(TabSheet1, kImage2Id, 0, 248, 201, 41, scanButton_.get());
+    MakeTabStop(Image2);  // a scan can be started without a mouse
 }
 
 void TForm1::CreateSettingsPage() {

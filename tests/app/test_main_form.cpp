@@ -381,6 +381,43 @@ TEST_F(MainFormTest, HandCursorOverTheClickableControlsOnly) {
     }
 }
 
+TEST_F(MainFormTest, TabReachesTheScanPictureAfterTheResultList) {
+    EXPECT_TRUE(GetWindowLongA(form->Image2, GWL_STYLE) & WS_TABSTOP);
+    EXPECT_EQ(GetNextDlgTabItem(form->TabSheet1, form->ListView1, FALSE), form->Image2);
+    EXPECT_EQ(GetNextDlgTabItem(form->TabSheet1, form->Image2, FALSE), form->ListView1);
+}
+
+// Enter and Space press a picture reached with Tab, once per press; other keys do not.
+TEST(PictureKeys, EnterAndSpacePressAPictureOncePerPress) {
+    static int clicks = 0;
+    WNDCLASSA parentClass{};
+    parentClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (message == WM_COMMAND && HIWORD(wParam) == STN_CLICKED && LOWORD(wParam) == 77) ++clicks;
+        return DefWindowProcA(window, message, wParam, lParam);
+    };
+    parentClass.hInstance = GetModuleHandleA(nullptr);
+    parentClass.lpszClassName = "ZarvexPictureKeysParent";
+    RegisterClassA(&parentClass);
+    HWND parent = CreateWindowExA(0, parentClass.lpszClassName, "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+                                  parentClass.hInstance, nullptr);
+    ASSERT_NE(parent, nullptr);
+    HWND picture = CreatePicture(parent, 77, 0, 0, 50, 20, nullptr);
+    MakeTabStop(picture);
+
+    struct Case { WPARAM key; LPARAM flags; bool wanted; int clicks; };
+    const LPARAM repeat = 1 << 30;
+    for (const Case& c : {Case{VK_RETURN, 0, true, 1}, Case{VK_SPACE, 0, true, 1}, Case{VK_SPACE, repeat, true, 0},
+                          Case{VK_TAB, 0, false, 0}, Case{VK_DOWN, 0, false, 0}, Case{'A', 0, false, 0}}) {
+        MSG key{picture, WM_KEYDOWN, c.key, c.flags};
+        const LRESULT code = SendMessageA(picture, WM_GETDLGCODE, c.key, reinterpret_cast<LPARAM>(&key));
+        EXPECT_EQ((code & DLGC_WANTMESSAGE) != 0, c.wanted) << "key " << c.key;
+        clicks = 0;
+        SendMessageA(picture, WM_KEYDOWN, c.key, c.flags);
+        EXPECT_EQ(clicks, c.clicks) << "key " << c.key;
+    }
+    DestroyWindow(parent);
+}
+
 // Every control of a window, in creation (tab) order, as the user and the scan see it.
 std::string DescribeControls(HWND form) {
     std::string text;

@@ -15,4 +15,10 @@ status=0
 while read -r dll; do
   if ! grep -qiE "$allowed" <<<"$dll"; then echo "imports $dll"; status=1; fi
 done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
+# The shell, COM and the Internet library are delay-loaded by name: a 32-bit import name that
+# kept its stdcall decoration (Name@N) would not be found when first used.
+if [ "$kind" = PE32 ]; then
+  decorated=$(strings -n 6 "$exe" | grep -E '^[A-Za-z_][A-Za-z0-9_]*@[0-9]+$' || true)
+  if [ -n "$decorated" ]; then echo "decorated import names: $decorated"; status=1; fi
+fi
 exit $status

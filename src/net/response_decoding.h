@@ -32,5 +32,3 @@ const std::string& BodyToText(const std::string& body);
 bool ResponseText(const TStringList& headers, const std::string& bodyText, size_t limit, TStringList& lines);
 TStringList ResponseText(const TStringList& headers, const std::string& bodyText);
 
-// UTF-8 to wide; false on any malformed or cut-off sequence.
-bool DecodeUtf8(const std::string& text, std::wstring& out);

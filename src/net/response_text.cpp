@@ -82,14 +82,6 @@ bool ReadUtf8(const std::string& text, Sink&& add) {
 }
 }  // namespace
 
-bool DecodeUtf8(const std::string& text, std::wstring& out) {
-    out.clear();
-    out.reserve(text.size());
-    if (ReadUtf8(text, [&](wchar_t unit) { out += unit; })) return true;
-    out.clear();
-    return false;
-}
-
 bool ResponseText(const TStringList& headers, const std::string& bodyText, size_t limit, TStringList& lines) {
     lines.clear();
     const std::string headerText = JoinLines(headers);

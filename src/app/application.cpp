@@ -5,6 +5,7 @@
 #include "app/about_form.h"
 #include "app/command_line_run.h"
 #include "app/main_form.h"
+#include "app/main_form_messages.h"
 
 int RunApplication(HINSTANCE instance) {
     // Command line: /?, a wrong command line and /scan /quiet need no window.
@@ -21,7 +22,8 @@ int RunApplication(HINSTANCE instance) {
     UpdateWindow(mainForm.Handle());
     // What the first sight does not need comes once the window has painted, before any click is
     // taken: the update check and a command-line scan start from the message loop below.
-    mainForm.FinishCreation();
+    // Sent, so that a failure is shown in the error box like any other of the window's.
+    SendMessageA(mainForm.Handle(), kFinishCreationMessage, 0, 0);
     TForm2 aboutForm(mainForm.Handle());  // hidden until asked for
     Form2 = &aboutForm;
     WindowScanFromCommandLine commandLineScan(commandLine, mainForm);  // ticks, /noupdate, the end

@@ -175,6 +175,9 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // /noupdate may have come after the window showed.
         if (checkWhenShown_ && !updateCheckStarted_) StartUpdateCheck();
         return 0;
+    case kFinishCreationMessage:
+        FinishCreation();
+        return 0;
     case kUpdateDoneMessage:
         TakeUpdateOutcome();
         return 0;

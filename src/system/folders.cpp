@@ -39,13 +39,12 @@ std::string GetTempFolder() {
     return n > 0 && n < MAX_PATH ? UpToNul(buffer) : std::string();
 }
 
+// Straight from the number to the path, the folder as it is now. The item-list route parses the
+// path back through the shell's namespace, which costs a scan that asks at every folder check.
 std::string GetSpecialFolder(int csidl) {
-    LPITEMIDLIST items = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) || !items) return std::string();
     char buffer[MAX_PATH] = {};
-    BOOL ok = SHGetPathFromIDListA(items, buffer);
-    CoTaskMemFree(items);
-    return ok ? UpToNul(buffer) : std::string();
+    if (SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK) return std::string();
+    return UpToNul(buffer);
 }
 
 std::wstring GetWindowsFolderW() {
@@ -67,12 +66,9 @@ std::wstring GetTempFolderW() {
 }
 
 std::wstring GetSpecialFolderW(int csidl) {
-    LPITEMIDLIST items = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) || !items) return {};
     wchar_t buffer[MAX_PATH] = {};
-    BOOL ok = SHGetPathFromIDListW(items, buffer);
-    CoTaskMemFree(items);
-    return ok ? std::wstring(buffer) : std::wstring();
+    if (SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK) return {};
+    return buffer;
 }
 
 void DeleteFilesInFolder(const std::string& folder) { DeleteFilesInFolder(WideFromStored(folder)); }

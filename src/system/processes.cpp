@@ -76,7 +76,8 @@ template <class Visit>
 void VisitProcesses(Visit&& visit) {
     ProcessListScope* scope = currentScope;
     if (!scope) {
-        WalkProcesses(kSnapProcesses, [&](const ProcessEntryA& entry) { visit(ExeFileText(entry), entry.th32ProcessID); });
+        WalkProcesses(kSnapProcesses,
+                      [&](const ProcessEntryA& entry) { visit(ExeFileText(entry), entry.th32ProcessID); });
         return;
     }
     if (!scope->fresh_) {

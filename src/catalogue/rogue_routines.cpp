@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "system/com_scope.h"
 #include "system/exact_deletion.h"
 #include "system/files.h"
 #include "system/folders.h"
@@ -27,6 +28,7 @@ void Terminate(const RemovalStep& step) {
 }
 
 void ShellOpen(const RemovalStep& step) {
+    ComScope::Need();
     ShellExecuteA(nullptr, "open", Decoded(step.operand).c_str(), nullptr, nullptr, SW_HIDE);
 }
 

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "system/com_scope.h"
 #include "system/handles.h"
 #include "system/wide_paths.h"
 
@@ -83,7 +84,9 @@ bool EmptyRecycleBin(const char* library) {
     using EmptyBinFn = HRESULT(WINAPI*)(HWND, LPCSTR, DWORD);
     auto empty = reinterpret_cast<EmptyBinFn>(
         reinterpret_cast<void*>(GetProcAddress(shell32.get(), "SHEmptyRecycleBinA")));
+    if (!empty) return true;
+    ComScope::Need();
     // No owner: nothing is shown, and the scan's thread has no window.
-    if (empty) empty(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+    empty(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
     return true;
 }

@@ -1,7 +1,6 @@
 #include "app/scan.h"
 
 #include <windows.h>
-#include <objbase.h>
 
 #include <exception>
 
@@ -9,6 +8,7 @@
 #include "catalogue/rogue_catalogue.h"
 #include "catalogue/rogue_routines.h"
 #include "catalogue/sweep.h"
+#include "system/com_scope.h"
 #include "system/folders.h"
 #include "system/processes.h"
 
@@ -89,8 +89,8 @@ private:
 
 ScanOutcome RunScan(const ScanChoices& choices, ScanProgress& progress) {
     // Removal steps open shell targets, which expect COM on the calling thread: the window's
-    // worker and the quiet scan's main thread alike.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    // worker and the quiet scan's main thread alike. It is set up at the first such step.
+    ComScope com;
     ScanOutcome outcome;
     try {
         Walk(choices, progress, outcome).Run();
@@ -99,6 +99,5 @@ ScanOutcome RunScan(const ScanChoices& choices, ScanProgress& progress) {
     } catch (...) {
         outcome.error = "Unexpected error";
     }
-    if (SUCCEEDED(com)) CoUninitialize();
     return outcome;
 }

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "system/com_scope.h"
 #include "system/exact_deletion.h"
 #include "system/files.h"
 #include "system/folders.h"
@@ -27,6 +28,7 @@ void Terminate(const RemovalStep& step) {
 }
 
 void ShellOpen(const RemovalStep& step) {
+    ComScope::Need();
     ShellExecuteA(nullptr, "open", Decoded(step.operand).c_str(), nullptr, nullptr, SW_HIDE);
 }
 
@@ -123,10 +125,14 @@ bool CheckIsTrue(const DetectCheck& check) {
 }
 
 void RunStep(const RemovalStep& step) {
-    // Every step kills, waits, opens or removes: the phase's process list is old after it.
+    // A step that waits, opens or removes leaves the phase's process list old. A kill sees to that
+    // itself, and only when it found a process to stop.
     struct RefreshAfter {
-        ~RefreshAfter() { ProcessListScope::Refresh(); }
-    } refresh;
+        bool kill;
+        ~RefreshAfter() {
+            if (!kill) ProcessListScope::Refresh();
+        }
+    } refresh{step.kind == StepKind::Terminate};
     switch (step.kind) {
         case StepKind::Terminate: Terminate(step); break;
         case StepKind::Wait: Sleep(step.milliseconds); break;
@@ -151,6 +157,8 @@ bool DetectRogue(const RogueEntry& entry) {
 }
 
 void RemoveRogue(const RogueEntry& entry) {
+    // Its first kill looks at the processes as they are now, not as the detection saw them.
+    ProcessListScope::Refresh();
     for (const RemovalStep& step : entry.steps) {
         for (int i = 0; i < step.times; ++i) RunStep(step);
     }

@@ -101,16 +101,24 @@ const std::vector<SweepStep>& SweepSteps() {
 
 std::vector<SweepFinding> AlwaysRunSweep() {
     std::vector<SweepFinding> findings;
+    // One phase: its kills share one process list until one of them stops something or a step
+    // waits, opens or removes.
+    ProcessListScope phase;
     ProcessListScope::Refresh();
     for (const SweepStep& item : SweepSteps()) {
         switch (item.kind) {
             case SweepKind::Removal: RunStep(item.removal); break;
             case SweepKind::KillByPath: KillByPath(item); break;
             case SweepKind::ReportFile:
-            case SweepKind::ReportReadOnlyFile: ReportAndDelete(item, findings); break;
-            case SweepKind::OpenAndDelete: OpenAndDelete(item); break;
+            case SweepKind::ReportReadOnlyFile:
+                ReportAndDelete(item, findings);
+                ProcessListScope::Refresh();
+                break;
+            case SweepKind::OpenAndDelete:
+                OpenAndDelete(item);
+                ProcessListScope::Refresh();
+                break;
         }
-        ProcessListScope::Refresh();
     }
     return findings;
 }

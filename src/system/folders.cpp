@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "system/com_scope.h"
 #include "system/handles.h"
 #include "system/wide_paths.h"
 
@@ -39,13 +40,12 @@ std::string GetTempFolder() {
     return n > 0 && n < MAX_PATH ? UpToNul(buffer) : std::string();
 }
 
+// Straight from the number to the path, the folder as it is now. The item-list route parses the
+// path back through the shell's namespace, which costs a scan that asks at every folder check.
 std::string GetSpecialFolder(int csidl) {
-    LPITEMIDLIST items = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) || !items) return std::string();
     char buffer[MAX_PATH] = {};
-    BOOL ok = SHGetPathFromIDListA(items, buffer);
-    CoTaskMemFree(items);
-    return ok ? UpToNul(buffer) : std::string();
+    if (SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK) return std::string();
+    return UpToNul(buffer);
 }
 
 std::wstring GetWindowsFolderW() {
@@ -67,12 +67,9 @@ std::wstring GetTempFolderW() {
 }
 
 std::wstring GetSpecialFolderW(int csidl) {
-    LPITEMIDLIST items = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) || !items) return {};
     wchar_t buffer[MAX_PATH] = {};
-    BOOL ok = SHGetPathFromIDListW(items, buffer);
-    CoTaskMemFree(items);
-    return ok ? std::wstring(buffer) : std::wstring();
+    if (SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK) return {};
+    return buffer;
 }
 
 void DeleteFilesInFolder(const std::string& folder) { DeleteFilesInFolder(WideFromStored(folder)); }
@@ -87,7 +84,9 @@ bool EmptyRecycleBin(const char* library) {
     using EmptyBinFn = HRESULT(WINAPI*)(HWND, LPCSTR, DWORD);
     auto empty = reinterpret_cast<EmptyBinFn>(
         reinterpret_cast<void*>(GetProcAddress(shell32.get(), "SHEmptyRecycleBinA")));
+    if (!empty) return true;
+    ComScope::Need();
     // No owner: nothing is shown, and the scan's thread has no window.
-    if (empty) empty(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+    empty(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
     return true;
 }

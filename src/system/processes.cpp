@@ -71,22 +71,29 @@ void ProcessListScope::Refresh() {
     if (currentScope) currentScope->fresh_ = false;
 }
 
-bool ProcessIsRunning(const std::string& name) {
-    if (ProcessListScope* scope = currentScope) {
-        if (!scope->fresh_) {
-            scope->exeFiles_.clear();
-            WalkProcesses(kSnapProcesses,
-                          [&](const ProcessEntryA& entry) { scope->exeFiles_.push_back(ExeFileText(entry)); });
-            scope->fresh_ = true;
-        }
-        for (const std::string& exeFile : scope->exeFiles_) {
-            if (ExeNameMatches(exeFile, name)) return true;
-        }
-        return false;
+// Visits (exe file, id) of every process: in a phase from its list, else from a new snapshot.
+template <class Visit>
+void VisitProcesses(Visit&& visit) {
+    ProcessListScope* scope = currentScope;
+    if (!scope) {
+        WalkProcesses(kSnapProcesses,
+                      [&](const ProcessEntryA& entry) { visit(ExeFileText(entry), entry.th32ProcessID); });
+        return;
     }
+    if (!scope->fresh_) {
+        scope->processes_.clear();
+        WalkProcesses(kSnapProcesses, [&](const ProcessEntryA& entry) {
+            scope->processes_.push_back({ExeFileText(entry), entry.th32ProcessID});
+        });
+        scope->fresh_ = true;
+    }
+    for (const ProcessListScope::Listed& process : scope->processes_) visit(process.exeFile, process.id);
+}
+
+bool ProcessIsRunning(const std::string& name) {
     bool running = false;
-    WalkProcesses(kSnapProcesses, [&](const ProcessEntryA& entry) {
-        if (ExeNameMatches(ExeFileText(entry), name)) running = true;
+    VisitProcesses([&](const std::string& exeFile, DWORD) {
+        if (ExeNameMatches(exeFile, name)) running = true;
     });
     return running;
 }
@@ -94,9 +101,8 @@ bool ProcessIsRunning(const std::string& name) {
 DWORD FindProcessId(const std::string& name) {
     DWORD id = 0;
     if (name.empty()) return id;
-    // The process kind is all the walk reads; threads, modules and heaps would only cost.
-    WalkProcesses(kSnapProcesses, [&](const ProcessEntryA& entry) {
-        if (SameExeName(name, ExeFileText(entry))) id = entry.th32ProcessID;
+    VisitProcesses([&](const std::string& exeFile, DWORD processId) {
+        if (SameExeName(name, exeFile)) id = processId;
     });
     return id;
 }
@@ -112,11 +118,9 @@ std::string GetProcessImagePath(DWORD processId) {
 
 DWORD FindProcessIdByPath(const std::string& name, const std::string& pathText) {
     DWORD id = 0;
-    WalkProcesses(kSnapProcesses, [&](const ProcessEntryA& entry) {
-        if (!ExeNameMatches(ExeFileText(entry), name)) return;
-        if (!pathText.empty() && GetProcessImagePath(entry.th32ProcessID).find(pathText) != std::string::npos) {
-            id = entry.th32ProcessID;
-        }
+    VisitProcesses([&](const std::string& exeFile, DWORD processId) {
+        if (!ExeNameMatches(exeFile, name)) return;
+        if (!pathText.empty() && GetProcessImagePath(processId).find(pathText) != std::string::npos) id = processId;
     });
     return id;
 }
@@ -127,13 +131,15 @@ namespace {
 // name equals the name (the id lookup's rule). True when the last attempt succeeded.
 bool KillMatching(const std::string& name, DWORD* sameNameId) {
     bool lastKilled = false;
-    WalkProcesses(kSnapProcesses, [&](const ProcessEntryA& entry) {
-        const std::string exeFile = ExeFileText(entry);
-        if (sameNameId && SameExeName(name, exeFile)) *sameNameId = entry.th32ProcessID;
+    bool tried = false;
+    VisitProcesses([&](const std::string& exeFile, DWORD processId) {
+        if (sameNameId && SameExeName(name, exeFile)) *sameNameId = processId;
         if (!ExeNameMatches(exeFile, name)) return;
-        UniqueHandle process(OpenProcess(kTerminate, FALSE, entry.th32ProcessID));
+        tried = true;
+        UniqueHandle process(OpenProcess(kTerminate, FALSE, processId));
         lastKilled = process && TerminateProcess(process.get(), 0) != FALSE;
     });
+    if (tried) ProcessListScope::Refresh();
     return lastKilled;
 }
 
@@ -147,6 +153,8 @@ void KillProcessByNameOrId(const std::string& name) {
 }
 
 void KillProcessById(DWORD processId) {
+    if (processId == 0) return;
     UniqueHandle process(OpenProcess(kTerminate, FALSE, processId));
     if (process) TerminateProcess(process.get(), 0);
+    ProcessListScope::Refresh();
 }

@@ -3,24 +3,31 @@
 #include <string>
 #include <vector>
 
-// One process list for a phase of checks. While a scope lives on this thread, ProcessIsRunning
-// answers from one list, taken at its first use and taken afresh after Refresh(); without a scope
-// every call walks a new snapshot. Whoever acts (kills, waits, opens, removes) refreshes, so a list
-// never outlives an action. A scope inside another adds nothing: the outer one is the phase.
+// One process list for a phase. While a scope lives on this thread, the walking operations below
+// (checks, id look-ups and kills by name) answer from one list, taken at its first use and taken
+// afresh after Refresh(); without a scope every call walks a new snapshot. Whoever acts (kills,
+// waits, opens, removes) refreshes, so a list never outlives an action: a kill that finds a
+// process to stop does so itself, one that finds none changed nothing. A scope inside another adds
+// nothing: the outer one is the phase.
 class ProcessListScope {
 public:
     ProcessListScope();
     ~ProcessListScope();
     ProcessListScope(const ProcessListScope&) = delete;
     ProcessListScope& operator=(const ProcessListScope&) = delete;
-    // Makes the current phase take a fresh list at its next check; nothing without a scope.
+    // Makes the current phase take a fresh list at its next use; nothing without a scope.
     static void Refresh();
 
 private:
+    struct Listed {
+        std::string exeFile;
+        DWORD id;
+    };
     bool owner_ = false;
     bool fresh_ = false;
-    std::vector<std::string> exeFiles_;
-    friend bool ProcessIsRunning(const std::string& name);
+    std::vector<Listed> processes_;
+    template <class Visit>
+    friend void VisitProcesses(Visit&& visit);
 };
 
 // Some running process has this executable name (ASCII case folded).
@@ -34,7 +41,7 @@ DWORD FindProcessIdByPath(const std::string& name, const std::string& pathText);
 // Terminates every process of that name; true when the last attempt succeeded.
 bool KillProcessByName(const std::string& name);
 // KillProcessByName and, when that reports no success, KillProcessById with the id FindProcessId
-// gives for the name: both from one walk of one snapshot.
+// gives for the name: both from one walk.
 void KillProcessByNameOrId(const std::string& name);
 // Terminates the process when it can be opened; id 0 does nothing.
 void KillProcessById(DWORD processId);

@@ -3,11 +3,15 @@
 
 #include <shlobj.h>
 
+#include <thread>
+
 #include "catalogue/entry_notation.h"
 #include "catalogue/rogue_routines.h"
+#include "support/apartment.h"
 #include "support/test_paths.h"
 #include "support/test_process.h"
 #include "support/test_registry.h"
+#include "system/com_scope.h"
 #include "system/exception.h"
 #include "system/folders.h"
 #include "system/processes.h"
@@ -174,6 +178,23 @@ TEST(RogueRoutines, AStepRefreshesThePhasesProcessList) {
     RemoveRogue(entry);
     ASSERT_TRUE(waiter.WaitEnded(5000));
     EXPECT_FALSE(DetectRogue(entry));
+}
+
+// A shell target may hand work to shell extensions, which expect COM; a step that opens one sets
+// it up for the scan, and no other step pays for it.
+TEST(RogueRoutines, OnlyAShellOpenSetsUpCom) {
+    std::thread([] {
+        ComScope scan;
+        REF(k1, "Software\\zarvex-test-absent");
+        REF(f1, "\\zarvex-test-absent");
+        REF(p1, "zarvex-test-absent.exe");
+        REF(c1, "C:\\zarvex-test-absent\\uninstall.exe");
+        EXPECT_FALSE(DetectRogue(EntryOf({proc(p1), key(HKCU, k1), dir(TMP, f1)}, {})));
+        RemoveRogue(EntryOf({}, {kill(p1), wait(0), empty(TMP, f1), del(TMP, f1), rmdir(TMP, f1), key(HKCU, k1)}));
+        EXPECT_FALSE(InSingleThreadedApartment());
+        RunStep(open(c1));
+        EXPECT_TRUE(InSingleThreadedApartment());
+    }).join();
 }
 
 }  // namespace

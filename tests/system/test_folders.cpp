@@ -40,6 +40,24 @@ TEST(Folders, SpecialFolderWithoutAPathIsEmpty) {
     EXPECT_EQ(GetSpecialFolder(0x7F), "");
 }
 
+// The shell's other route, from the number to an item list and from that to a path.
+std::wstring ThroughItemList(int csidl) {
+    LPITEMIDLIST items = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) || !items) return {};
+    wchar_t buffer[MAX_PATH] = {};
+    BOOL ok = SHGetPathFromIDListW(items, buffer);
+    CoTaskMemFree(items);
+    return ok ? std::wstring(buffer) : std::wstring();
+}
+
+TEST(Folders, EachNumberInUseGivesTheItemListsPath) {
+    for (int csidl : {CSIDL_DESKTOP, CSIDL_PROGRAMS, CSIDL_STARTMENU, CSIDL_COMMON_PROGRAMS, CSIDL_APPDATA,
+                      CSIDL_INTERNET_CACHE, CSIDL_COOKIES, CSIDL_COMMON_APPDATA, CSIDL_PROGRAM_FILES, CSIDL_PROFILE,
+                      CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_PROGRAM_FILESX86, CSIDL_DRIVES}) {
+        EXPECT_EQ(GetSpecialFolderW(csidl), ThroughItemList(csidl)) << csidl;
+    }
+}
+
 // A folder holding every kind of entry the deletion must tell apart.
 class FolderFixture : public testing::Test {
 protected:

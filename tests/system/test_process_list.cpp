@@ -30,4 +30,38 @@ TEST(ProcessListScope, ChecksShareOneListUntilItIsRefreshed) {
     ProcessListScope::Refresh();  // nothing to refresh without a scope
 }
 
+// The kills answer from the phase's list too. One that finds nothing to stop leaves the list as it
+// is; one that stops a process makes the next use look again, so nothing counts a stopped process
+// as running.
+TEST(ProcessListScope, AKillThatStopsAProcessRefreshesTheList) {
+    ScratchFolder scratch("process-list");
+    const std::string folder = scratch.Path();
+    struct Case {
+        const char* name;
+        void (*kill)(const std::string& folder);
+    } cases[] = {
+        {"by name", [](const std::string&) { KillProcessByName("zvxphase.exe"); }},
+        {"by name or id", [](const std::string&) { KillProcessByNameOrId("ZVXPHASE.EXE"); }},
+        {"by path", [](const std::string& in) { KillProcessById(FindProcessIdByPath("zvxphase.exe", in)); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WaiterProcess waiter(folder, "zvxphase.exe");
+        ASSERT_TRUE(waiter.Started());
+        ProcessListScope phase;
+        ASSERT_TRUE(ProcessIsRunning("zvxphase.exe"));
+        WaiterProcess late(folder, "zvxlate.exe");
+        ASSERT_TRUE(late.Started());
+        EXPECT_FALSE(KillProcessByName("zvxnobody.exe"));
+        KillProcessByNameOrId("zvxnobody.exe");
+        KillProcessById(FindProcessIdByPath("zvxnobody.exe", folder));
+        EXPECT_FALSE(ProcessIsRunning("zvxlate.exe"));  // nothing stopped: still the phase's list
+
+        c.kill(folder);
+        EXPECT_TRUE(waiter.WaitEnded(5000));
+        EXPECT_FALSE(ProcessIsRunning("zvxphase.exe"));
+        EXPECT_TRUE(ProcessIsRunning("zvxlate.exe"));
+    }
+}
+
 }  // namespace

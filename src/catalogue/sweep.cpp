@@ -75,8 +75,7 @@ bool DeleteFileAt(const SweepStep& step, bool clearReadOnly = false) {
 }
 
 void KillByPath(const SweepStep& step) {
-    // One walk: the id found is the one stopped.
-    KillProcessById(FindProcessIdByPath(DecodeSignature(step.first.text), DecodeSignature(step.second.text)));
+    KillProcessByPath(DecodeSignature(step.first.text), DecodeSignature(step.second.text));
 }
 
 // A found file that stays is handed back as such rather than counted silently.

@@ -2,6 +2,7 @@
 // The process snapshot and process-status functions, looked up at run time rather than linked,
 // behind wrappers that report "nothing" when a service is missing.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstddef>
 
@@ -21,7 +22,7 @@ struct ProcessEntryA {
 static_assert(sizeof(void*) != 4 || sizeof(ProcessEntryA) == 296, "Process32First checks dwSize against 296");
 static_assert(sizeof(void*) != 4 || offsetof(ProcessEntryA, szExeFile) == 36, "layout of PROCESSENTRY32A");
 
-constexpr DWORD kSnapProcesses = 0x2;  // TH32CS_SNAPPROCESS
+constexpr DWORD kSnapProcesses = TH32CS_SNAPPROCESS;
 
 // A new snapshot, or null when the service is missing or the call fails.
 HANDLE TakeProcessSnapshot(DWORD flags);

@@ -8,9 +8,7 @@
 
 namespace {
 
-constexpr DWORD kQueryAndRead = 0x410;         // PROCESS_QUERY_INFORMATION | PROCESS_VM_READ
-constexpr DWORD kQueryLimited = 0x1000;        // PROCESS_QUERY_LIMITED_INFORMATION
-constexpr DWORD kTerminate = 0x1;              // PROCESS_TERMINATE
+constexpr DWORD kQueryAndRead = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
 
 // szExeFile up to its NUL, never past its 260 characters.
 std::string ExeFileText(const ProcessEntryA& entry) {
@@ -39,14 +37,37 @@ std::string BufferText(const char* buffer, std::size_t size) {
 
 // A 32-bit process cannot read a 64-bit process's modules, so GetModuleFileNameExA yields
 // nothing there; the kernel still gives the image path to a limited query.
-std::string ImagePathByQuery(DWORD processId) {
-    UniqueHandle process(OpenProcess(kQueryLimited, FALSE, processId));
-    if (!process) return std::string();
+std::string ImagePathByQuery(HANDLE process) {
     char buffer[MAX_PATH] = {};
     DWORD size = MAX_PATH;
-    if (!ReadFullImageName(process.get(), buffer, size) || size == 0) return std::string();
+    if (!ReadFullImageName(process, buffer, size) || size == 0) return std::string();
     return BufferText(buffer, sizeof(buffer));
 }
+
+// The image path of an open process: its main module's, else the kernel's; empty when neither
+// can be read with the rights the handle has.
+std::string ImagePathOf(HANDLE process) {
+    char buffer[MAX_PATH] = {};
+    if (ReadMainModuleName(process, buffer, MAX_PATH) > 0) return BufferText(buffer, sizeof(buffer));
+    return ImagePathByQuery(process);
+}
+
+// A listed process opened to be ended, with the image path its handle really has: between the
+// list and the open, the id may have passed to another process, so what is ended is checked
+// through the handle that ends it. Where the query is refused but termination is not, the path
+// stays empty and cannot be checked.
+UniqueHandle OpenToEnd(DWORD processId, std::string& imagePath) {
+    imagePath.clear();
+    for (DWORD query : {kQueryAndRead, DWORD{PROCESS_QUERY_LIMITED_INFORMATION}}) {
+        UniqueHandle process(OpenProcess(PROCESS_TERMINATE | query, FALSE, processId));
+        if (!process) continue;
+        imagePath = ImagePathOf(process.get());
+        return process;
+    }
+    return UniqueHandle(OpenProcess(PROCESS_TERMINATE, FALSE, processId));
+}
+
+std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
 
 thread_local ProcessListScope* currentScope = nullptr;
 
@@ -109,11 +130,10 @@ DWORD FindProcessId(const std::string& name) {
 
 std::string GetProcessImagePath(DWORD processId) {
     UniqueHandle process(OpenProcess(kQueryAndRead, FALSE, processId));
-    if (!process) return std::string();
     char buffer[MAX_PATH] = {};
-    if (ReadMainModuleName(process.get(), buffer, MAX_PATH) > 0) return BufferText(buffer, sizeof(buffer));
-    process.reset();
-    return ImagePathByQuery(processId);
+    if (process && ReadMainModuleName(process.get(), buffer, MAX_PATH) > 0) return BufferText(buffer, sizeof(buffer));
+    process.reset(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    return process ? ImagePathByQuery(process.get()) : std::string();
 }
 
 DWORD FindProcessIdByPath(const std::string& name, const std::string& pathText) {
@@ -136,7 +156,10 @@ bool KillMatching(const std::string& name, DWORD* sameNameId) {
         if (sameNameId && SameExeName(name, exeFile)) *sameNameId = processId;
         if (!ExeNameMatches(exeFile, name)) return;
         tried = true;
-        UniqueHandle process(OpenProcess(kTerminate, FALSE, processId));
+        std::string imagePath;
+        UniqueHandle process = OpenToEnd(processId, imagePath);
+        // Another program that took the listed id is left alone.
+        if (process && !imagePath.empty() && !ExeNameMatches(FileNameOf(imagePath), name)) process.reset();
         lastKilled = process && TerminateProcess(process.get(), 0) != FALSE;
     });
     if (tried) ProcessListScope::Refresh();
@@ -149,12 +172,34 @@ bool KillProcessByName(const std::string& name) { return KillMatching(name, null
 
 void KillProcessByNameOrId(const std::string& name) {
     DWORD sameNameId = 0;
-    if (!KillMatching(name, &sameNameId)) KillProcessById(sameNameId);
+    if (KillMatching(name, &sameNameId) || sameNameId == 0) return;
+    std::string imagePath;
+    UniqueHandle process = OpenToEnd(sameNameId, imagePath);
+    if (process && (imagePath.empty() || SameExeName(name, FileNameOf(imagePath))))
+        TerminateProcess(process.get(), 0);
+    ProcessListScope::Refresh();
+}
+
+bool KillProcessByPath(const std::string& name, const std::string& pathText) {
+    if (pathText.empty()) return false;
+    // The last match is the one ended, as FindProcessIdByPath names it, but its path is read
+    // through the handle that ends it.
+    UniqueHandle last;
+    VisitProcesses([&](const std::string& exeFile, DWORD processId) {
+        if (!ExeNameMatches(exeFile, name)) return;
+        std::string imagePath;
+        UniqueHandle process = OpenToEnd(processId, imagePath);
+        if (process && imagePath.find(pathText) != std::string::npos) last = std::move(process);
+    });
+    if (!last) return false;
+    const bool killed = TerminateProcess(last.get(), 0) != FALSE;
+    ProcessListScope::Refresh();
+    return killed;
 }
 
 void KillProcessById(DWORD processId) {
     if (processId == 0) return;
-    UniqueHandle process(OpenProcess(kTerminate, FALSE, processId));
+    UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, processId));
     if (process) TerminateProcess(process.get(), 0);
     ProcessListScope::Refresh();
 }

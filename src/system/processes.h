@@ -40,8 +40,12 @@ std::string GetProcessImagePath(DWORD processId);
 DWORD FindProcessIdByPath(const std::string& name, const std::string& pathText);
 // Terminates every process of that name; true when the last attempt succeeded.
 bool KillProcessByName(const std::string& name);
-// KillProcessByName and, when that reports no success, KillProcessById with the id FindProcessId
-// gives for the name: both from one walk.
+// KillProcessByName and, when that reports no success, ends the process FindProcessId gives for
+// the name: both from one walk. Every kill checks, through the handle that ends a process, that
+// its image still has the listed name, since an id can pass to another process after listing.
 void KillProcessByNameOrId(const std::string& name);
+// Terminates the last process of that name whose image path contains pathText, the path read
+// through the handle that ends it; true when it was ended.
+bool KillProcessByPath(const std::string& name, const std::string& pathText);
 // Terminates the process when it can be opened; id 0 does nothing.
 void KillProcessById(DWORD processId);

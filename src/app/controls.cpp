@@ -1,5 +1,6 @@
 #include "app/controls.h"
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -157,6 +158,51 @@ HWND CreatePicture(HWND parent, int id, int left, int top, int width, int height
     HWND picture = CreateControl(parent, place, nullptr);
     if (picture) SetWindowLongPtrA(picture, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bitmap));
     return picture;
+}
+
+namespace {
+
+// The colour image of a 32-bit icon resource of that size as a bitmap, alpha included; null when
+// the resource holds another kind of image.
+UniqueBitmap IconImageBitmap(int id, int size) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(id), RT_GROUP_ICON);
+    HGLOBAL groupData = group ? LoadResource(module, group) : nullptr;
+    auto* directory = groupData ? static_cast<PBYTE>(LockResource(groupData)) : nullptr;
+    if (!directory) return nullptr;
+    int imageId = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
+    HRSRC image = imageId ? FindResourceA(module, MAKEINTRESOURCEA(imageId), RT_ICON) : nullptr;
+    HGLOBAL imageData = image ? LoadResource(module, image) : nullptr;
+    auto* header = imageData ? static_cast<const BITMAPINFOHEADER*>(LockResource(imageData)) : nullptr;
+    // An icon image is a DIB of twice its height: the colours, then the 1-bit mask.
+    if (!header || SizeofResource(module, image) < sizeof(BITMAPINFOHEADER) || header->biSize < sizeof(BITMAPINFOHEADER) ||
+        header->biBitCount != 32 || header->biCompression != BI_RGB || header->biWidth != size ||
+        header->biHeight != 2 * size)
+        return nullptr;
+    const DWORD colourBytes = static_cast<DWORD>(size) * static_cast<DWORD>(size) * 4;
+    if (SizeofResource(module, image) < header->biSize + colourBytes) return nullptr;
+    BITMAPINFO info{};
+    info.bmiHeader = *header;
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biHeight = size;
+    void* bits = nullptr;
+    UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) return nullptr;
+    std::memcpy(bits, reinterpret_cast<const BYTE*>(header) + header->biSize, colourBytes);
+    return bitmap;
+}
+
+}  // namespace
+
+void AddIconResource(HIMAGELIST list, int id, int size) {
+    // Straight from the resource's image: making an icon first costs Wine a few milliseconds
+    // each, at start-up.
+    if (UniqueBitmap image = IconImageBitmap(id, size)) {
+        if (ImageList_Add(list, image.get(), nullptr) >= 0) return;
+    }
+    UniqueIcon icon(static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0)));
+    if (icon) ImageList_AddIcon(list, icon.get());
 }
 
 void MakeTabStop(HWND control) {

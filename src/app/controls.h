@@ -35,6 +35,8 @@ void SizeToText(HWND label);
 // down and up inside it) sends WM_COMMAND with STN_CLICKED to its parent; pictures pass on the
 // WM_COMMAND of pictures inside them.
 HWND CreatePicture(HWND parent, int id, int left, int top, int width, int height, HBITMAP bitmap);
+// Adds the icon resource's image of that size to an image list.
+void AddIconResource(HIMAGELIST list, int id, int size);
 // Tab reaches the control; a picture so reached is pressed with Enter or Space.
 void MakeTabStop(HWND control);
 

@@ -88,11 +88,7 @@ void TForm1::CreateTabs() {
                                  defaultFont_.get());
     const int iconSize = Scaled(16);
     ImageList1_.reset(ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, 3, 0));
-    for (int id : kTabIcons) {
-        UniqueIcon icon(static_cast<HICON>(
-            LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, iconSize, iconSize, 0)));
-        if (icon) ImageList_AddIcon(ImageList1_.get(), icon.get());
-    }
+    for (int id : kTabIcons) AddIconResource(ImageList1_.get(), id, iconSize);
     SendMessageA(PageControl1, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1_.get()));
     for (int i = 0; i < 3; ++i) {
         TCITEMA item{};

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -285,6 +286,27 @@ TEST_F(MainFormTest, TabsHaveCaptionsIconsAndScanIsActive) {
     auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(form->PageControl1, TCM_GETIMAGELIST, 0, 0));
     ASSERT_NE(images, nullptr);
     EXPECT_EQ(ImageList_GetImageCount(images), 3);
+    // Each icon draws its picture on a white ground and leaves the ground around it.
+    for (int i = 0; i < 3; ++i) {
+        const int size = Scaled(16);
+        BITMAPINFO info{};
+        info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB};
+        void* bits = nullptr;
+        HBITMAP canvas = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        ASSERT_NE(canvas, nullptr);
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, canvas);
+        auto* pixels = static_cast<DWORD*>(bits);
+        std::fill(pixels, pixels + size * size, 0x00FFFFFFu);
+        ImageList_Draw(images, i, dc, 0, 0, ILD_NORMAL);
+        GdiFlush();
+        const auto drawn = std::count_if(pixels, pixels + size * size, [](DWORD p) { return (p & 0xFFFFFF) != 0xFFFFFF; });
+        EXPECT_GT(drawn, size * size / 8) << "icon " << i;
+        EXPECT_GT(size * size - drawn, size * size / 8) << "icon " << i << " keeps its transparent ground";
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(canvas);
+    }
     for (int i = 0; i < 3; ++i) {
         char text[32] = {};
         TCITEMA item{};

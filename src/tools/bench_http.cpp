@@ -76,9 +76,17 @@ double WinsockGet(const sockaddr_in& to, const std::string& request, bool keep, 
     }
     std::string buffer(1024 * 1024, '\0'), body;
     received = 0;
+    bool sized = false;
     for (int got; (got = recv(s, buffer.data(), static_cast<int>(buffer.size()), 0)) > 0;) {
         received += got;
-        if (keep) body.append(buffer.data(), got);
+        if (!keep) continue;
+        body.append(buffer.data(), got);
+        // Sized once from the announced length, as the component sizes its body.
+        const size_t headerEnd = sized ? std::string::npos : body.find("\r\n\r\n");
+        if (headerEnd == std::string::npos) continue;
+        sized = true;
+        const size_t length = body.find("Content-Length: ");
+        if (length < headerEnd) body.reserve(headerEnd + 4 + std::stoull(body.substr(length + 16, 20)));
     }
     closesocket(s);
     return Seconds() - start;

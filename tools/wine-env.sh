@@ -41,12 +41,15 @@ zarvex_prefix_ready() {
   ) 9>"$WINEPREFIX.lock"
 }
 
-# Copies the build's programs into C:\zarvex\bin, where they run.
+# Copies the build's programs (and the tests' DLL) into C:\zarvex\bin, where they run.
 zarvex_copy_bin() {
   local bindir=$1
   (
     flock 9
     cp -u "$bindir"/*.exe "$WINEPREFIX/drive_c/zarvex/bin/"
+    for dll in "$bindir"/*.dll; do
+      if [ -e "$dll" ]; then cp -u "$dll" "$WINEPREFIX/drive_c/zarvex/bin/"; fi
+    done
   ) 9>"$WINEPREFIX.lock"
 }
 

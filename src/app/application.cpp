@@ -6,8 +6,11 @@
 #include "app/command_line_run.h"
 #include "app/main_form.h"
 #include "app/main_form_messages.h"
+#include "system/dll_search.h"
 
 int RunApplication(HINSTANCE instance) {
+    // First, before anything is loaded by name.
+    LoadDllsFromSystemFolderOnly();
     // Command line: /?, a wrong command line and /scan /quiet need no window.
     const CommandLine commandLine = ParseCommandLine(ProgramArguments());
     if (std::optional<int> code = RunWithoutWindow(commandLine)) return *code;

@@ -4,6 +4,7 @@
 
 #include "system/folders.h"
 #include "system/handles.h"
+#include "system/wide_paths.h"
 
 ScratchFolder::ScratchFolder(const std::string& name) {
     path_ = GetTempFolder() + "zarvex-test-" + name;
@@ -13,24 +14,41 @@ ScratchFolder::ScratchFolder(const std::string& name) {
 
 ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
 
-bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    UniqueHandle file(ValidOrNull(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                              FILE_ATTRIBUTE_NORMAL, nullptr)));
-    if (!file) return false;
+bool WriteWideFile(const std::wstring& path, const std::string& bytes) {
+    UniqueHandle file(
+        ValidOrNull(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
     DWORD written = 0;
-    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+    return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
 }
 
-bool FileExists(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+bool WideFileExists(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool FolderExists(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+bool WideFolderExists(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
+
+std::string WideFileText(const std::wstring& path) {
+    UniqueHandle file(ValidOrNull(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, 0, nullptr)));
+    if (!file) return "<missing>";
+    char buffer[256];
+    DWORD read = 0;
+    if (!ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr)) return "<unreadable>";
+    return std::string(buffer, read);
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    return WriteWideFile(WideFromStored(path), bytes);
+}
+
+bool FileExists(const std::string& path) { return WideFileExists(WideFromStored(path)); }
+
+bool FolderExists(const std::string& path) { return WideFolderExists(WideFromStored(path)); }
 
 void RemoveTree(const std::string& path) {
     // Guard: only absolute paths on C: and deeper than the drive root.

@@ -15,9 +15,16 @@ private:
     std::string path_;
 };
 
-// Writes the bytes to the file, creating or replacing it. True on success.
+// Writes the bytes to the file, creating or replacing it. True on success. Names in the code
+// page are widened by the stored-text rule; the wide forms take any name. Nothing here follows a
+// link: files are made and read by name only where the test knows the name is a real file.
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
+bool WriteWideFile(const std::wstring& path, const std::string& bytes);
+bool WideFileExists(const std::wstring& path);
+bool WideFolderExists(const std::wstring& path);
+// The file's bytes (the first 256), or "<missing>".
+std::string WideFileText(const std::wstring& path);
 // Removes a folder tree; refuses anything that is not an absolute path below C:\.
 void RemoveTree(const std::string& path);

@@ -1,8 +1,8 @@
 #pragma once
-// The link traps laid in the prefix by tests/traps/make_traps.sh, and small wide-name file helpers
-// for the tests that aim at them. Nothing here follows a link: files are made and read by name
-// only where the test knows the name is a real file.
+// The link traps laid in the prefix by tests/traps/make_traps.sh, for the tests that aim at them.
 #include <string>
+
+#include "support/test_paths.h"
 
 // C:\zarvex-traps: bystander\kept.txt and kept.exe, bystander-file.txt and .exe,
 // bystander-parent\product\kept.txt, and in links\: dir-link -> bystander,
@@ -13,11 +13,6 @@ extern const std::wstring kTraps;
 bool TrapsLaid();
 // Puts the bystanders back as they were laid, should a failing run have taken one.
 void RestoreBystanders();
-bool WriteWideFile(const std::wstring& path, const std::string& bytes);
-bool WideFileExists(const std::wstring& path);
-bool WideFolderExists(const std::wstring& path);
-// The file's bytes, or "<missing>".
-std::string WideFileText(const std::wstring& path);
 
 // Sets an environment variable for the scope of a test (nullptr removes it) and restores it after.
 class ScopedVariable {

@@ -44,7 +44,6 @@ std::shared_ptr<RequestState> TIEHTTP::StartRequestState() {
     settings.requestHeaders = RequestHeaders;
     settings.requestBody = RequestBody_;
     settings.multipartVariables = MultipartVariables_;
-    settings.multipartPOST = MultipartPOST_;
     settings.signalEachRead = static_cast<bool>(OnPacketRead);
     settings.timeoutSeconds = Timeout;
     settings.totalTimeoutSeconds = TotalTimeout;
@@ -56,7 +55,6 @@ std::shared_ptr<RequestState> TIEHTTP::StartRequestState() {
     const int64_t now = MonotonicMilliseconds();
     if (TotalTimeout > 0) state->totalDeadline = now + static_cast<int64_t>(TotalTimeout) * 1000;
     ResetDeadline(*state);
-    state->lastReadTime.store(now);
     state->wakeEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!state->wakeEvent) throw Exception("Cannot create event: " + ToAnsi(SystemErrorMessage(GetLastError())));
     return state;
@@ -149,7 +147,7 @@ void TIEHTTP::FinishResults(RequestState& state, const RequestTurns& turns) {
     }
     if (turns.status == kStatusNormal) TakeOutcome(state);
     // A worker left behind by a time-out or abort keeps its body to itself.
-    if (turns.status == kStatusNormal && state.workerDone.load()) ResponseBody_ = std::move(state.responseBody);
+    if (turns.status == kStatusNormal) ResponseBody_ = std::move(state.responseBody);
     else ResponseBody_.clear();
     DecodeBody(ResponseBody_, state.settings.url, DecoderHint, ::HeaderValue(ResponseHeaders_, "Content-Encoding"),
                MaxDecodedBytes);
@@ -197,7 +195,12 @@ void TIEHTTP::Execute() {
     MultipartVariables_.clear();
     if (MultipartPOST_) RequestBody_.clear();
     --RequestInProgress_;
-    if (state && (state->timedOut.load() || state->abortRequested.load())) CloseRequestHandles(*state);
+    // Nothing of a request outlives Execute: a time-out, an abort or a failure here (an event that
+    // raised, say) closes what the worker may still be reading from.
+    if (state && (failure || state->timedOut.load() || state->abortRequested.load())) {
+        if (failure && !state->workerDone.load()) state->abortRequested.store(true);
+        CloseRequestHandles(*state);
+    }
     if (failure) {
         ResponseBody_.clear();
         ResponseLines_.clear();

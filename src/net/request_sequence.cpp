@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <charconv>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "net/request_state.h"
 #include "system/exception.h"
 
 namespace {
-constexpr DWORD kReadBufferSize = 32768;
 constexpr DWORD kHeaderBufferBytes = 10000;
 
 // Stores a freshly opened handle; when the caller closed the request meanwhile, the handle
@@ -108,22 +108,28 @@ bool LocationHeader(HINTERNET request, std::wstring& location) {
     return true;
 }
 
-// The Content-Length header as sent, or -1 without a usable one. A transfer coding overrides it.
-int64_t AnnouncedLength(HINTERNET request) {
+// The Content-Length header as sent, when it is a number.
+std::optional<uint64_t> ContentLengthSent(HINTERNET request) {
+    wchar_t buffer[32] = {};
+    DWORD size = sizeof(buffer) - sizeof(wchar_t);
+    DWORD index = 0;
+    if (!HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, buffer, &size, &index)) return std::nullopt;
+    std::string text = Trim(ToAnsi(std::wstring(buffer, size / sizeof(wchar_t))));
+    uint64_t value = 0;
+    auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || problem != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+// The length the body must reach, or -1 without a usable one: a transfer coding overrides it.
+int64_t AnnouncedLength(HINTERNET request, const std::optional<uint64_t>& sent) {
     wchar_t buffer[32] = {};
     DWORD size = sizeof(buffer) - sizeof(wchar_t);
     DWORD index = 0;
     if (HttpQueryInfoW(request, HTTP_QUERY_TRANSFER_ENCODING, buffer, &size, &index) ||
         GetLastError() == ERROR_INSUFFICIENT_BUFFER)
         return -1;
-    size = sizeof(buffer) - sizeof(wchar_t);
-    index = 0;
-    if (!HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, buffer, &size, &index)) return -1;
-    std::string text = Trim(ToAnsi(std::wstring(buffer, size / sizeof(wchar_t))));
-    uint64_t value = 0;
-    auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || problem != std::errc() || end != text.data() + text.size() || value > INT64_MAX) return -1;
-    return static_cast<int64_t>(value);
+    return sent && *sent <= static_cast<uint64_t>(INT64_MAX) ? static_cast<int64_t>(*sent) : -1;
 }
 
 // A connection or read that waits longer than the request's own time-outs serves nobody: the
@@ -155,6 +161,12 @@ bool FollowLocation(RequestState& state, const std::wstring& location, std::wstr
     std::wstring problem;
     ParsedAddress next;
     ParseURL(url, next, ignoredBody, problem);
+    // A redirect to a bare host ("https://host") means its root.
+    if (next.path.empty() && next.extraInfo.empty() && !next.hostName.empty()) {
+        url += L"/";
+        problem.clear();
+        ParseURL(url, next, ignoredBody, problem);
+    }
     if (!problem.empty() || (next.scheme != INTERNET_SCHEME_HTTP && next.scheme != INTERNET_SCHEME_HTTPS)) {
         SetErrorText(state, L"Cannot follow the redirect to " + url);
         return false;
@@ -250,10 +262,8 @@ void RunSequence(RequestState& state, DWORD& error) {
         ResetDeadline(state);
     }
 
-    DWORD length = 0, size = sizeof(length), index = 0;
-    if (!HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, &index) ||
-        length == 0)
-        length = 1;
+    const std::optional<uint64_t> sent = ContentLengthSent(request);
+    const DWORD length = sent && *sent > 0 ? static_cast<DWORD>(std::min<uint64_t>(*sent, MAXDWORD)) : 1;
     state.contentLength.store(length);
     state.bytesReceived.store(0);
     CollectResponseHeaders(state, request);
@@ -263,7 +273,7 @@ void RunSequence(RequestState& state, DWORD& error) {
         if (!custom.empty() && custom != "0") state.contentLength.store(ParseDecimal(custom));
     }
     ResetDeadline(state);
-    ReadResponse(state, request, AnnouncedLength(request), error);
+    ReadResponse(state, request, AnnouncedLength(request, sent), error);
 }
 
 // An error raised on the worker ends the request with an error of its own, unless one was

@@ -30,7 +30,6 @@ struct RequestSettings {
     TStringList requestHeaders;
     std::string requestBody;  // the address's query as parsing left it
     TVariableList multipartVariables;
-    bool multipartPOST = false;
     bool signalEachRead = false;  // OnPacketRead is assigned
     int timeoutSeconds = 0;
     int totalTimeoutSeconds = 0;
@@ -47,7 +46,7 @@ struct RequestState {
 
     std::atomic<bool> timedOut{false}, abortRequested{false};
     std::atomic<bool> headersReady{false}, workerDone{false};
-    std::atomic<int64_t> deadline{0}, lastReadTime{0};  // milliseconds of the monotonic clock
+    std::atomic<int64_t> deadline{0};  // milliseconds of the monotonic clock
     int64_t totalDeadline = 0;                              // set before the worker starts; 0: none
     std::atomic<uint32_t> contentLength{0}, bytesReceived{0}, readCount{0};
 

@@ -86,7 +86,8 @@ bool GzipStream(const std::string& body, std::string& out, size_t limit) {
     if (body.size() >= 18) {
         const auto* tail = reinterpret_cast<const unsigned char*>(body.data() + body.size() - 4);
         const uint32_t announced = tail[0] | tail[1] << 8 | tail[2] << 16 | static_cast<uint32_t>(tail[3]) << 24;
-        out.reserve(std::min<size_t>({announced, limit, body.size() * 1032}));
+        out.reserve(static_cast<size_t>(
+            std::min<uint64_t>({announced, limit, static_cast<uint64_t>(body.size()) * 1032})));
     }
     char piece[kGzipPiece];
     size_t offset = 0;

@@ -9,7 +9,8 @@
 constexpr size_t kDefaultMaxDecodedBytes = 64u * 1024 * 1024;
 
 // Decoders: 'Z' inflates a zlib stream after the eight signature bytes, all or nothing;
-// 'G' reads a gzip stream, keeping what was decoded before an error. Both return false when
+// 'G' reads a gzip stream: input that ends early keeps what was decoded; a failed check value or
+// length, or damaged data, leaves nothing. Both return false when
 // the output would pass the limit, leaving it empty.
 bool ZlibAfterHeader(const std::string& body, std::string& out, size_t limit);
 bool GzipStream(const std::string& body, std::string& out, size_t limit);

@@ -89,7 +89,6 @@ std::wstring TooLarge(uint64_t cap) { return L"Response body larger than " + std
 void NoteProgress(RequestState& state, uint64_t received) {
     state.bytesReceived.store(static_cast<uint32_t>(std::min<uint64_t>(received, UINT32_MAX)));
     state.readCount.fetch_add(1);
-    state.lastReadTime.store(MonotonicMilliseconds());
     ResetDeadline(state);
 }
 }  // namespace
@@ -112,8 +111,10 @@ void ReadResponse(RequestState& state, HINTERNET request, int64_t announced, DWO
             uint64_t size = NextReadSize(available, runSize);
             if (announced > static_cast<int64_t>(body.Size()))
                 size = std::min<uint64_t>(size, static_cast<uint64_t>(announced) - body.Size());
-            // One byte past the cap is enough to know it was passed.
-            size = std::min<uint64_t>(size, cap - body.Size() + 1);
+            // One byte past the cap is enough to know it was passed (the room never wraps: the
+            // body is within the cap here).
+            const uint64_t room = cap - body.Size();
+            if (size > room) size = room + 1;
             const int64_t started = MonotonicMilliseconds();
             ok = InternetReadFile(request, body.Room(static_cast<size_t>(size)), static_cast<DWORD>(size), &read);
             body.Commit(ok ? read : 0);

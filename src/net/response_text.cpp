@@ -8,14 +8,6 @@
 namespace {
 bool Continuation(unsigned char c) { return c >= 0x80 && c <= 0xBF; }
 
-std::string WideToCodePage(const wchar_t* text, size_t length) {
-    if (length == 0) return {};
-    int size = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size : 0, '\0');
-    if (size > 0) WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), out.data(), size, nullptr, nullptr);
-    return out;
-}
-
 // Wide text is turned into code-page text in slices of this many units, so the text rule never
 // holds a wide copy of the whole body.
 constexpr size_t kWideSlice = 64 * 1024;
@@ -28,8 +20,15 @@ public:
         // A slice never ends between the two halves of a surrogate pair.
         if (wide_.size() >= kWideSlice && !(unit >= 0xD800 && unit <= 0xDBFF)) Flush();
     }
+    // Straight onto the end of the text, with no slice-sized copy in between.
     void Flush() {
-        out_ += WideToCodePage(wide_.data(), wide_.size());
+        const int length = static_cast<int>(wide_.size());
+        const int size = length ? WideCharToMultiByte(CP_ACP, 0, wide_.data(), length, nullptr, 0, nullptr, nullptr) : 0;
+        if (size > 0) {
+            const size_t old = out_.size();
+            out_.resize(old + static_cast<size_t>(size));
+            WideCharToMultiByte(CP_ACP, 0, wide_.data(), length, out_.data() + old, size, nullptr, nullptr);
+        }
         wide_.clear();
     }
 
@@ -85,7 +84,8 @@ bool ReadUtf8(const std::string& text, Sink&& add) {
 bool ResponseText(const TStringList& headers, const std::string& bodyText, size_t limit, TStringList& lines) {
     lines.clear();
     const std::string headerText = JoinLines(headers);
-    const size_t budget = 2 * std::max(limit, bodyText.size());
+    const size_t base = std::max(limit, bodyText.size());
+    const size_t budget = base > SIZE_MAX / 2 ? SIZE_MAX : 2 * base;
     if (headerText.find("charset=utf-8") != std::string::npos) {
         std::string text;
         text.reserve(bodyText.size());  // never more bytes than the body's

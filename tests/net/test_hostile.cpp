@@ -167,6 +167,18 @@ TEST(Hostile, RedirectChainEndsAtTheLastAnswer) {
     EXPECT_EQ(target.Request(0).substr(0, 20), "GET /last HTTP/1.0\r\n");
 }
 
+TEST(Hostile, RedirectToABareHostGoesToItsRoot) {
+    LoopbackServer target({Answer("root\r\n")});
+    std::string there = ToAnsi(target.Url(L"/"));
+    there.pop_back();  // "http://127.0.0.1:port", no path
+    LoopbackServer first({Answer("", {"Location: " + there}, "HTTP/1.0 302 Found")});
+    TIEHTTP http;
+    EXPECT_NO_THROW(http.ExecuteURL(first.Url(L"/start")));
+    EXPECT_EQ(http.ResponseLines(), TStringList{"root"});
+    ASSERT_EQ(target.ConnectionCount(), 1u);
+    EXPECT_EQ(target.Request(0).substr(0, 16), "GET / HTTP/1.0\r\n");
+}
+
 TEST(Hostile, TotalTimeoutEndsADripThatNeverStops) {
     // One body byte every 300 ms keeps the inactivity time-out from ever passing.
     const std::string body(100, 'd');
@@ -240,4 +252,21 @@ TEST(Hostile, RedirectToAnotherSchemeFollowsItsRules) {
     EXPECT_EQ(MessageOf([&] { http.ExecuteURL(toFtp.Url(L"/")); }),
               "http error: Cannot follow the redirect to ftp://127.0.0.1/v.ini");
     EXPECT_EQ(toFtp.ConnectionCount(), 1u);
+}
+
+TEST(Hostile, AnEventThatRaisesEndsTheRequestWithNothingLeftRunning) {
+    // A body that would drip for half a minute; the first read's event raises.
+    const std::string body(100, 'd');
+    ScriptedResponse drip{HttpResponse(body, {"Content-Length: 100"})};
+    drip.dripFrom = drip.bytes.size() - body.size();
+    drip.dripBytes = 1;
+    drip.dripPauseMs = 300;
+    LoopbackServer server({drip});
+    TIEHTTP http;
+    http.Timeout = 60;
+    http.OnPacketRead = [](TIEHTTP*) { throw Exception("the event raised"); };
+    EXPECT_THROW(http.ExecuteURL(server.Url(L"/")), Exception);
+    WaitForWorkers();
+    EXPECT_EQ(RunningRequestWorkers(), 0) << "the worker went on reading after Execute ended";
+    EXPECT_TRUE(http.ResponseBody().empty());
 }

@@ -1,5 +1,7 @@
 #include "app/cleaning_options.h"
 
+#include <optional>
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -18,23 +20,22 @@ void DeleteKeyWhenPresent(HKEY root, const char* keyText) {
     if (RegKeyExists(root, DecodeSignature(keyText))) RegDeleteKeyTree(root, DecodeSignature(keyText), true);
 }
 
-// A setting or the environment may name any folder here: the Windows folder, a drive root, a
-// profile. Such a folder is refused and the scan goes on.
-void CleanFolder(const ProtectedFolders& protectedFolders, const std::wstring& folder) {
-    if (!protectedFolders.Protects(folder)) DeleteFilesInFolder(folder);
-}
-
 }  // namespace
 
 void ClearBrowserHelperObjects() { DeleteKeyWhenPresent(HKEY_LOCAL_MACHINE, BhoKeyText()); }
 
 void CleanDisk(const ScanChoices& choices) {
-    const ProtectedFolders protectedFolders;  // looked up once, at the time of this scan
-    if (choices.options[2]) CleanFolder(protectedFolders, GetSpecialFolderW(CSIDL_COOKIES));
-    if (choices.options[3]) CleanFolder(protectedFolders, GetSpecialFolderW(CSIDL_INTERNET_CACHE));
-    if (choices.options[4]) CleanFolder(protectedFolders, GetTempFolderW());
-    if (choices.options[5])
-        CleanFolder(protectedFolders,
-                    JoinPath(GetWindowsFolderW(), WideFromStored(DecodeSignature(WindowsTempPartText()))));
+    // A setting or the environment may name any folder here: the Windows folder, a drive root, a
+    // profile. Such a folder is refused, judged on the folder held while it is emptied, and the
+    // scan goes on. The machine's folders are looked up once, and only when a folder is cleaned.
+    std::optional<ProtectedFolders> protectedFolders;
+    auto clean = [&](const std::wstring& folder) {
+        if (!protectedFolders) protectedFolders.emplace();
+        DeleteFilesInFolder(folder, &*protectedFolders);
+    };
+    if (choices.options[2]) clean(GetSpecialFolderW(CSIDL_COOKIES));
+    if (choices.options[3]) clean(GetSpecialFolderW(CSIDL_INTERNET_CACHE));
+    if (choices.options[4]) clean(GetTempFolderW());
+    if (choices.options[5]) clean(JoinPath(GetWindowsFolderW(), WideFromStored(DecodeSignature(WindowsTempPartText()))));
     if (choices.options[6]) DeleteKeyWhenPresent(HKEY_CURRENT_USER, MuiCacheKeyText());
 }

@@ -8,6 +8,7 @@
 #include "system/files.h"
 #include "system/folders.h"
 #include "system/processes.h"
+#include "system/protected_folders.h"
 #include "system/registro.h"
 #include "system/signature.h"
 #include "system/wide_paths.h"
@@ -102,11 +103,24 @@ std::wstring RootedPathW(FolderRoot root, const char* relativeText) {
     return JoinPath(FolderRootPathW(root), WideFromStored(DecodeSignature(relativeText)));
 }
 
+namespace {
+// Roots that the environment or a user's shell-folder setting names, and so may point anywhere.
+bool SettableRoot(FolderRoot root) {
+    return root == FolderRoot::TempDir || root == FolderRoot::AppData || root == FolderRoot::Desktop ||
+           root == FolderRoot::StartMenu || root == FolderRoot::Programs;
+}
+}  // namespace
+
 std::wstring RemovablePath(FolderRoot root, const char* relativeText) {
     std::wstring rootPath = FolderRootPathW(root);
     std::wstring relative = WideFromStored(DecodeSignature(relativeText));
-    std::wstring path = JoinPath(rootPath, relative);
-    return !path.empty() && ReachedWithoutLinks(rootPath, relative) ? path : std::wstring();
+    if (JoinPath(rootPath, relative).empty() || !ReachedWithoutLinks(rootPath, relative)) return {};
+    // Such a root set to a drive root or a system folder names nothing to delete.
+    const std::wstring rootReal = RealPath(rootPath);
+    if (rootReal.empty() || (SettableRoot(root) && IsProtectedFolder(rootReal))) return {};
+    // The deletion checks the entry against this real path, fixed here: a link swapped in on the
+    // way after this check is refused there.
+    return JoinPath(rootReal, relative);
 }
 
 std::string FolderRootPath(FolderRoot root) { return StoredFromWide(FolderRootPathW(root)); }

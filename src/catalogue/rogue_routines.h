@@ -24,8 +24,10 @@ std::string JoinRootPath(const std::string& rootPath, const std::string& relativ
 // The full path of a stored relative text under a root, decoded and looked up now. The decoded
 // text becomes wide in the code page of the 8-bit calls.
 std::wstring RootedPathW(FolderRoot root, const char* relativeText);
-// The same, only when the folders between the root and the last part are reached without a
-// link; empty otherwise. Every step that deletes goes by this path.
+// The same from the root's real path, only when the folders between the root and the last part
+// are reached without a link, and never under a Temp, AppData, Desktop or Start Menu root that is
+// set to a drive root or a system folder; empty otherwise. Every step that deletes goes by this
+// path.
 std::wstring RemovablePath(FolderRoot root, const char* relativeText);
 // For planting and messages: the 8-bit forms of the above.
 std::string FolderRootPath(FolderRoot root);

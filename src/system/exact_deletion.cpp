@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "system/handles.h"
+#include "system/protected_folders.h"
 #include "system/wide_paths.h"
 
 namespace {
@@ -96,16 +97,29 @@ UniqueHandle OpenFolderToList(const std::wstring& folder, std::wstring& real) {
     return handle;
 }
 
-void DeleteListedFiles(const std::wstring& folder, const wchar_t* pattern) {
+// The 8.3 short names match patterns too ("report.executive" is REPORT~1.EXE): the long name
+// must end as the pattern does.
+bool LongNameMatches(const std::wstring& name, const wchar_t* pattern) {
+    const std::wstring suffix = std::wstring(pattern).substr(1);  // "*.exe" -> ".exe"
+    if (suffix == L".*") return true;
+    return name.size() >= suffix.size() &&
+           CompareStringOrdinal(name.c_str() + name.size() - suffix.size(), static_cast<int>(suffix.size()),
+                                suffix.c_str(), static_cast<int>(suffix.size()), TRUE) == CSTR_EQUAL;
+}
+
+void DeleteListedFiles(const std::wstring& folder, const wchar_t* pattern, const ProtectedFolders* refused) {
     std::wstring real;
     UniqueHandle held = OpenFolderToList(WithoutTrailingSeparators(folder), real);
     if (!held) return;
+    // Decided on the folder held, not on the name looked at before.
+    if (refused && refused->Protects(real)) return;
     const DWORD skipped = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
     WIN32_FIND_DATAW entry{};
     UniqueFind listing(ValidOrNull(FindFirstFileW(JoinPath(real, pattern).c_str(), &entry)));
     if (!listing) return;
     do {
         if (entry.dwFileAttributes & (skipped | 0x8 /* volume label */)) continue;
+        if (!LongNameMatches(entry.cFileName, pattern)) continue;
         UniqueHandle file = OpenEntryItself(real, entry.cFileName, DELETE);
         DWORD attributes = 0;
         // Decide on what was opened, not on what was listed a moment before.
@@ -133,7 +147,7 @@ bool ReachedWithoutLinks(const std::wstring& root, const std::wstring& relative)
 bool DeleteFileExactly(const std::wstring& path, bool clearReadOnly) {
     std::wstring folder, name;
     if (!IsAbsoluteFolder(path) || !SplitLast(path, folder, name)) return false;
-    UniqueHandle file = OpenEntryItself(RealPath(folder), name, DELETE | (clearReadOnly ? FILE_WRITE_ATTRIBUTES : 0));
+    UniqueHandle file = OpenEntryItself(folder, name, DELETE | (clearReadOnly ? FILE_WRITE_ATTRIBUTES : 0));
     DWORD attributes = 0;
     if (!file || !Attributes(file.get(), attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     if (clearReadOnly) ClearReadOnly(file.get());
@@ -143,13 +157,15 @@ bool DeleteFileExactly(const std::wstring& path, bool clearReadOnly) {
 bool RemoveFolderExactly(const std::wstring& path) {
     std::wstring folder, name;
     if (!IsAbsoluteFolder(path) || !SplitLast(path, folder, name)) return false;
-    UniqueHandle entry = OpenEntryItself(RealPath(folder), name, DELETE);
+    UniqueHandle entry = OpenEntryItself(folder, name, DELETE);
     DWORD attributes = 0;
     if (!entry || !Attributes(entry.get(), attributes) || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     // A plain folder goes only when empty; a link goes as the link.
     return MarkForDeletion(entry.get());
 }
 
-void DeleteFilesInFolder(const std::wstring& folder) { DeleteListedFiles(folder, L"*.*"); }
+void DeleteFilesInFolder(const std::wstring& folder, const ProtectedFolders* refused) {
+    DeleteListedFiles(folder, L"*.*", refused);
+}
 
-void DeleteExeFilesInFolder(const std::wstring& folder) { DeleteListedFiles(folder, L"*.exe"); }
+void DeleteExeFilesInFolder(const std::wstring& folder) { DeleteListedFiles(folder, L"*.exe", nullptr); }

@@ -130,10 +130,8 @@ DWORD FindProcessId(const std::string& name) {
 
 std::string GetProcessImagePath(DWORD processId) {
     UniqueHandle process(OpenProcess(kQueryAndRead, FALSE, processId));
-    char buffer[MAX_PATH] = {};
-    if (process && ReadMainModuleName(process.get(), buffer, MAX_PATH) > 0) return BufferText(buffer, sizeof(buffer));
-    process.reset(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-    return process ? ImagePathByQuery(process.get()) : std::string();
+    if (!process) process.reset(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    return process ? ImagePathOf(process.get()) : std::string();
 }
 
 DWORD FindProcessIdByPath(const std::string& name, const std::string& pathText) {

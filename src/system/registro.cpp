@@ -1,5 +1,7 @@
 #include "system/registro.h"
 
+#include <vector>
+
 #include "system/handles.h"
 #include "system/wide_paths.h"
 
@@ -44,15 +46,16 @@ bool DeleteOpenedKey(HKEY key) {
 // The key's subkeys, each opened as itself relative to its parent's handle, deepest first, then
 // the key. A link subkey has no subkeys of its own and goes as a link.
 bool DeleteTree(HKEY key) {
-    wchar_t name[kNameBufferChars];
+    // On the heap: a tree of the registry's 512 levels must not take a thread's stack.
+    std::vector<wchar_t> name(kNameBufferChars);
     for (;;) {
         DWORD size = kNameBufferChars;
-        LONG status = RegEnumKeyExW(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr);
+        LONG status = RegEnumKeyExW(key, 0, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_NO_MORE_ITEMS) return DeleteOpenedKey(key);
         // Index 0 every time: deleting a subkey moves the next one to the front.
         if (status != ERROR_SUCCESS) return false;
         OpenedKey sub;
-        if (!OpenKey(key, std::wstring(name, size), KEY_ENUMERATE_SUB_KEYS | DELETE, sub) || sub.handle == key)
+        if (!OpenKey(key, std::wstring(name.data(), size), KEY_ENUMERATE_SUB_KEYS | DELETE, sub) || sub.handle == key)
             return false;
         if (!DeleteTree(sub.handle)) return false;
     }

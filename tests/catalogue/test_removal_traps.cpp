@@ -14,6 +14,8 @@
 #include "catalogue/sweep.h"
 #include "support/test_registry.h"
 #include "support/traps.h"
+#include "system/folders.h"
+#include "system/wide_paths.h"
 
 using namespace entry_notation;
 
@@ -120,3 +122,16 @@ TEST_F(RemovalTraps, TheSweepLeavesALinksTarget) {
 }
 
 }  // namespace
+
+// A Temp or AppData root that the environment sets to the Windows folder or a drive root names
+// nothing to delete, however real the file under it is; set back, it names the file again.
+TEST(RemovablePaths, ASettableRootSetToASystemFolderOrDriveRootNamesNothing) {
+    const std::wstring windows = GetWindowsFolderW();
+    for (const wchar_t* temp : {windows.c_str(), L"C:\\"}) {
+        ScopedVariable tmp(L"TMP", temp);
+        ScopedVariable temporary(L"TEMP", temp);
+        EXPECT_EQ(RemovablePath(TMP, SIG("notepad.exe")), L"") << StoredFromWide(temp);
+    }
+    EXPECT_NE(RemovablePath(TMP, SIG("services.exe")), L"");
+    EXPECT_NE(RemovablePath(SYS, SIG("ieupdates.exe")), L"") << "the system folder is a product root by nature";
+}

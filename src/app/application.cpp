@@ -4,6 +4,7 @@
 
 #include "app/about_form.h"
 #include "app/command_line_run.h"
+#include "app/exit_code.h"
 #include "app/main_form.h"
 #include "app/main_form_messages.h"
 #include "system/dll_search.h"
@@ -13,7 +14,15 @@ int RunApplication(HINSTANCE instance) {
     LoadDllsFromSystemFolderOnly();
     // Command line: /?, a wrong command line and /scan /quiet need no window.
     const CommandLine commandLine = ParseCommandLine(ProgramArguments());
-    if (std::optional<int> code = RunWithoutWindow(commandLine)) return *code;
+    // Without a window there is no error box to catch in: whatever escapes is a scan that failed,
+    // and a quiet run must not end in a runtime's box either.
+    std::optional<int> code;
+    try {
+        code = RunWithoutWindow(commandLine);
+    } catch (...) {
+        return kExitScanFailed;
+    }
+    if (code) return *code;
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);

@@ -51,8 +51,9 @@ bool WriteReport(const CommandLine& line, const ScanReport& report, std::wstring
     if (line.reportPath.empty()) return true;
     DWORD error = ReplaceFileContents(line.reportPath, ScanReportText(report));
     if (error == ERROR_SUCCESS) return true;
-    *reason = L"The report could not be written to \"" + line.reportPath + L"\": " + SystemErrorText(error);
-    if (reason->back() != L'.') *reason += L'.';
+    std::wstring why = SystemErrorMessage(error);
+    if (why.empty()) why = L"error " + std::to_wstring(error);
+    *reason = L"The report could not be written to \"" + line.reportPath + L"\": " + why + L".";
     return false;
 }
 

@@ -13,8 +13,8 @@ class TForm1;
 // run.
 std::optional<int> RunWithoutWindow(const CommandLine& line);
 
-// /scan in the window: the ticks and /noupdate set before the window shows, the scan started
-// once it shows, the report and the exit code when it ends.
+// /scan in the window: the ticks and /noupdate set once the window has shown and before any
+// message is taken, the scan started then, the report and the exit code when it ends.
 class WindowScanFromCommandLine {
 public:
     WindowScanFromCommandLine(const CommandLine& line, TForm1& form);

@@ -79,8 +79,6 @@ public:
     bool Scanning() const { return scan_ != nullptr; }
     // Called on the window's thread when a scan ends, after its rows and any error box.
     std::function<void(const ScanOutcome&)> OnScanDone;
-    // Whether an error that ends a scan is shown in the standard error box.
-    bool ShowScanErrorBox = true;
     // Shows one page: 0 "Scan", 1 "Settings", 2 "About".
     void ShowPage(int index);
     int ActivePage() const;

@@ -15,7 +15,8 @@ void TForm1::Image2Click() {
 }
 
 bool TForm1::StartScan() {
-    if (scan_ || endAfterScan_) return false;
+    // Not before the Settings page holds the ticks: a scan of nothing would say the machine is clean.
+    if (scan_ || endAfterScan_ || !CheckListBox1) return false;
     SendMessageA(ListView1, LVM_DELETEALLITEMS, 0, 0);
     scan_ = std::make_unique<ScanJob>(Choices(), Handle(), kScanEventsMessage);
     return true;
@@ -53,7 +54,7 @@ void TForm1::TakeScanEvents() {
 // After the batch: a box runs its own message loop, which takes the next batch meanwhile, so a box
 // in the middle of one would put later rows before earlier ones.
 void TForm1::ShowNotices(const std::vector<std::string>& notices) {
-    if (endAfterScan_ || !ShowScanErrorBox) return;
+    if (endAfterScan_) return;
     for (const std::string& text : notices) {
         HWND owner = Handle();
         ShowBoxInTurn([owner, text] { MessageBoxA(owner, text.c_str(), "Error", MB_OK | MB_ICONERROR); });
@@ -65,11 +66,12 @@ void TForm1::FinishScan(const ScanOutcome& outcome) {
     SetStatusText(kNoticeLine);
     if (endAfterScan_) {
         if (OnScanDone) OnScanDone(outcome);
-        if (exitAfterScan_) ExitProcess(0);
+        // A command-line scan ends the program with the scan's own code once the window goes.
+        if (exitAfterScan_ && !OnScanDone) ExitProcess(0);
         DestroyWindow(Handle());
         return;
     }
-    if (!outcome.error.empty() && ShowScanErrorBox) {
+    if (!outcome.error.empty()) {
         std::string error = outcome.error;
         ShowBoxInTurn([error] { ShowErrorBox(error); });
     }

@@ -20,6 +20,8 @@ bool FindVersion(const std::string& text, std::string& version) {
     std::size_t start = at + marker.size();
     std::size_t end = text.find_first_of("\r\n", start);
     version = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    // Blanks an editor left at the end of the line are not part of it.
+    version.erase(version.find_last_not_of(" \t") + 1);
     return true;
 }
 
@@ -44,11 +46,12 @@ UpdateOutcome RunUpdateCheck(TIEHTTP& http) {
     UpdateOutcome outcome;
     try {
         http.ExecuteURL(FromAnsi(DecodeSignature(VersionServerAddress())));
-        std::string text;
-        for (const std::string& line : http.ResponseLines()) text += line + "\r\n";
+        // Line by line, as the marker never spans lines: no copy of the whole answer.
         std::string serverVersion;
-        if (FindVersion(text, serverVersion) && serverVersion != ReadLocalVersion())
-            outcome.kind = UpdateOutcome::Kind::Offer;
+        bool found = false;
+        for (const std::string& line : http.ResponseLines())
+            if ((found = FindVersion(line, serverVersion))) break;
+        if (found && serverVersion != ReadLocalVersion()) outcome.kind = UpdateOutcome::Kind::Offer;
     } catch (const std::exception& error) {
         outcome = {UpdateOutcome::Kind::Error, error.what()};
     } catch (...) {

@@ -53,15 +53,3 @@ DWORD ReplaceFileContents(const std::wstring& target, const std::string& bytes) 
     if (error != ERROR_SUCCESS) DeleteFileW(temporary.c_str());
     return error;
 }
-
-std::wstring SystemErrorText(DWORD error) {
-    wchar_t* text = nullptr;
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length && text ? std::wstring(text, length) : std::wstring();
-    if (text) LocalFree(text);
-    while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' '))
-        message.pop_back();
-    return message;
-}

@@ -7,5 +7,3 @@
 // so that the target holds either its old content or all of the new, never a part. Returns
 // ERROR_SUCCESS or the Win32 error that stopped it; a failed attempt leaves no file behind.
 DWORD ReplaceFileContents(const std::wstring& target, const std::string& bytes);
-// The system's text for a Win32 error, without its line end; empty when it has none.
-std::wstring SystemErrorText(DWORD error);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app_test_support.h"
+#include "app/main_form.h"
 #include "support/planting.h"
 #include "support/rogue_planting.h"
 #include "support/test_paths.h"
@@ -264,6 +265,32 @@ TEST(CommandLineScanStopped, ClosingTheWindowMidScanEndsWithCodeFourAndTheRowsSo
               (std::vector<std::string>{"Options: none", "Products: Ultra Antivirus 2009, MS Antivirus", "Results:",
                                         "Ultra AV 2009\tREMOVED", "Error: The scan was stopped before its end.",
                                         "Exit code: 4"}));
+}
+
+// "Exit" while the last ticked product is being removed: that removal ends and the scan with it,
+// so the program ends with the scan's own code, as its report says, never 0.
+TEST(CommandLineScanStopped, ExitDuringTheLastRemovalEndsWithTheScansCode) {
+    ScratchFolder scratch("command-line-exit");
+    const std::wstring report = Widened(scratch.Path()) + L"\\report.txt";
+    Planting planting;
+    std::vector<const WaiterProcess*> ultra = PlantDetectedTraces(EntryAtIndex(5), planting);
+    ASSERT_FALSE(ultra.empty());
+    StartedProgram program("Zarvex.exe", L"/scan /noupdate /options none /products \"Ultra Antivirus 2009\" "
+                                         L"/report \"" + report + L"\"");
+    ASSERT_TRUE(program.Started());
+    HWND main = program.WaitForWindow("TForm1");
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(ultra.front()->WaitEnded(30000));
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(kExit1Id, 0), 0);
+
+    ASSERT_TRUE(program.WaitEnded());
+    EXPECT_EQ(program.ExitCode(), 1u);
+    bool present = false;
+    bool onlyCrLf = false;
+    std::vector<std::string> lines = LinesOf(ReadWide(report, &present), &onlyCrLf);
+    ASSERT_TRUE(present);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "Exit code: 1");
 }
 
 // The program ends without a word under a debugger; a script must not read that as "nothing found".

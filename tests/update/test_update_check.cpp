@@ -234,6 +234,7 @@ TEST(UpdateCheck, ReadLocalVersionTakesTheRestOfTheLineAfterTheFirstMarker) {
         {"version=1.0.5\rversion=9", "1.0.5"},
         {"a version=12 version=99999", "12 version=99999"},
         {"version=1", "1"},
+        {"version=1.0.5 \t\r\n", "1.0.5"},
         {"version=", ""},
         {"version=\r\n1.0.5", ""},
         {"no marker here", ""},

@@ -9,6 +9,8 @@
 #include <psapi.h>
 #include <shellapi.h>
 
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -85,8 +87,12 @@ double WinsockGet(const sockaddr_in& to, const std::string& request, bool keep, 
         const size_t headerEnd = sized ? std::string::npos : body.find("\r\n\r\n");
         if (headerEnd == std::string::npos) continue;
         sized = true;
-        const size_t length = body.find("Content-Length: ");
-        if (length < headerEnd) body.reserve(headerEnd + 4 + std::stoull(body.substr(length + 16, 20)));
+        const size_t at = body.find("Content-Length: ");
+        uint64_t length = 0;
+        if (at < headerEnd &&
+            std::from_chars(body.data() + at + 16, body.data() + headerEnd, length).ec == std::errc() &&
+            length <= 1ull << 32)
+            body.reserve(headerEnd + 4 + static_cast<size_t>(length));
     }
     closesocket(s);
     return Seconds() - start;
@@ -127,7 +133,8 @@ int Hostile(int count, wchar_t** addresses) {
         } catch (const std::exception& e) {
             outcome = e.what();
         }
-        std::printf("  %-28ls %6.3f s  body %9zu  lines %8zu  %s\n", wcsrchr(addresses[i], L'/'), Seconds() - start,
+        const wchar_t* name = wcsrchr(addresses[i], L'/');
+        std::printf("  %-28ls %6.3f s  body %9zu  lines %8zu  %s\n", name ? name : addresses[i], Seconds() - start,
                     http.ResponseBody().size(), http.ResponseLines().size(), outcome.c_str());
     }
     std::printf("peak_working_set=%lu\n", static_cast<unsigned long>(Memory().PeakWorkingSetSize));

@@ -94,7 +94,12 @@ bool GzipStream(const std::string& body, std::string& out, size_t limit) {
     bool withinLimit = true, damaged = false;
     for (;;) {
         if (stream.avail_in == 0) {
-            if (offset == body.size()) break;  // cut short: keep what was decoded
+            // Cut short: a member without its trailer cannot be checked, and a cut looks just
+            // like damage that made inflate ask for more.
+            if (offset == body.size()) {
+                damaged = true;
+                break;
+            }
             size_t take = std::min(kGzipPiece, body.size() - offset);
             stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(body.data() + offset));
             stream.avail_in = static_cast<uInt>(take);

@@ -8,10 +8,10 @@
 
 constexpr size_t kDefaultMaxDecodedBytes = 64u * 1024 * 1024;
 
-// Decoders: 'Z' inflates a zlib stream after the eight signature bytes, all or nothing;
-// 'G' reads a gzip stream: input that ends early keeps what was decoded; a failed check value or
-// length, or damaged data, leaves nothing. Both return false when
-// the output would pass the limit, leaving it empty.
+// Decoders, both all or nothing: 'Z' inflates a zlib stream after the eight signature bytes;
+// 'G' reads a gzip stream, and gives text only when every member's CRC-32 and length were
+// checked: input that ends early, a failed check or damaged data leaves nothing. Both return
+// false when the output would pass the limit, leaving it empty.
 bool ZlibAfterHeader(const std::string& body, std::string& out, size_t limit);
 bool GzipStream(const std::string& body, std::string& out, size_t limit);
 

@@ -101,15 +101,25 @@ TEST(Hostile, DamagedOrOversizedAnswersAreNeverTakenAsGood) {
     }
 }
 
-TEST(Hostile, GzipCutShortKeepsTheIntactStart) {
+// A server that sends a cut gzip file with a right HTTP length: the start it holds is never
+// taken as the text, with Content-Encoding or by the signature.
+TEST(Hostile, GzipCutShortGivesNothingNotItsStart) {
     std::string text;
     for (int i = 0; text.size() < 100000; ++i) text += "line " + std::to_string(i) + "\n";
-    LoopbackServer server({Answer(Gzip(text).substr(0, 20000), {"Content-Encoding: gzip"})});
-    TIEHTTP http;
-    EXPECT_NO_THROW(http.ExecuteURL(server.Url(L"/")));
-    ASSERT_FALSE(http.ResponseBody().empty());
-    EXPECT_LT(http.ResponseBody().size(), text.size());
-    EXPECT_EQ(http.ResponseBody(), text.substr(0, http.ResponseBody().size()));
+    const std::string gzip = Gzip(text);
+    for (size_t cut : {size_t{20}, size_t{20000}, gzip.size() - 8, gzip.size() - 1}) {
+        for (bool marked : {true, false}) {
+            const std::string body = gzip.substr(0, cut);
+            LoopbackServer server({Answer(body, marked ? std::vector<std::string>{"Content-Encoding: gzip"}
+                                                       : std::vector<std::string>{"Content-Length: " +
+                                                                                   std::to_string(body.size())})});
+            ASSERT_TRUE(server.Ready());
+            TIEHTTP http;
+            EXPECT_NO_THROW(http.ExecuteURL(server.Url(L"/"))) << cut;
+            EXPECT_EQ(http.ResponseBody(), "") << cut << (marked ? " with Content-Encoding" : " by signature");
+            EXPECT_TRUE(http.ResponseLines().empty()) << cut;
+        }
+    }
 }
 
 TEST(Hostile, RejectedAddressSendsNothingAndReportsItsError) {

@@ -144,6 +144,7 @@ void TIEHTTP::FinishResults(RequestState& state, const RequestTurns& turns) {
     if (state.headersReady.load()) {
         ResponseHeaders_ = state.responseHeaders;
         Cookies_ = state.cookies;
+        HttpStatus_ = static_cast<int>(state.httpStatus);
     }
     if (turns.status == kStatusNormal) TakeOutcome(state);
     // A worker left behind by a time-out or abort keeps its body to itself.
@@ -164,6 +165,7 @@ void TIEHTTP::Execute() {
     ErrorText_.clear();
     BytesReceived_ = 0;
     ContentLength_ = 0;
+    HttpStatus_ = 0;
     if (URL_.empty()) {
         --RequestInProgress_;
         throw Exception("TIEHTTP: no url in execute method");

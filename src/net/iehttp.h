@@ -60,6 +60,8 @@ public:
     int ErrorCode() const { return ErrorCode_; }
     const std::wstring& ErrorText() const { return ErrorText_; }
     int Status() const { return Status_; }
+    // The status code of the server's answer (after redirects), 0 when no answer came.
+    int HttpStatus() const { return HttpStatus_; }
     uint32_t ContentLength() const { return ContentLength_; }
     uint32_t BytesReceived() const { return BytesReceived_; }
     uint32_t ReadCount() const { return ReadCount_; }
@@ -100,6 +102,7 @@ private:
     int ErrorCode_ = 0;
     std::wstring ErrorText_;
     int Status_ = 0;
+    int HttpStatus_ = 0;
     uint32_t ContentLength_ = 0, BytesReceived_ = 0, ReadCount_ = 0;
     uint32_t PacketEventCount_ = 0, TimerEventCount_ = 0;
 

@@ -10,7 +10,9 @@
 #include "system/exception.h"
 
 namespace {
-constexpr DWORD kHeaderBufferBytes = 10000;
+constexpr DWORD kFirstHeaderBufferBytes = 16 * 1024;
+// Headers past this are no answer the program can use; a hostile server could send them forever.
+constexpr DWORD kMaxHeaderBytes = 256 * 1024;
 
 // Stores a freshly opened handle; when the caller closed the request meanwhile, the handle
 // is closed at once and the request goes no further.
@@ -69,20 +71,48 @@ DWORD RequestFlags(const ParsedAddress& address) {
     return flags;
 }
 
-void CollectResponseHeaders(RequestState& state, HINTERNET request) {
-    std::vector<wchar_t> buffer(kHeaderBufferBytes / sizeof(wchar_t));
-    state.cookies.clear();
-    for (DWORD index = 0;; ++index) {
-        DWORD size = kHeaderBufferBytes;
+namespace {
+enum class HeaderQuery { Found, Absent, TooLarge };
+
+// One header query read whole: the buffer grows to what the library asks for, up to the cap.
+HeaderQuery QueryWhole(HINTERNET request, DWORD infoLevel, DWORD index, std::wstring& text) {
+    DWORD size = kFirstHeaderBufferBytes;
+    for (;;) {
+        const DWORD given = size;
+        std::vector<wchar_t> buffer(given / sizeof(wchar_t) + 1, L'\0');
         DWORD at = index;
-        if (!HttpQueryInfoW(request, HTTP_QUERY_SET_COOKIE, buffer.data(), &size, &at)) break;
-        state.cookies.push_back(ToAnsi(std::wstring(buffer.data(), size / sizeof(wchar_t))));
+        if (HttpQueryInfoW(request, infoLevel, buffer.data(), &size, &at)) {
+            text.assign(buffer.data(), std::min<DWORD>(size, given) / sizeof(wchar_t));
+            return HeaderQuery::Found;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return HeaderQuery::Absent;
+        if (size > kMaxHeaderBytes) return HeaderQuery::TooLarge;
+        // A library that asks for no more than it had would loop here for ever.
+        if (size <= given) return HeaderQuery::Absent;
     }
-    std::fill(buffer.begin(), buffer.end(), L'\0');
-    DWORD size = kHeaderBufferBytes;
-    DWORD index = 0;
-    if (HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, buffer.data(), &size, &index))
-        state.responseHeaders = SplitLines(ToAnsi(std::wstring(buffer.data(), size / sizeof(wchar_t))));
+}
+}  // namespace
+
+bool CollectResponseHeaders(RequestState& state, HINTERNET request) {
+    state.cookies.clear();
+    state.responseHeaders.clear();
+    std::wstring text;
+    HeaderQuery raw = QueryWhole(request, HTTP_QUERY_RAW_HEADERS_CRLF, 0, text);
+    for (DWORD index = 0; raw == HeaderQuery::Found; ++index) {
+        std::wstring cookie;
+        HeaderQuery found = QueryWhole(request, HTTP_QUERY_SET_COOKIE, index, cookie);
+        if (found == HeaderQuery::TooLarge) raw = found;
+        if (found != HeaderQuery::Found) break;
+        state.cookies.push_back(ToAnsi(cookie));
+    }
+    if (raw == HeaderQuery::TooLarge) {
+        // Read in part, the headers could name the wrong character set or miss a coding.
+        state.cookies.clear();
+        SetErrorText(state, L"Response headers larger than " + std::to_wstring(kMaxHeaderBytes) + L" bytes");
+        return false;
+    }
+    if (raw == HeaderQuery::Found) state.responseHeaders = SplitLines(ToAnsi(text));
+    return true;
 }
 
 namespace {
@@ -195,6 +225,7 @@ void RunSequence(RequestState& state, DWORD& error) {
     std::wstring method = settings.requestMethod;
     BuildObjectName(state);
     HINTERNET request = nullptr;
+    DWORD status = 0;
     for (int redirects = 0;; ++redirects) {
         // The last hop's handles go first: the library may hand their values out again at once.
         CloseSlot(state.request);
@@ -236,7 +267,7 @@ void RunSequence(RequestState& state, DWORD& error) {
             error = GetLastError();
             return;
         }
-        const DWORD status = StatusCode(request);
+        status = StatusCode(request);
         std::wstring location;
         if (IsRedirect(status) && !LocationHeader(request, location)) {
             SetErrorText(state, L"Cannot follow a redirect to an address longer than " +
@@ -266,7 +297,8 @@ void RunSequence(RequestState& state, DWORD& error) {
     const DWORD length = sent && *sent > 0 ? static_cast<DWORD>(std::min<uint64_t>(*sent, MAXDWORD)) : 1;
     state.contentLength.store(length);
     state.bytesReceived.store(0);
-    CollectResponseHeaders(state, request);
+    if (!CollectResponseHeaders(state, request)) return;
+    state.httpStatus = status;
     state.headersReady.store(true);
     if (length <= 1) {
         std::string custom = HeaderValue(state.responseHeaders, "Custom-Content-Length");

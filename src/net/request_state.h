@@ -52,6 +52,7 @@ struct RequestState {
 
     // Written by the worker; read by the caller only after headersReady / workerDone.
     TStringList responseHeaders, cookies;
+    DWORD httpStatus = 0;  // the last answer's status code
     std::string responseBody;
 
     // The outcome; the caller may look while the worker still runs.
@@ -84,7 +85,9 @@ void AddVariable(TVariableList& variables, const std::wstring& name, const std::
 constexpr int kMaxRedirects = 10;
 DWORD RequestFlags(const ParsedAddress& address);
 void PerformRequest(RequestState& state);
-void CollectResponseHeaders(RequestState& state, HINTERNET request);
+// The raw header lines and the cookies, each read whole; false, with the error text set, past
+// the cap.
+bool CollectResponseHeaders(RequestState& state, HINTERNET request);
 // Reads the body into the record; announced is the Content-Length header's value, -1 without one.
 void ReadResponse(RequestState& state, HINTERNET request, int64_t announced, DWORD& error);
 void ResetDeadline(RequestState& state);

@@ -133,7 +133,7 @@ std::string JoinLines(const TStringList& lines) {
 int HeaderIndex(const TStringList& headers, const std::string& name) {
     std::string key = Trim(LowerAscii(name));
     if (!key.empty() && key.back() == ':') key.pop_back();
-    key += ": ";
+    key += ':';
     for (size_t i = 0; i < headers.size(); ++i) {
         if (headers[i].size() >= key.size() && LowerAscii(headers[i].substr(0, key.size())) == key)
             return static_cast<int>(i);
@@ -145,7 +145,10 @@ std::string HeaderValue(const TStringList& headers, const std::string& name) {
     int index = HeaderIndex(headers, name);
     if (index < 0) return {};
     const std::string& line = headers[index];
-    return line.substr(line.find(": ") + 2);
+    // The blank after the colon is optional in HTTP; so are several.
+    size_t start = line.find(':') + 1;
+    while (start < line.size() && (line[start] == ' ' || line[start] == '\t')) ++start;
+    return line.substr(start);
 }
 
 std::wstring SystemErrorMessage(unsigned long code) {

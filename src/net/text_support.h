@@ -29,8 +29,8 @@ bool SplitLinesWithin(const std::string& text, size_t budget, TStringList& lines
 // Every line followed by CR LF.
 std::string JoinLines(const TStringList& lines);
 
-// First header line starting with the name (any case, one trailing colon optional) and ": ",
-// or -1; the value is the text after the first ": ".
+// First header line starting with the name (any case, one trailing colon optional) and a colon,
+// or -1; the value is the text after that colon and any blanks that follow it.
 int HeaderIndex(const TStringList& headers, const std::string& name);
 std::string HeaderValue(const TStringList& headers, const std::string& name);
 

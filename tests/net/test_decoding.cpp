@@ -243,13 +243,15 @@ TEST(TextSupport, SplitTextKeepsInnerEmptyPiecesOnly) {
         EXPECT_EQ(SplitText(c.text, c.delimiter), c.pieces);
 }
 
-TEST(TextSupport, HeaderLookupByAnyCaseOnlyAtLineStarts) {
+TEST(TextSupport, HeaderLookupByAnyCaseOnlyAtLineStartsBlankOptional) {
     const TStringList headers{"HTTP/1.0 200 OK", "X-Content-Type: wrong", "Content-Type: text/plain",
-                              "X-Note: a: b"};
+                              "X-Note: a: b", "Content-Encoding:gzip", "X-Tabbed:\t \tvalue", "X-Empty:",
+                              "Content-Language-Extra: no"};
     struct Case { std::string name; int index; std::string value; };
     for (const Case& c : {Case{"content-type", 2, "text/plain"}, Case{"CONTENT-TYPE:", 2, "text/plain"},
                           Case{" Content-Type ", 2, "text/plain"}, Case{"x-note", 3, "a: b"}, Case{"Type", -1, ""},
-                          Case{"Content-Length", -1, ""}}) {
+                          Case{"Content-Length", -1, ""}, Case{"content-encoding", 4, "gzip"},
+                          Case{"X-Tabbed", 5, "value"}, Case{"X-Empty", 6, ""}, Case{"Content-Language", -1, ""}}) {
         EXPECT_EQ(HeaderIndex(headers, c.name), c.index) << c.name;
         EXPECT_EQ(HeaderValue(headers, c.name), c.value) << c.name;
     }

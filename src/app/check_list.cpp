@@ -76,6 +76,7 @@ void CheckListDrawItem(const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;
     RECT rect = item.rcItem;
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
 
     RECT box{rect.left, rect.top, rect.left + (rect.bottom - rect.top), rect.bottom};
     FillRect(dc, &box, GetSysColorBrush(COLOR_WINDOW));
@@ -83,6 +84,7 @@ void CheckListDrawItem(const DRAWITEMSTRUCT& item) {
     InflateRect(&tick, -1, -1);
     UINT state = DFCS_BUTTONCHECK | DFCS_FLAT;
     if (CheckListTicked(list, static_cast<int>(item.itemID))) state |= DFCS_CHECKED;
+    if (disabled) state |= DFCS_INACTIVE;
     DrawFrameControl(dc, &tick, DFC_BUTTON, state);
 
     RECT textRect{box.right, rect.top, rect.right, rect.bottom};
@@ -91,7 +93,7 @@ void CheckListDrawItem(const DRAWITEMSTRUCT& item) {
     std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
     SendMessageA(list, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     textRect.left += 2;
     DrawTextA(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &textRect);

@@ -120,6 +120,8 @@ private:
     void TakeScanEvents();
     void ShowNotices(const std::vector<std::string>& notices);
     void FinishScan(const ScanOutcome& outcome);
+    // The Settings page's boxes take no clicks while a scan runs.
+    void LockSettings(bool locked);
     void TakeUpdateOutcome();
     void SetStatusText(const std::string& text);
     // Boxes of the scan and of the update check come one after the other, never on top of each other.

@@ -19,7 +19,14 @@ bool TForm1::StartScan() {
     if (scan_ || endAfterScan_ || !CheckListBox1) return false;
     SendMessageA(ListView1, LVM_DELETEALLITEMS, 0, 0);
     scan_ = std::make_unique<ScanJob>(Choices(), Handle(), kScanEventsMessage);
+    LockSettings(true);
     return true;
+}
+
+void TForm1::LockSettings(bool locked) {
+    // The scan read the ticks as it started: one changed meanwhile would change nothing.
+    for (int n = 1; n <= kOptionCount; ++n) EnableWindow(sCheckBox[n], !locked);
+    EnableWindow(CheckListBox1, !locked);
 }
 
 void TForm1::SetStatusText(const std::string& text) {
@@ -63,6 +70,7 @@ void TForm1::ShowNotices(const std::vector<std::string>& notices) {
 
 void TForm1::FinishScan(const ScanOutcome& outcome) {
     scan_.reset();  // the worker has nothing left to do but end
+    LockSettings(false);
     SetStatusText(kNoticeLine);
     if (endAfterScan_) {
         if (OnScanDone) OnScanDone(outcome);

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -134,6 +136,33 @@ TEST_F(ScanProgressTest, WindowAnswersShowsProgressAddsRowsAsTheyComeAndRefusesA
     EXPECT_EQ(second->rows, 1);
     EXPECT_NE(statuses.Find("Removing MS Antivirus"), nullptr);
     EXPECT_EQ(StatusText(scan.Form()), kNoticeLine) << "the usual text once the scan ends";
+}
+
+// The scan reads the ticks as it starts: while it runs the Settings page's boxes take no clicks,
+// and once it ends they are as they were and take them again.
+TEST_F(ScanProgressTest, SettingsBoxesAreLockedWhileAScanRuns) {
+    Planting planting;
+    PlantDetectedTraces(EntryAtIndex(5), planting);
+    scan.TickProduct(5, true);
+    TForm1& form = scan.Form();
+    StatusRecorder statuses(form);
+    auto boxes = [&form] {
+        std::vector<HWND> all{form.CheckListBox1};
+        for (int n = 1; n <= kOptionCount; ++n) all.push_back(form.sCheckBox[n]);
+        return all;
+    };
+    for (HWND box : boxes()) ASSERT_TRUE(IsWindowEnabled(box));
+    const ScanChoices before = form.Choices();
+
+    scan.PressScanPicture();
+    ASSERT_TRUE(PumpUntil([&] { return statuses.Find("Removing Ultra Antivirus 2009") != nullptr; }));
+    for (HWND box : boxes()) EXPECT_FALSE(IsWindowEnabled(box)) << GetDlgCtrlID(box);
+    ASSERT_TRUE(scan.WaitForScanEnd());
+
+    for (HWND box : boxes()) EXPECT_TRUE(IsWindowEnabled(box)) << GetDlgCtrlID(box);
+    const ScanChoices after = form.Choices();
+    EXPECT_TRUE(std::equal(std::begin(before.options), std::end(before.options), std::begin(after.options)));
+    EXPECT_TRUE(std::equal(std::begin(before.products), std::end(before.products), std::begin(after.products)));
 }
 
 // Closing asks the scan to stop: the product being removed is removed completely, the next one

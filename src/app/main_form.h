@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "app/form.h"
 #include "app/gdi_handles.h"
 #include "app/scan.h"
+#include "app/update_check.h"
 #include "net/iehttp.h"
 
 class ScanJob;
@@ -103,6 +105,14 @@ public:
     bool UpdateCheckRunning() const { return update_ != nullptr; }
     // Command line /noupdate: the window shows without asking the update server.
     void SkipUpdateCheck() { checkWhenShown_ = false; }
+    bool UpdateCheckStarted() const { return updateCheckStarted_; }
+    // What the last update check that ended came to; null while none has.
+    const UpdateOutcome* UpdateResult() const { return updateResult_ ? &*updateResult_ : nullptr; }
+    // Called once, on the window's thread, when an update check ends, instead of its question or
+    // error box: set while a command-line scan that has ended waits for the check.
+    std::function<void(const UpdateOutcome&)> OnUpdateDone;
+    // The status bar's text until the next status a scan sets.
+    void SetStatusText(const std::string& text);
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -123,12 +133,14 @@ private:
     // The Settings page's boxes take no clicks while a scan runs.
     void LockSettings(bool locked);
     void TakeUpdateOutcome();
-    void SetStatusText(const std::string& text);
     // Boxes of the scan and of the update check come one after the other, never on top of each other.
     void ShowBoxInTurn(std::function<void()> box);
 
     std::unique_ptr<ScanJob> scan_;
     std::unique_ptr<UpdateJob> update_;
+    std::optional<UpdateOutcome> updateResult_;
+    // What the status bar says whenever no scan runs: the notice line, or the update check's note.
+    std::string idleStatus_ = kNoticeLine;
     bool createEverything_ = true;
     std::string readMeText_;       // for the About page when it is built after FormCreate
     bool checkWhenShown_ = false;  // FormCreate ran to its end

@@ -71,7 +71,7 @@ void TForm1::ShowNotices(const std::vector<std::string>& notices) {
 void TForm1::FinishScan(const ScanOutcome& outcome) {
     scan_.reset();  // the worker has nothing left to do but end
     LockSettings(false);
-    SetStatusText(kNoticeLine);
+    SetStatusText(idleStatus_);
     if (endAfterScan_) {
         if (OnScanDone) OnScanDone(outcome);
         // A command-line scan ends the program with the scan's own code once the window goes.

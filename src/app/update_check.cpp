@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <exception>
+#include <string>
+#include <vector>
 
 #include "system/files.h"
 #include "app/links.h"
@@ -25,11 +27,44 @@ bool FindVersion(const std::string& text, std::string& version) {
     return true;
 }
 
+namespace {
+std::string LocalVersionPath() { return GetAppFolder() + "Version.ini"; }
+}  // namespace
+
 std::string ReadLocalVersion() {
-    std::string path = GetAppFolder() + "Version.ini";
+    std::string path = LocalVersionPath();
     std::string text = IsExistingFile(path) ? ReadWholeFile(path) : std::string();
     std::string version;
     return FindVersion(text, version) ? version : std::string();
+}
+
+bool ReadVersionNumber(const std::string& text, std::vector<uint32_t>& parts) {
+    constexpr size_t kMostParts = 16, kMostDigits = 9;
+    parts.clear();
+    size_t at = 0;
+    for (;;) {
+        size_t digits = 0;
+        uint32_t value = 0;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < kMostDigits) {
+            value = value * 10 + static_cast<uint32_t>(text[at++] - '0');
+            ++digits;
+        }
+        if (digits == 0 || parts.size() == kMostParts) break;
+        parts.push_back(value);
+        if (at == text.size()) return true;
+        if (text[at] != '.') break;
+        ++at;
+    }
+    parts.clear();
+    return false;
+}
+
+int CompareVersions(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+    for (size_t i = 0; i < a.size() || i < b.size(); ++i) {
+        const uint32_t left = i < a.size() ? a[i] : 0, right = i < b.size() ? b[i] : 0;
+        if (left != right) return left < right ? -1 : 1;
+    }
+    return 0;
 }
 
 void OfferNewVersion() {
@@ -40,22 +75,43 @@ void OfferNewVersion() {
     if (answer == IDYES) OpenHomePage();
 }
 
-// Unresolvable hosts and stalled servers end without an error and leave no lines, so nothing
-// is said; any other failure of the request raises and becomes the error outcome.
+namespace {
+// Which of the two versions could not be read, if either; both are read into the parts.
+std::string WhyNotComparable(TIEHTTP& http, std::vector<uint32_t>& server, std::vector<uint32_t>& local) {
+    // Unresolvable hosts and stalled servers end without an error and without an answer.
+    const int status = http.HttpStatus();
+    if (status == 0 || http.Status() != TIEHTTP::kStatusNormal) return "no answer from the update server";
+    // An error page or a portal's page is no version file, whatever it holds.
+    if (status < 200 || status > 299)
+        return "the update server answered " + std::to_string(status) + " instead of the version file";
+    // Line by line, as the marker never spans lines: no copy of the whole answer.
+    std::string text;
+    bool found = false;
+    for (const std::string& line : http.ResponseLines())
+        if ((found = FindVersion(line, text))) break;
+    if (!found || !ReadVersionNumber(text, server)) return "the update server's file names no version number";
+    if (!IsExistingFile(LocalVersionPath())) return "no Version.ini beside the program";
+    if (!ReadVersionNumber(ReadLocalVersion(), local)) return "Version.ini names no version number";
+    return std::string();
+}
+}  // namespace
+
+// Any failure of the request but the ones above raises and becomes the error outcome, and then
+// the local file is not read.
 UpdateOutcome RunUpdateCheck(TIEHTTP& http) {
     UpdateOutcome outcome;
     try {
         http.ExecuteURL(FromAnsi(DecodeSignature(VersionServerAddress())));
-        // Line by line, as the marker never spans lines: no copy of the whole answer.
-        std::string serverVersion;
-        bool found = false;
-        for (const std::string& line : http.ResponseLines())
-            if ((found = FindVersion(line, serverVersion))) break;
-        if (found && serverVersion != ReadLocalVersion()) outcome.kind = UpdateOutcome::Kind::Offer;
+        std::vector<uint32_t> server, local;
+        outcome.note = WhyNotComparable(http, server, local);
+        // A server rolled back to an older version offers nothing.
+        if (outcome.note.empty() && CompareVersions(server, local) > 0) outcome.kind = UpdateOutcome::Kind::Offer;
     } catch (const std::exception& error) {
-        outcome = {UpdateOutcome::Kind::Error, error.what()};
+        outcome = {UpdateOutcome::Kind::Error, error.what(), {}};
     } catch (...) {
-        outcome = {UpdateOutcome::Kind::Error, "Unexpected error"};
+        outcome = {UpdateOutcome::Kind::Error, "Unexpected error", {}};
     }
     return outcome;
 }
+
+std::string UpdateNoteLine(const std::string& note) { return "Update check: " + note; }

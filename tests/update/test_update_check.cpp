@@ -21,58 +21,113 @@ const char* const kQuestionText =
     "A new version of Zarvex is available for download. Do you want to go to the home page to download "
     "the new version ?\r\n\r\n";
 
-LoopbackServer ServeVersionFile(const std::string& body) {
-    return LoopbackServer({ScriptedResponse{HttpResponse(body)}}, ZARVEX_TEST_UPDATE_PORT);
+LoopbackServer ServeVersionFile(const std::string& body, const std::string& statusLine = "HTTP/1.0 200 OK") {
+    return LoopbackServer({ScriptedResponse{HttpResponse(body, {}, statusLine)}}, ZARVEX_TEST_UPDATE_PORT);
 }
+
+const std::string kNoServerVersion = "Update check: the update server's file names no version number";
+const std::string kNoVersionIni = "Update check: no Version.ini beside the program";
+const std::string kNoLocalVersion = "Update check: Version.ini names no version number";
 
 struct VersionCase {
     const char* name;
     const char* server;       // body of the version file on the server
     const char* local;        // Version.ini beside the program; nullptr for none
     bool asks;
+    // The status bar afterwards: the note on why nothing could be compared, or the usual line.
+    std::string status = kNoticeLine;
+    const char* statusLine = "HTTP/1.0 200 OK";
 };
 
 class UpdateQuestion : public testing::TestWithParam<VersionCase> {};
 
-TEST_P(UpdateQuestion, AskedExactlyWhenTheVersionsDiffer) {
+TEST_P(UpdateQuestion, AskedOnlyWhenTheServersVersionIsNewer) {
     const VersionCase& c = GetParam();
     InitControlsOnce();
-    LoopbackServer server = ServeVersionFile(c.server);
+    LoopbackServer server = ServeVersionFile(c.server, c.statusLine);
     ASSERT_TRUE(server.Ready());
     FileBesideProgram local = c.local ? FileBesideProgram("Version.ini", c.local) : FileBesideProgram("Version.ini");
     BoxAnswerer question(kQuestionCaption, IDNO);
     BoxAnswerer errors("Zarvex");
+    std::string status;
     {
         TForm1 form;
         ASSERT_TRUE(CheckForUpdateAndWait(form));
+        status = WindowText(form.StatusBar1);
     }
     EXPECT_EQ(server.ConnectionCount(), 1u);
     EXPECT_TRUE(errors.Seen().empty());
-    ASSERT_EQ(question.Seen().size(), c.asks ? 1u : 0u);
+    EXPECT_EQ(question.Seen().size(), c.asks ? 1u : 0u);
+    EXPECT_EQ(status, c.status);
 }
 
 const VersionCase kVersionCases[] = {
     {"SameVersion", "[Zarvex]\r\nversion=1.0.5\r\n", "[Zarvex]\r\nversion=1.0.5\r\n", false},
     {"SameVersionAnyLineEnds", "version=1.0.5", "version=1.0.5\n", false},
-    {"AnotherVersion", "version=1.0.6\r\n", "version=1.0.5\r\n", true},
-    {"OlderOnTheServer", "version=1.0.4\r\n", "version=1.0.5\r\n", true},
-    {"CaseCounts", "version=1.0.A\r\n", "version=1.0.a\r\n", true},
-    {"NoLocalFile", "version=1.0.5\r\n", nullptr, true},
-    {"LocalEndsAfterTheMarker", "version=1.0.5\r\n", "version=", true},
-    // The whole version up to the end of its line: longer versions compare in full, and the
-    // line end, CR LF or a lone LF, is no part of it.
-    {"LongerVersionsDiffer", "version=1.0.10\r\n", "version=1.0.11\r\n", true},
+    {"NewerOnTheServer", "version=1.0.6\r\n", "version=1.0.5\r\n", true},
+    // A server rolled back to an older version makes nobody "update" to it.
+    {"OlderOnTheServer", "version=1.0.4\r\n", "version=1.0.5\r\n", false},
+    // Dotted numbers, not texts: 1.0.10 is newer than 1.0.9, and a missing part is 0.
+    {"NewerByNumberNotByText", "version=1.0.10\r\n", "version=1.0.9\r\n", true},
+    {"OlderByNumberNotByText", "version=1.0.9\r\n", "version=1.0.10\r\n", false},
     {"LongerVersionSame", "[Zarvex]\r\nversion=1.0.10\r\n", "[Zarvex]\r\nversion=1.0.10\r\n", false},
+    {"FewerPartsOnTheServerSame", "version=1.0\r\n", "version=1.0.0\r\n", false},
+    {"FewerPartsOnTheServerOlder", "version=1.0\r\n", "version=1.0.5\r\n", false},
+    {"MorePartsOnTheServerNewer", "version=1.0.5.1\r\n", "version=1.0.5\r\n", true},
     {"ShortVersionWithLoneLf", "version=1.2\n", "version=1.2\nx", false},
     {"ShortVersionSameBytes", "version=1.2\r\n", "version=1.2\r\nxyz", false},
-    {"VersionPrefixOnTheServer", "version=1.0\r\n", "version=1.0.5\r\n", true},
-    {"ReplyWithoutMarker", "<html>Not here</html>", "version=1.0.5\r\n", false},
-    {"EmptyReply", "", nullptr, false},
-    {"MarkerIsLowerCaseOnly", "Version=9.9.9\r\n", nullptr, false},
+    // A version either side cannot be read as one: nothing offered, and the status bar says why.
+    {"LettersOnTheServer", "version=1.0.A\r\n", "version=1.0.5\r\n", false, kNoServerVersion},
+    {"SuffixOnTheServer", "version=2.0.0-beta\r\n", "version=1.0.5\r\n", false, kNoServerVersion},
+    {"ReplyWithoutMarker", "<html>Not here</html>", "version=1.0.5\r\n", false, kNoServerVersion},
+    {"CaptivePortalPage", "<html><a href=\"/login?version=2\">Sign in</a></html>", "version=1.0.5\r\n", false,
+     kNoServerVersion},
+    {"EmptyReply", "", "version=1.0.5\r\n", false, kNoServerVersion},
+    {"MarkerIsLowerCaseOnly", "Version=9.9.9\r\n", "version=1.0.5\r\n", false, kNoServerVersion},
+    {"NoLocalFile", "version=1.0.5\r\n", nullptr, false, kNoVersionIni},
+    {"LocalEndsAfterTheMarker", "version=1.0.5\r\n", "version=", false, kNoLocalVersion},
+    {"LocalWithoutMarker", "version=1.0.5\r\n", "[Zarvex]\r\n", false, kNoLocalVersion},
+    {"LocalNotANumber", "version=9.9.9\r\n", "version=one\r\n", false, kNoLocalVersion},
+    // Only a successful answer is the version file, whatever an error page holds.
+    {"NotFoundPageWithAVersion", "version=9.9.9\r\n", "version=1.0.5\r\n", false,
+     "Update check: the update server answered 404 instead of the version file", "HTTP/1.0 404 Not Found"},
+    {"ServerErrorPageWithAVersion", "<p>version=9.9.9</p>\r\nversion=9.9.9\r\n", "version=1.0.5\r\n", false,
+     "Update check: the update server answered 500 instead of the version file", "HTTP/1.1 500 Internal Server Error"},
+    {"AnyTwoHundredCounts", "version=9.9.9\r\n", "version=1.0.5\r\n", true, kNoticeLine,
+     "HTTP/1.0 203 Non-Authoritative Information"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Versions, UpdateQuestion, testing::ValuesIn(kVersionCases),
                          [](const testing::TestParamInfo<VersionCase>& info) { return info.param.name; });
+
+TEST(UpdateCheck, VersionsCompareAsDottedNumbers) {
+    struct Case { const char* a; const char* b; int order; };  // order: a older (-1), same (0), newer (1)
+    const Case cases[] = {
+        {"1.0.10", "1.0.9", 1},  {"1.0.9", "1.0.10", -1}, {"1.0.5", "1.0.5", 0},  {"1.0", "1.0.0", 0},
+        {"1", "1.0.0.0", 0},     {"2", "1.99.99", 1},     {"1.0.5.1", "1.0.5", 1}, {"01.002", "1.2", 0},
+        {"999999999", "1", 1},   {"0.0.0", "0", 0},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint32_t> a, b;
+        ASSERT_TRUE(ReadVersionNumber(c.a, a)) << c.a;
+        ASSERT_TRUE(ReadVersionNumber(c.b, b)) << c.b;
+        const int order = CompareVersions(a, b);
+        EXPECT_EQ((order > 0) - (order < 0), c.order) << c.a << " against " << c.b;
+        EXPECT_EQ(-((CompareVersions(b, a) > 0) - (CompareVersions(b, a) < 0)), c.order) << c.b << " against " << c.a;
+    }
+    // Anything but decimal numbers between single dots is no version: nothing is guessed.
+    const std::string notVersions[] = {"", ".", "1.", ".1", "1..2", "1.0.a", "v1.0", "1.0 ", " 1.0", "+1", "-1",
+                                       "1,0", "2.0.0-beta", "1.0.5\r", "1234567890",
+                                       "1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1", std::string("1\0", 2)};
+    for (const std::string& text : notVersions) {
+        std::vector<uint32_t> parts{7};
+        EXPECT_FALSE(ReadVersionNumber(text, parts)) << text;
+        EXPECT_TRUE(parts.empty()) << text;
+    }
+    std::vector<uint32_t> parts;
+    EXPECT_TRUE(ReadVersionNumber("1.1.1.1.1.1.1.1.1.1.1.1.1.1.1.1", parts)) << "sixteen parts";
+    EXPECT_EQ(parts.size(), 16u);
+}
 
 TEST(UpdateCheck, QuestionHasItsCaptionTextIconAndButtons) {
     InitControlsOnce();

@@ -17,21 +17,27 @@ std::wstring FullPath(const std::wstring& path) {
     return std::wstring(buffer.data(), length);
 }
 
-DWORD WriteAll(HANDLE file, const std::string& bytes) {
+// A call that failed without saying why has still failed.
+DWORD LastErrorOr(DWORD fallback) {
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : fallback;
+}
+
+DWORD WriteAll(HANDLE file, const std::string& bytes, FileWriteStep write) {
     size_t done = 0;
     while (done < bytes.size()) {
         DWORD piece = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
         DWORD written = 0;
-        if (!WriteFile(file, bytes.data() + done, piece, &written, nullptr)) return GetLastError();
+        if (!write(file, bytes.data() + done, piece, &written, nullptr)) return LastErrorOr(ERROR_WRITE_FAULT);
         if (written == 0) return ERROR_WRITE_FAULT;
         done += written;
     }
-    return FlushFileBuffers(file) ? ERROR_SUCCESS : GetLastError();
+    return FlushFileBuffers(file) ? ERROR_SUCCESS : LastErrorOr(ERROR_WRITE_FAULT);
 }
 
 }  // namespace
 
-DWORD ReplaceFileContents(const std::wstring& target, const std::string& bytes) {
+DWORD ReplaceFileContents(const std::wstring& target, const std::string& bytes, FileWriteStep write) {
     const std::wstring full = FullPath(target);
     const size_t separator = full.find_last_of(L"\\/");
     if (full.empty() || separator == std::wstring::npos || separator + 1 == full.size()) return ERROR_INVALID_NAME;
@@ -42,14 +48,14 @@ DWORD ReplaceFileContents(const std::wstring& target, const std::string& bytes) 
         temporary = full + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) + L".tmp";
         file.reset(ValidOrNull(
             CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)));
-        if (!file && GetLastError() != ERROR_FILE_EXISTS) return GetLastError();
+        if (!file && GetLastError() != ERROR_FILE_EXISTS) return LastErrorOr(ERROR_CANNOT_MAKE);
     }
     if (!file) return ERROR_FILE_EXISTS;
-    DWORD error = WriteAll(file.get(), bytes);
+    DWORD error = WriteAll(file.get(), bytes, write);
     file.reset();
     if (error == ERROR_SUCCESS &&
         !MoveFileExW(temporary.c_str(), full.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = GetLastError();
+        error = LastErrorOr(ERROR_WRITE_FAULT);
     if (error != ERROR_SUCCESS) DeleteFileW(temporary.c_str());
     return error;
 }

@@ -1,0 +1,120 @@
+// A file replaced whole or not at all: the report's way to its target. Wine cannot be made to fail
+// a write part-way (a full disk, say), so a write step that fails where the case says stands in.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "support/test_paths.h"
+#include "system/file_replace.h"
+#include "system/handles.h"
+
+namespace {
+
+std::wstring Widened(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    UniqueFind find(ValidOrNull(FindFirstFileW((folder + L"\\*").c_str(), &found)));
+    for (bool more = find != nullptr; more; more = FindNextFileW(find.get(), &found)) {
+        std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    }
+    return names;
+}
+
+std::string Contents(const std::wstring& path) {
+    UniqueHandle file(ValidOrNull(
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
+    if (!file) return "<missing>";
+    std::string text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) text.append(buffer, read);
+    return text;
+}
+
+// How many bytes the failing step writes, in all, before it fails.
+size_t gWriteBudget = 0;
+
+BOOL WINAPI WriteThenFail(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
+    const DWORD part = static_cast<DWORD>(std::min<size_t>(size, gWriteBudget));
+    *written = 0;
+    if (part > 0 && !WriteFile(file, data, part, written, overlapped)) return FALSE;
+    gWriteBudget -= *written;
+    if (*written == size) return TRUE;
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+// Fails without saying why: still a failure.
+BOOL WINAPI FailSilently(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED) {
+    *written = 0;
+    SetLastError(ERROR_SUCCESS);
+    return FALSE;
+}
+
+}  // namespace
+
+TEST(ReplaceFileContents, AWriteThatFailsPartWayLeavesTheEarlierFileWholeAndNothingBeside) {
+    ScratchFolder scratch("file-replace");
+    const std::wstring folder = Widened(scratch.Path());
+    const std::wstring target = folder + L"\\report.txt";
+    std::string fresh;
+    while (fresh.size() < 3u * 1024 * 1024) fresh += "a line of the new report, long enough to need several pieces\r\n";
+    struct Case { const char* what; size_t budget; };
+    const Case cases[] = {
+        {"at the first byte", 0},
+        {"half-way", fresh.size() / 2},
+        {"one byte short", fresh.size() - 1},
+    };
+    for (bool earlier : {true, false}) {
+        for (const Case& c : cases) {
+            const std::string old = "the earlier report\r\n";
+            if (earlier) ASSERT_TRUE(WriteWideFile(target, old));
+            else DeleteFileW(target.c_str());
+            gWriteBudget = c.budget;
+            EXPECT_EQ(ReplaceFileContents(target, fresh, WriteThenFail), static_cast<DWORD>(ERROR_DISK_FULL)) << c.what;
+            EXPECT_EQ(Contents(target), earlier ? old : "<missing>") << c.what;
+            EXPECT_EQ(FilesIn(folder), earlier ? std::vector<std::wstring>{L"report.txt"} : std::vector<std::wstring>{})
+                << c.what << ": nothing of the new one is left";
+        }
+    }
+    EXPECT_EQ(ReplaceFileContents(target, fresh, FailSilently), static_cast<DWORD>(ERROR_WRITE_FAULT));
+    EXPECT_EQ(Contents(target), "<missing>");
+
+    // And with a write that goes through, the target holds all of it.
+    ASSERT_TRUE(WriteWideFile(target, "the earlier report\r\n"));
+    EXPECT_EQ(ReplaceFileContents(target, fresh), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(Contents(target), fresh);
+    EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"report.txt"});
+}
+
+// Renaming over the target fails for real: a report another program holds open without letting it
+// be deleted, a folder of that name. The earlier one stays as it was and the temporary file goes.
+TEST(ReplaceFileContents, ATargetThatCannotBeReplacedStaysAsItWas) {
+    ScratchFolder scratch("file-replace-refused");
+    const std::wstring folder = Widened(scratch.Path());
+    const std::wstring held = folder + L"\\held.txt";
+    ASSERT_TRUE(WriteWideFile(held, "kept\r\n"));
+    UniqueHandle holder(ValidOrNull(CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                nullptr, OPEN_EXISTING, 0, nullptr)));
+    ASSERT_TRUE(holder);
+    const std::wstring aFolder = folder + L"\\a-folder";
+    ASSERT_TRUE(CreateDirectoryW(aFolder.c_str(), nullptr));
+
+    EXPECT_NE(ReplaceFileContents(held, "new\r\n"), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_NE(ReplaceFileContents(aFolder, "new\r\n"), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_NE(ReplaceFileContents(folder + L"\\missing folder\\report.txt", "new\r\n"),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    holder.reset();
+    EXPECT_EQ(Contents(held), "kept\r\n");
+    EXPECT_TRUE(WideFolderExists(aFolder));
+    std::vector<std::wstring> left = FilesIn(folder);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::wstring>{L"a-folder", L"held.txt"}));
+}

@@ -2,33 +2,38 @@
 
 #include <commctrl.h>
 
+#include <exception>
+
 #include "app/about_form.h"
 #include "app/command_line_run.h"
+#include "app/error_box.h"
 #include "app/exit_code.h"
 #include "app/main_form.h"
 #include "app/main_form_messages.h"
 #include "system/dll_search.h"
 
-int RunApplication(HINSTANCE instance) {
+namespace {
+
+int RunProgram(bool& quiet) {
     // First, before anything is loaded by name.
     LoadDllsFromSystemFolderOnly();
     // Command line: /?, a wrong command line and /scan /quiet need no window.
     const CommandLine commandLine = ParseCommandLine(ProgramArguments());
-    // Without a window there is no error box to catch in: whatever escapes is a scan that failed,
-    // and a quiet run must not end in a runtime's box either.
-    std::optional<int> code;
-    try {
-        code = RunWithoutWindow(commandLine);
-    } catch (...) {
-        return kExitScanFailed;
-    }
-    if (code) return *code;
+    quiet = commandLine.quiet;
+    if (std::optional<int> code = RunWithoutWindow(commandLine)) return *code;
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     // The title "Zarvex" is kApplicationTitle: the main window's caption and the error box's.
     TForm1 mainForm(TForm1::Build::ScanPageFirst);  // FormCreate runs inside
     Form1 = &mainForm;
+    // Cleared on every way out, before the windows go.
+    struct FormsGone {
+        ~FormsGone() {
+            Form2 = nullptr;
+            Form1 = nullptr;
+        }
+    } formsGone;
     mainForm.SetQuitOnDestroy(true);
     ShowWindow(mainForm.Handle(), SW_SHOW);
     UpdateWindow(mainForm.Handle());
@@ -48,7 +53,22 @@ int RunApplication(HINSTANCE instance) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    Form2 = nullptr;
-    Form1 = nullptr;
-    return commandLineScan.ExitCode(static_cast<int>(message.wParam));
+    return commandLineScan.End(static_cast<int>(message.wParam));
+}
+
+}  // namespace
+
+int RunApplication(HINSTANCE) {
+    // What escapes every handler (a thread that cannot start, say) ends here with 4, never in the
+    // runtime's abort, whose 3 reads as a wrong command line. A quiet run shows no box, and must
+    // not end in a runtime's box either.
+    bool quiet = true;
+    try {
+        return RunProgram(quiet);
+    } catch (const std::exception& error) {
+        if (!quiet) ShowErrorBox(error.what());
+    } catch (...) {
+        if (!quiet) ShowErrorBox("Unexpected error");
+    }
+    return kExitScanFailed;
 }

@@ -154,11 +154,40 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
     return line;
 }
 
+namespace {
+// Blanks and quotes, and the control characters the report's one-line rule turns into blanks,
+// which must then stay inside quotes.
+bool NeedsQuotes(wchar_t c) {
+    return c <= L' ' || c == L'"' || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
+}
+}  // namespace
+
+std::wstring CommandLineArgument(const std::wstring& argument) {
+    bool plain = !argument.empty();
+    for (wchar_t c : argument) plain = plain && !NeedsQuotes(c);
+    if (plain) return argument;
+    // Backslashes are plain characters unless a quote follows them; before a quote, and before
+    // the closing one, each is doubled, and the quote itself gets one of its own.
+    std::wstring quoted = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, L'\\');
+    return quoted + L"\"";
+}
+
 std::wstring JoinArguments(const std::vector<std::wstring>& arguments) {
     std::wstring joined;
     for (const std::wstring& argument : arguments) {
         if (!joined.empty()) joined += L' ';
-        joined += argument.empty() || argument.find_first_of(L" \t") != std::wstring::npos ? Quoted(argument) : argument;
+        joined += CommandLineArgument(argument);
     }
     return joined;
 }

@@ -26,5 +26,9 @@ std::vector<std::wstring> ProgramArguments();
 // Reads the arguments; the first fault found is named in error. The rest is still read, so that
 // /quiet and /report apply to a refused command line too.
 CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments);
-// The arguments joined as they would be typed, quoted where they hold spaces.
+// One argument as a command line needs it, so that the program's own split (CommandLineToArgvW)
+// gives it back: quoted when empty or holding blanks, breaks or quotes, with backslashes and
+// quotes escaped.
+std::wstring CommandLineArgument(const std::wstring& argument);
+// The arguments joined as they would be typed.
 std::wstring JoinArguments(const std::vector<std::wstring>& arguments);

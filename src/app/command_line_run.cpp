@@ -46,10 +46,17 @@ ScanChoices UsualChoices() {
     return usual;
 }
 
-// Writes the report when one was asked for; false, with the reason, when it could not be.
+// Writes the report when one was asked for; false, with the reason, when it could not be. The
+// temporary file renamed over the target at the end leaves an earlier report whole and no part
+// of this one when the write fails half-way.
 bool WriteReport(const CommandLine& line, const ScanReport& report, std::wstring* reason) {
     if (line.reportPath.empty()) return true;
-    DWORD error = ReplaceFileContents(line.reportPath, ScanReportText(report));
+    DWORD error = ERROR_OUTOFMEMORY;
+    try {
+        error = ReplaceFileContents(line.reportPath, ScanReportText(report));
+    } catch (...) {
+        // A report that cannot even be made is one that was not written.
+    }
     if (error == ERROR_SUCCESS) return true;
     std::wstring why = SystemErrorMessage(error);
     if (why.empty()) why = L"error " + std::to_wstring(error);
@@ -68,8 +75,10 @@ int Refuse(const CommandLine& line) {
 }
 
 // The exit code of a scan that ended, with its report written; 4 when the report could not be.
-int FinishScan(const CommandLine& line, const ScanChoices& choices, const ScanOutcome& outcome) {
+int FinishScan(const CommandLine& line, const ScanChoices& choices, const ScanOutcome& outcome,
+               const std::string& updateCheck = {}) {
     ScanReport report = ReportFor(line);
+    report.updateCheck = FromAnsi(updateCheck);
     report.scanned = true;
     for (int number = 1; OptionBoxOfPageNumber(number) != 0; ++number) {
         const int n = OptionBoxOfPageNumber(number);
@@ -122,21 +131,70 @@ WindowScanFromCommandLine::WindowScanFromCommandLine(const CommandLine& line, TF
 }
 
 WindowScanFromCommandLine::~WindowScanFromCommandLine() {
-    if (line_.scan) form_.OnScanDone = nullptr;
+    if (!line_.scan) return;
+    form_.OnScanDone = nullptr;
+    form_.OnUpdateDone = nullptr;
 }
 
 void WindowScanFromCommandLine::Start() {
     if (!line_.scan) return;
     choices_ = form_.Choices();
-    if (!form_.StartScan()) Finish(ScanOutcome{{}, 0, 0, "The scan could not start.", false});
+    std::string error = "The scan could not start.";
+    bool started = false;
+    try {
+        started = form_.StartScan();
+    } catch (const std::exception& failure) {
+        // A scan thread that cannot start, say: still a report and code 4, never the runtime's abort.
+        error = std::string("The scan could not start: ") + failure.what();
+    }
+    if (!started) Finish(ScanOutcome{{}, 0, 0, error, false});
 }
 
 void WindowScanFromCommandLine::Finish(const ScanOutcome& outcome) {
     if (ended_) return;
     ended_ = true;
-    exitCode_ = FinishScan(line_, choices_, outcome);
+    // Until the report is written the end is no success: whatever fails from here ends with 4.
+    exitCode_ = kExitScanFailed;
+    outcome_ = outcome;
+    // The report says what the update check came to, so the end waits for it, within the check's
+    // own time-out; closing the window meanwhile ends at once (End).
+    if (!outcome.stopped && form_.UpdateCheckRunning()) {
+        waitingForUpdate_ = true;
+        form_.SetStatusText("Waiting for the update check before ending...");
+        form_.OnUpdateDone = [this](const UpdateOutcome&) { Complete(); };
+        return;
+    }
+    Complete();
+}
+
+std::string WindowScanFromCommandLine::UpdateCheckLine() const {
+    if (!form_.UpdateCheckStarted()) return {};
+    const UpdateOutcome* result = form_.UpdateResult();
+    if (!result) return UpdateNoteLine("no answer from the update server before the program ended");
+    if (!result->note.empty()) return UpdateNoteLine(result->note);
+    if (result->kind == UpdateOutcome::Kind::Error) return UpdateNoteLine(result->error);
+    if (result->kind == UpdateOutcome::Kind::Offer) return UpdateNoteLine("a newer version is available");
+    return {};
+}
+
+void WindowScanFromCommandLine::Complete() {
+    waitingForUpdate_ = false;
+    form_.OnUpdateDone = nullptr;
+    try {
+        exitCode_ = FinishScan(line_, choices_, outcome_, UpdateCheckLine());
+    } catch (const std::exception& failure) {
+        ShowErrorBox(failure.what());
+    } catch (...) {
+        ShowErrorBox("Unexpected error");
+    }
     // Closing the window or "Exit" during the scan ends the program as soon as this returns;
     // end it here with the scan's own code instead.
-    if (outcome.stopped) ExitProcess(static_cast<UINT>(exitCode_));
+    if (outcome_.stopped) ExitProcess(static_cast<UINT>(exitCode_));
     PostQuitMessage(exitCode_);
+}
+
+int WindowScanFromCommandLine::End(int loopCode) {
+    // The window was closed while the end waited for the update check: the report goes now.
+    if (waitingForUpdate_) Complete();
+    return ended_ ? exitCode_ : loopCode;
 }

@@ -2,6 +2,7 @@
 // The program as its command line asks: the usage, a refused command line, the quiet scan, and
 // the scan in the window that ends the program with its exit code and report.
 #include <optional>
+#include <string>
 
 #include "app/command_line.h"
 #include "app/scan.h"
@@ -23,15 +24,21 @@ public:
     WindowScanFromCommandLine& operator=(const WindowScanFromCommandLine&) = delete;
     // Call once the window is shown.
     void Start();
-    // The scan's exit code once it ended; until then the message loop's own.
-    int ExitCode(int loopCode) const { return ended_ ? exitCode_ : loopCode; }
+    // Call once the message loop has ended: a report still waiting for the update check is
+    // written now. The scan's exit code once it ended; until then the message loop's own.
+    int End(int loopCode);
 
 private:
     void Finish(const ScanOutcome& outcome);
+    // Writes the report and ends the program with its code.
+    void Complete();
+    std::string UpdateCheckLine() const;
 
     const CommandLine& line_;
     TForm1& form_;
     ScanChoices choices_{};
+    ScanOutcome outcome_;
     bool ended_ = false;
+    bool waitingForUpdate_ = false;
     int exitCode_ = 0;
 };

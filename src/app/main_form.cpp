@@ -128,8 +128,9 @@ void TForm1::FinishCreation() {
 
 void TForm1::Exit1Click() {
     // At once, without closing windows or any clean-up of ours; but never in the middle of a
-    // removal: during a scan the end waits for the removal in progress.
-    if (!scan_) ExitProcess(0);
+    // removal: during a scan the end waits for the removal in progress. A command-line scan ends
+    // through the message loop, with its own code and report.
+    if (!scan_ && !OnScanDone) ExitProcess(0);
     exitAfterScan_ = true;
     OnClose();
 }

@@ -23,10 +23,11 @@ std::wstring TimeText(const SYSTEMTIME& t, int offsetMinutes) {
     return text;
 }
 
-// Error texts end in line breaks of their own now and then: the report keeps one line each.
+// Every text from outside keeps to one line: an argument or an error text holding CR LF, or any
+// other break or control character, must not write a line of its own (an "Exit code: 0", say).
 std::wstring OneLine(std::wstring text) {
     for (wchar_t& c : text)
-        if (c == L'\r' || c == L'\n') c = L' ';
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029) c = L' ';
     while (!text.empty() && text.back() == L' ') text.pop_back();
     return text;
 }
@@ -57,19 +58,20 @@ std::string ScanReportText(const ScanReport& report) {
     std::vector<std::wstring> lines;
     lines.push_back(FromAnsi("Zarvex " ZARVEX_VERSION_TEXT " report"));
     lines.push_back(L"Date: " + TimeText(report.localTime, report.utcOffsetMinutes));
-    lines.push_back(L"Computer: " + report.computer);
-    lines.push_back(L"User: " + report.user);
-    lines.push_back(L"Switches: " + report.switches);
+    lines.push_back(L"Computer: " + OneLine(report.computer));
+    lines.push_back(L"User: " + OneLine(report.user));
+    lines.push_back(L"Switches: " + OneLine(report.switches));
     if (report.scanned) {
         lines.push_back(L"Options: " + Joined(report.options));
         lines.push_back(L"Products: " + (report.allProducts ? std::wstring(L"all") : Joined(report.products)));
         lines.push_back(L"Results:");
-        for (const auto& [label, status] : report.rows) lines.push_back(ResultRowLine(label, status));
+        for (const auto& [label, status] : report.rows) lines.push_back(ResultRowLine(OneLine(label), OneLine(status)));
     } else {
         lines.push_back(L"No scan ran.");
     }
     for (const std::wstring& notice : report.notices) lines.push_back(L"Error: " + OneLine(notice));
     if (!report.error.empty()) lines.push_back(L"Error: " + OneLine(report.error));
+    if (!report.updateCheck.empty()) lines.push_back(OneLine(report.updateCheck));
     lines.push_back(L"Exit code: " + std::to_wstring(report.exitCode));
     std::string text;
     for (const std::wstring& line : lines) text += ToUtf8(line) + "\r\n";

@@ -19,6 +19,7 @@ struct ScanReport {
     std::vector<std::pair<std::wstring, std::wstring>> rows;  // label, status as the list shows them
     std::vector<std::wstring> notices;  // failures the scan went on after
     std::wstring error;
+    std::wstring updateCheck;  // its whole line, when the update check has something to say
     int exitCode = 0;
 };
 

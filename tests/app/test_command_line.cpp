@@ -1,6 +1,7 @@
 // Zarvex.exe started from a command line, as a technician's script or a fleet tool starts it:
 // the exit code, the report's lines, and no window and no box with /quiet.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "app_test_support.h"
+#include "app/command_line.h"
 #include "app/main_form.h"
 #include "support/planting.h"
 #include "support/rogue_planting.h"
@@ -228,12 +230,115 @@ INSTANTIATE_TEST_SUITE_P(
                          "Exit code: 1"},
                         "TForm1"},
         CommandLineCase{"BadSwitchInABox", Plant::SweepFile, L"/scan /bogus", 3, {}, "#32770",
-                        "Unknown switch \"/bogus\".\r\n\r\nZarvex /? lists the switches."}),
+                        "Unknown switch \"/bogus\".\r\n\r\nZarvex /? lists the switches."},
+        // CreateProcess lets an argument hold CR LF: it must not write a line of its own.
+        CommandLineCase{"ArgumentWithALineBreak", Plant::SweepFile,
+                        L"/scan /quiet /noupdate /report REPORT /options none /products \"Antivirus 2009\r\nExit code: "
+                        L"0\r\n\"",
+                        3,
+                        {"No scan ran.",
+                         "Error: Unknown product \"Antivirus 2009  Exit code: 0  \" in /products: give names as the "
+                         "Settings page lists them, separated by commas, or all.",
+                         "Exit code: 3"},
+                        nullptr}),
     [](const ::testing::TestParamInfo<CommandLineCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 
 namespace {
+
+std::string Utf8(const std::wstring& text) {
+    const int length = static_cast<int>(text.size());
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::wstring FromUtf8(const std::string& text) {
+    int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+    return out;
+}
+
+// The arguments as the program's own split gives them back from a command line.
+std::vector<std::wstring> SplitAgain(const std::wstring& arguments) {
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW((L"Zarvex.exe " + arguments).c_str(), &count);
+    std::vector<std::wstring> split;
+    for (int i = 1; argv && i < count; ++i) split.emplace_back(argv[i]);
+    LocalFree(argv);
+    return split;
+}
+
+// Each argument joined as a command line needs it comes back whole from the program's own split.
+TEST(CommandLineText, JoinedArgumentsSplitBackAsGiven) {
+    const std::vector<std::wstring> cases[] = {
+        {L"/scan", L"/report", L"C:\\Reports\\with blanks\\zarvex.txt"},
+        {L"C:\\trailing backslash\\", L"next"},
+        {L"C:\\no blanks\\", L"x"},
+        {L"say \"hi\"", L"a\\\"b", L"\\\\server\\share", L"\""},
+        {L"", L"after an empty one", L"\t"},
+        {L"line\r\nbreak", L"form\ffeed", L"\\", L"a\\\\"},
+        {L"/products", L"MS Antivirus, Antivirus 2009"},
+    };
+    for (const std::vector<std::wstring>& arguments : cases) {
+        const std::wstring joined = JoinArguments(arguments);
+        EXPECT_EQ(SplitAgain(joined), arguments) << Utf8(joined);
+    }
+    EXPECT_EQ(JoinArguments({L"/scan", L"/quiet"}), L"/scan /quiet") << "plain arguments stay as typed";
+}
+
+// The "Switches:" line can be typed again: a report path with blanks and a list with blanks come
+// back from it as they were given.
+TEST(CommandLineScanReport, SwitchesLineCanBeTypedAgain) {
+    ScratchFolder scratch("command-line-blanks");
+    const std::wstring folder = Widened(scratch.Path()) + L"\\with blanks";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring report = folder + L"\\" + kReportName;
+    WideFilesGone filesGone{folder};
+    const std::vector<std::wstring> arguments = {L"/scan", L"/quiet", L"/noupdate", L"/options", L"none",
+                                                 L"/products", L"MS Antivirus, Antivirus 2009", L"/report", report};
+    StartedProgram program("Zarvex.exe", JoinArguments(arguments));
+    ASSERT_TRUE(program.Started());
+    ASSERT_TRUE(program.WaitEnded());
+    EXPECT_EQ(program.ExitCode(), 0u);
+    bool present = false, onlyCrLf = false;
+    std::vector<std::string> lines = LinesOf(ReadWide(report, &present), &onlyCrLf);
+    ASSERT_TRUE(present);
+    ASSERT_GE(lines.size(), 5u);
+    ASSERT_EQ(lines[4].rfind("Switches: ", 0), 0u) << lines[4];
+    EXPECT_EQ(SplitAgain(FromUtf8(lines[4].substr(10))), arguments) << lines[4];
+}
+
+// A report that cannot be written after a scan in the window: the box says so, the program ends
+// with 4, and the report that was there before survives whole, with nothing left beside it.
+TEST(CommandLineScanReport, ReportThatCannotBeWrittenAfterTheScanInTheWindowEndsWithFour) {
+    ScratchFolder scratch("command-line-unwritable");
+    const std::wstring folder = Widened(scratch.Path());
+    const std::wstring report = folder + L"\\" + kReportName;
+    WideFilesGone filesGone{folder};
+    const std::string earlier = "An earlier report, kept whole.\r\n";
+    ASSERT_TRUE(WriteWideFile(report, earlier));
+    // Held open by a reader that does not let it be deleted, the report cannot be replaced.
+    UniqueHandle reader(ValidOrNull(CreateFileW(report.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                nullptr, OPEN_EXISTING, 0, nullptr)));
+    ASSERT_TRUE(reader);
+    StartedProgram program("Zarvex.exe", L"/scan /noupdate /options none /products \"Antivirus 2009\" /report \"" +
+                                             report + L"\"");
+    ASSERT_TRUE(program.Started());
+    WindowsSeen seen = WatchUntilEnded(program);
+    ASSERT_TRUE(program.WaitEnded());
+    reader.reset();
+
+    EXPECT_EQ(program.ExitCode(), 4u);
+    ASSERT_EQ(seen.boxTexts.size(), 1u);
+    EXPECT_EQ(seen.boxTexts[0].rfind("The report could not be written to \"", 0), 0u) << seen.boxTexts[0];
+    bool present = false;
+    EXPECT_EQ(ReadWide(report, &present), earlier);
+    EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{kReportName}) << "a temporary file was left";
+}
 
 // Closing the window during /scan lets the removal in progress finish, then ends: the products
 // not reached are unknown, so the code is 4, never a success, and the report says why.

@@ -46,22 +46,9 @@ ScanChoices UsualChoices() {
     return usual;
 }
 
-// Writes the report when one was asked for; false, with the reason, when it could not be. The
-// temporary file renamed over the target at the end leaves an earlier report whole and no part
-// of this one when the write fails half-way.
+// Writes the report when one was asked for; false, with the reason, when it could not be.
 bool WriteReport(const CommandLine& line, const ScanReport& report, std::wstring* reason) {
-    if (line.reportPath.empty()) return true;
-    DWORD error = ERROR_OUTOFMEMORY;
-    try {
-        error = ReplaceFileContents(line.reportPath, ScanReportText(report));
-    } catch (...) {
-        // A report that cannot even be made is one that was not written.
-    }
-    if (error == ERROR_SUCCESS) return true;
-    std::wstring why = SystemErrorMessage(error);
-    if (why.empty()) why = L"error " + std::to_wstring(error);
-    *reason = L"The report could not be written to \"" + line.reportPath + L"\": " + why + L".";
-    return false;
+    return line.reportPath.empty() || WriteReportFile(line.reportPath, report, reason);
 }
 
 int Refuse(const CommandLine& line) {
@@ -104,6 +91,20 @@ int FinishScan(const CommandLine& line, const ScanChoices& choices, const ScanOu
 }
 
 }  // namespace
+
+bool WriteReportFile(const std::wstring& path, const ScanReport& report, std::wstring* reason, FileWriteStep write) {
+    DWORD error = ERROR_OUTOFMEMORY;
+    try {
+        error = ReplaceFileContents(path, ScanReportText(report), write);
+    } catch (...) {
+        // A report that cannot even be made is one that was not written.
+    }
+    if (error == ERROR_SUCCESS) return true;
+    std::wstring why = SystemErrorMessage(error);
+    if (why.empty()) why = L"error " + std::to_wstring(error);
+    *reason = L"The report could not be written to \"" + path + L"\": " + why + L".";
+    return false;
+}
 
 std::optional<int> RunWithoutWindow(const CommandLine& line) {
     if (!line.error.empty()) return Refuse(line);

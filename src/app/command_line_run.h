@@ -6,8 +6,16 @@
 
 #include "app/command_line.h"
 #include "app/scan.h"
+#include "system/file_replace.h"
 
 class TForm1;
+struct ScanReport;
+
+// Writes the report to the path through a temporary file renamed over it at the end, so that an
+// earlier report survives whole and nothing is left beside it when the write fails part-way;
+// false, with the reason, then.
+bool WriteReportFile(const std::wstring& path, const ScanReport& report, std::wstring* reason,
+                     FileWriteStep write = WriteFile);
 
 // Handles what needs no main window: /?, a wrong command line (exit 3) and /scan /quiet, which
 // runs the scan on this thread. Returns the exit code when it did; nothing when the window is to

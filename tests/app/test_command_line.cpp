@@ -11,6 +11,8 @@
 
 #include "app_test_support.h"
 #include "app/command_line.h"
+#include "app/command_line_run.h"
+#include "app/scan_report.h"
 #include "app/main_form.h"
 #include "support/planting.h"
 #include "support/rogue_planting.h"
@@ -338,6 +340,49 @@ TEST(CommandLineScanReport, ReportThatCannotBeWrittenAfterTheScanInTheWindowEnds
     bool present = false;
     EXPECT_EQ(ReadWide(report, &present), earlier);
     EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{kReportName}) << "a temporary file was left";
+}
+
+size_t gWriteBudget = 0;
+
+// Writes what the budget allows, then fails as a full disk would: Wine cannot be made to.
+BOOL WINAPI WriteThenFail(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
+    const DWORD part = static_cast<DWORD>(std::min<size_t>(size, gWriteBudget));
+    *written = 0;
+    if (part > 0 && !WriteFile(file, data, part, written, overlapped)) return FALSE;
+    gWriteBudget -= *written;
+    if (*written == size) return TRUE;
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+// A report write that fails half-way: the earlier report survives whole, none is left where
+// there was none, and nothing else is left beside it; the reason names the failure.
+TEST(CommandLineScanReport, AReportWriteThatFailsHalfWayLeavesTheEarlierReportWhole) {
+    ScratchFolder scratch("command-line-half-way");
+    const std::wstring folder = Widened(scratch.Path());
+    const std::wstring path = folder + L"\\" + kReportName;
+    WideFilesGone filesGone{folder};
+    ScanReport report = NewScanReport();
+    report.scanned = true;
+    for (int i = 0; i < 2000; ++i) report.rows.emplace_back(L"Row " + std::to_wstring(i), L"REMOVED");
+    const std::string earlier = "An earlier report, kept whole.\r\n";
+    for (bool hadOne : {true, false}) {
+        if (hadOne) ASSERT_TRUE(WriteWideFile(path, earlier));
+        else ASSERT_TRUE(DeleteFileW(path.c_str()));
+        gWriteBudget = ScanReportText(report).size() / 2;
+        std::wstring reason;
+        EXPECT_FALSE(WriteReportFile(path, report, &reason, WriteThenFail));
+        EXPECT_EQ(reason.rfind(L"The report could not be written to \"" + path + L"\": ", 0), 0u) << Utf8(reason);
+        bool present = false;
+        const std::string left = ReadWide(path, &present);
+        EXPECT_EQ(present, hadOne);
+        if (hadOne) EXPECT_EQ(left, earlier);
+        EXPECT_EQ(FilesIn(folder), hadOne ? std::vector<std::wstring>{kReportName} : std::vector<std::wstring>{});
+    }
+    std::wstring reason;
+    ASSERT_TRUE(WriteReportFile(path, report, &reason)) << Utf8(reason);
+    bool present = false;
+    EXPECT_EQ(ReadWide(path, &present), ScanReportText(report));
 }
 
 // Closing the window during /scan lets the removal in progress finish, then ends: the products

@@ -409,14 +409,19 @@ TEST_F(MainFormTest, TabReachesTheScanPictureAfterTheResultList) {
     EXPECT_EQ(GetNextDlgTabItem(form->TabSheet1, form->Image2, FALSE), form->ListView1);
 }
 
+int gPictureClicks = 0;
+
+// A lambda has no stdcall form, which a 32-bit window procedure needs.
+LRESULT CALLBACK CountPictureClicks(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && HIWORD(wParam) == STN_CLICKED && LOWORD(wParam) == 77) ++gPictureClicks;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 // Enter and Space press a picture reached with Tab, once per press; other keys do not.
 TEST(PictureKeys, EnterAndSpacePressAPictureOncePerPress) {
-    static int clicks = 0;
+    int& clicks = gPictureClicks;
     WNDCLASSA parentClass{};
-    parentClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        if (message == WM_COMMAND && HIWORD(wParam) == STN_CLICKED && LOWORD(wParam) == 77) ++clicks;
-        return DefWindowProcA(window, message, wParam, lParam);
-    };
+    parentClass.lpfnWndProc = CountPictureClicks;
     parentClass.hInstance = GetModuleHandleA(nullptr);
     parentClass.lpszClassName = "ZarvexPictureKeysParent";
     RegisterClassA(&parentClass);
@@ -440,28 +445,27 @@ TEST(PictureKeys, EnterAndSpacePressAPictureOncePerPress) {
     DestroyWindow(parent);
 }
 
+BOOL CALLBACK DescribeControl(HWND control, LPARAM parameter) {
+    auto& out = *reinterpret_cast<std::string*>(parameter);
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetAncestor(control, GA_ROOT), reinterpret_cast<POINT*>(&rect), 2);
+    out += ClassOf(control) + " #" + std::to_string(GetDlgCtrlID(control)) + " " + Describe(rect) + " \"" +
+           WindowText(control) + "\" style " + std::to_string(GetWindowLongA(control, GWL_STYLE)) + " check " +
+           std::to_string(SendMessageA(control, BM_GETCHECK, 0, 0));
+    if (lstrcmpiA(ClassOf(control).c_str(), "ListBox") == 0) {
+        const LRESULT count = SendMessageA(control, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i)
+            out += " " + std::to_string(SendMessageA(control, LB_GETITEMDATA, static_cast<WPARAM>(i), 0));
+    }
+    out += "\n";
+    return TRUE;
+}
+
 // Every control of a window, in creation (tab) order, as the user and the scan see it.
 std::string DescribeControls(HWND form) {
     std::string text;
-    EnumChildWindows(
-        form,
-        [](HWND control, LPARAM parameter) -> BOOL {
-            auto& out = *reinterpret_cast<std::string*>(parameter);
-            RECT rect{};
-            GetWindowRect(control, &rect);
-            MapWindowPoints(nullptr, GetAncestor(control, GA_ROOT), reinterpret_cast<POINT*>(&rect), 2);
-            out += ClassOf(control) + " #" + std::to_string(GetDlgCtrlID(control)) + " " + Describe(rect) + " \"" +
-                   WindowText(control) + "\" style " + std::to_string(GetWindowLongA(control, GWL_STYLE)) +
-                   " check " + std::to_string(SendMessageA(control, BM_GETCHECK, 0, 0));
-            if (lstrcmpiA(ClassOf(control).c_str(), "ListBox") == 0) {
-                const LRESULT count = SendMessageA(control, LB_GETCOUNT, 0, 0);
-                for (LRESULT i = 0; i < count; ++i)
-                    out += " " + std::to_string(SendMessageA(control, LB_GETITEMDATA, static_cast<WPARAM>(i), 0));
-            }
-            out += "\n";
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&text));
+    EnumChildWindows(form, DescribeControl, reinterpret_cast<LPARAM>(&text));
     return text;
 }
 

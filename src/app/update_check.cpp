@@ -96,8 +96,8 @@ std::string WhyNotComparable(TIEHTTP& http, std::vector<uint32_t>& server, std::
 }
 }  // namespace
 
-// Any failure of the request but the ones above raises and becomes the error outcome, and then
-// the local file is not read.
+// Any other failure of the request raises and becomes the error outcome; the local file is then
+// not read.
 UpdateOutcome RunUpdateCheck(TIEHTTP& http) {
     UpdateOutcome outcome;
     try {

@@ -11,12 +11,16 @@
 #include "app/main_form.h"
 #include "app/main_form_messages.h"
 #include "system/dll_search.h"
+#include "system/redirection_trust.h"
 
 namespace {
 
 int RunProgram(bool& quiet) {
     // First, before anything is loaded by name.
     LoadDllsFromSystemFolderOnly();
+    // Before any scan: junctions a non-administrator made are not followed where the system can
+    // refuse them; each deletion still checks what it opened.
+    EnforceRedirectionTrust();
     // Command line: /?, a wrong command line and /scan /quiet need no window.
     const CommandLine commandLine = ParseCommandLine(ProgramArguments());
     quiet = commandLine.quiet;

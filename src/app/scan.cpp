@@ -9,6 +9,7 @@
 #include "catalogue/rogue_routines.h"
 #include "catalogue/sweep.h"
 #include "system/com_scope.h"
+#include "system/folder_lists.h"
 #include "system/folders.h"
 #include "system/processes.h"
 
@@ -91,6 +92,8 @@ ScanOutcome RunScan(const ScanChoices& choices, ScanProgress& progress) {
     // Removal steps open shell targets, which expect COM on the calling thread: the window's
     // worker and the quiet scan's main thread alike. It is set up at the first such step.
     ComScope com;
+    // The machine's folders, looked up once for the whole scan at their first use.
+    FolderListScope folders;
     ScanOutcome outcome;
     try {
         Walk(choices, progress, outcome).Run();

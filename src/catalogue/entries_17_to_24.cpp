@@ -63,7 +63,8 @@ RogueEntry PcProtectionCenter2008() {
              val(HKCU, r1), key(HKCU, k1)}};
 }
 
-// f3 holds f2. The list also deletes every program file lying directly in the all-users data folder.
+// f3 holds f2. Its program lying directly in the all-users data folder goes by its own name, never
+// the folder's other programs: any user can make the folder that detects the product.
 RogueEntry WinwebSecurity() {
     REF(p1, "WinwebSecurity.exe");
     REF(f1, "\\Winweb Security\\");
@@ -72,7 +73,7 @@ RogueEntry WinwebSecurity() {
     REF(r1, "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\WinwebSecurity");
     return {20, "Winweb Security", "Winweb Security",
             {proc(p1), dir(CA, f1)},
-            {kill(p1), wait(1000), empty(CA, f2), empty(CA, f3), rmdir(CA, f2), rmdir(CA, f3), exe(CA),
+            {kill(p1), wait(1000), empty(CA, f2), empty(CA, f3), rmdir(CA, f2), rmdir(CA, f3), del(CA, p1),
              val(HKLM, r1), val(HKCU, r1)}};
 }
 

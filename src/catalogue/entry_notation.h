@@ -47,7 +47,6 @@ inline RemovalStep open(SignatureRef target) { return {StepKind::ShellOpen, targ
 inline RemovalStep empty(FolderRoot root, SignatureRef path, int times = 1) {
     return {StepKind::EmptyFolder, path, root, HKCU, 0, times};
 }
-inline RemovalStep exe(FolderRoot root) { return {StepKind::DeleteExeFiles, {}, root}; }
 inline RemovalStep del(FolderRoot root, SignatureRef path) { return {StepKind::RemoveFile, path, root}; }
 inline RemovalStep rodel(FolderRoot root, SignatureRef path) { return {StepKind::RemoveReadOnlyFile, path, root}; }
 inline RemovalStep rmdir(FolderRoot root, SignatureRef path, int times = 1) {

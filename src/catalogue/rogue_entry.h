@@ -39,7 +39,6 @@ enum class StepKind {
     Wait,
     ShellOpen,
     EmptyFolder,
-    DeleteExeFiles,
     RemoveFile,
     RemoveReadOnlyFile,
     RemoveFolder,
@@ -49,7 +48,7 @@ enum class StepKind {
 
 struct RemovalStep {
     StepKind kind;
-    SignatureRef operand;  // none for Wait and DeleteExeFiles
+    SignatureRef operand;  // none for Wait
     FolderRoot folder = FolderRoot::ProgramFiles;
     RegistryRoot registry = RegistryRoot::CurrentUser;
     unsigned milliseconds = 0;  // Wait

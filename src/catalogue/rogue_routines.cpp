@@ -17,8 +17,6 @@ namespace {
 
 std::string Decoded(const SignatureRef& ref) { return DecodeSignature(ref.text); }
 
-std::wstring PathOf(const RemovalStep& step) { return RemovablePath(step.folder, step.operand.text); }
-
 bool FolderIsPresent(const DetectCheck& check) {
     return IsExistingFolder(RootedPathW(check.folder, check.operand.text));
 }
@@ -33,39 +31,37 @@ void ShellOpen(const RemovalStep& step) {
     ShellExecuteA(nullptr, "open", Decoded(step.operand).c_str(), nullptr, nullptr, SW_HIDE);
 }
 
-void EmptyFolder(const RemovalStep& step) {
-    std::wstring path = PathOf(step);
-    if (!path.empty()) DeleteFilesInFolder(path);
+// Each deletion by path goes by the path fixed at the check; a refusal there or at the deletion is
+// handed back.
+template <class Delete>
+StepOutcome AtRemovablePath(const RemovalStep& step, Delete&& remove) {
+    const RemovableTarget target = CheckRemovable(step.folder, step.operand.text);
+    if (target.path.empty()) return {target.refusal};
+    return {remove(target.path).refusal};
 }
 
-void DeleteExeFiles(const RemovalStep& step) {
-    std::wstring path = FolderRootPathW(step.folder);
-    if (IsAbsoluteFolder(path)) DeleteExeFilesInFolder(path);
+StepOutcome EmptyFolder(const RemovalStep& step) {
+    return AtRemovablePath(step, [](const std::wstring& path) { return DeleteFilesInFolder(path); });
 }
 
-void RemoveFile(const RemovalStep& step) {
-    std::wstring path = PathOf(step);
-    if (!path.empty()) DeleteFileExactly(path);
+StepOutcome RemoveFile(const RemovalStep& step, bool clearReadOnly) {
+    return AtRemovablePath(step, [&](const std::wstring& path) { return DeleteFileExactly(path, clearReadOnly); });
 }
 
-void RemoveReadOnlyFile(const RemovalStep& step) {
-    std::wstring path = PathOf(step);
-    if (!path.empty()) DeleteFileExactly(path, true);
+StepOutcome RemoveFolder(const RemovalStep& step) {
+    return AtRemovablePath(step, [](const std::wstring& path) { return RemoveFolderExactly(path); });
 }
 
-void RemoveFolder(const RemovalStep& step) {
-    std::wstring path = PathOf(step);
-    if (!path.empty()) RemoveFolderExactly(path);
-}
-
-void RemoveKey(const RemovalStep& step) {
+StepOutcome RemoveKey(const RemovalStep& step) {
     HKEY root = RegistryRootKey(step.registry);
-    if (RegKeyExists(root, Decoded(step.operand))) RegDeleteKeyTree(root, Decoded(step.operand), true);
+    if (!RegKeyExists(root, Decoded(step.operand))) return {};
+    return {DeleteRegistryKey(root, Decoded(step.operand), true).refusal};
 }
 
-void RemoveValue(const RemovalStep& step) {
+StepOutcome RemoveValue(const RemovalStep& step) {
     HKEY root = RegistryRootKey(step.registry);
-    if (RegValueExists(root, Decoded(step.operand))) RegDeleteValuePath(root, Decoded(step.operand));
+    if (!RegValueExists(root, Decoded(step.operand))) return {};
+    return {DeleteRegistryValue(root, Decoded(step.operand)).refusal};
 }
 
 }  // namespace
@@ -103,6 +99,8 @@ std::wstring RootedPathW(FolderRoot root, const char* relativeText) {
     return JoinPath(FolderRootPathW(root), WideFromStored(DecodeSignature(relativeText)));
 }
 
+const char kRefusedSettableRoot[] = "its root folder is set to a system folder or a drive root";
+
 namespace {
 // Roots that the environment or a user's shell-folder setting names, and so may point anywhere.
 bool SettableRoot(FolderRoot root) {
@@ -111,16 +109,27 @@ bool SettableRoot(FolderRoot root) {
 }
 }  // namespace
 
-std::wstring RemovablePath(FolderRoot root, const char* relativeText) {
-    std::wstring rootPath = FolderRootPathW(root);
-    std::wstring relative = WideFromStored(DecodeSignature(relativeText));
-    if (JoinPath(rootPath, relative).empty() || !ReachedWithoutLinks(rootPath, relative)) return {};
-    // Such a root set to a drive root or a system folder names nothing to delete.
+RemovableTarget CheckRemovable(FolderRoot root, const char* relativeText) {
+    const std::wstring rootPath = FolderRootPathW(root);
+    const std::wstring relative = WithoutTrailingSeparators(WideFromStored(DecodeSignature(relativeText)));
+    if (rootPath.empty() || relative.find_first_not_of(L"\\/") == std::wstring::npos) return {};
+    if (JoinPath(rootPath, relative).empty()) return {{}, kRefusedNotAbsolute};
     const std::wstring rootReal = RealPath(rootPath);
-    if (rootReal.empty() || (SettableRoot(root) && IsProtectedFolder(rootReal))) return {};
+    if (rootReal.empty()) return {};
+    // Such a root set to a drive root or a system folder names nothing to delete.
+    if (SettableRoot(root) && IsProtectedFolder(rootReal)) return {{}, kRefusedSettableRoot};
+    if (!ReachedWithoutLinks(rootPath, relative)) {
+        // No folder there is nothing to delete; one reached another way has a link on its way.
+        const std::wstring holder = JoinPath(rootPath, relative.substr(0, relative.find_last_of(L"\\/")));
+        return {{}, RealPath(holder).empty() ? std::string() : std::string(kRefusedLinkInPath)};
+    }
     // The deletion checks the entry against this real path, fixed here: a link swapped in on the
     // way after this check is refused there.
-    return JoinPath(rootReal, relative);
+    return {JoinPath(rootReal, relative), {}};
+}
+
+std::wstring RemovablePath(FolderRoot root, const char* relativeText) {
+    return CheckRemovable(root, relativeText).path;
 }
 
 std::string FolderRootPath(FolderRoot root) { return StoredFromWide(FolderRootPathW(root)); }
@@ -138,7 +147,7 @@ bool CheckIsTrue(const DetectCheck& check) {
     return false;
 }
 
-void RunStep(const RemovalStep& step) {
+StepOutcome RunStep(const RemovalStep& step) {
     // A step that waits, opens or removes leaves the phase's process list old. A kill sees to that
     // itself, and only when it found a process to stop.
     struct RefreshAfter {
@@ -148,17 +157,17 @@ void RunStep(const RemovalStep& step) {
         }
     } refresh{step.kind == StepKind::Terminate};
     switch (step.kind) {
-        case StepKind::Terminate: Terminate(step); break;
-        case StepKind::Wait: Sleep(step.milliseconds); break;
-        case StepKind::ShellOpen: ShellOpen(step); break;
-        case StepKind::EmptyFolder: EmptyFolder(step); break;
-        case StepKind::DeleteExeFiles: DeleteExeFiles(step); break;
-        case StepKind::RemoveFile: RemoveFile(step); break;
-        case StepKind::RemoveReadOnlyFile: RemoveReadOnlyFile(step); break;
-        case StepKind::RemoveFolder: RemoveFolder(step); break;
-        case StepKind::RemoveKey: RemoveKey(step); break;
-        case StepKind::RemoveValue: RemoveValue(step); break;
+        case StepKind::Terminate: Terminate(step); return {};
+        case StepKind::Wait: Sleep(step.milliseconds); return {};
+        case StepKind::ShellOpen: ShellOpen(step); return {};
+        case StepKind::EmptyFolder: return EmptyFolder(step);
+        case StepKind::RemoveFile: return RemoveFile(step, false);
+        case StepKind::RemoveReadOnlyFile: return RemoveFile(step, true);
+        case StepKind::RemoveFolder: return RemoveFolder(step);
+        case StepKind::RemoveKey: return RemoveKey(step);
+        case StepKind::RemoveValue: return RemoveValue(step);
     }
+    return {};
 }
 
 bool DetectRogue(const RogueEntry& entry) {
@@ -170,10 +179,16 @@ bool DetectRogue(const RogueEntry& entry) {
     return false;
 }
 
-void RemoveRogue(const RogueEntry& entry) {
+std::vector<StepRefusal> RemoveRogue(const RogueEntry& entry) {
+    std::vector<StepRefusal> refusals;
     // Its first kill looks at the processes as they are now, not as the detection saw them.
     ProcessListScope::Refresh();
-    for (const RemovalStep& step : entry.steps) {
-        for (int i = 0; i < step.times; ++i) RunStep(step);
+    for (std::size_t index = 0; index < entry.steps.size(); ++index) {
+        const RemovalStep& step = entry.steps[index];
+        for (int i = 0; i < step.times; ++i) {
+            StepOutcome outcome = RunStep(step);
+            if (!outcome.refusal.empty()) refusals.push_back({index, std::move(outcome.refusal)});
+        }
     }
+    return refusals;
 }

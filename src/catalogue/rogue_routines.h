@@ -1,18 +1,31 @@
 #pragma once
-// Carrying an entry out: DetectRogue has no side effects, RemoveRogue never reports failure.
+// Carrying an entry out: DetectRogue has no side effects; RemoveRogue reports no failure, only the
+// steps it refused.
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "catalogue/rogue_entry.h"
 
+// What a step did, as far as the scan shows it: why it was refused, when it was (a link on the way,
+// a root set to a system folder).
+struct StepOutcome {
+    std::string refusal;
+};
+// A refused step of an entry: its place in the entry's steps, and why.
+struct StepRefusal {
+    std::size_t step;
+    std::string reason;
+};
+
 // True at the first true check; later checks are not evaluated.
 bool DetectRogue(const RogueEntry& entry);
-// Every step runs, whatever happened before it.
-void RemoveRogue(const RogueEntry& entry);
+// Every step runs, whatever happened before it; hands back each refusal, in order.
+std::vector<StepRefusal> RemoveRogue(const RogueEntry& entry);
 
 bool CheckIsTrue(const DetectCheck& check);
-void RunStep(const RemovalStep& step);
+StepOutcome RunStep(const RemovalStep& step);
 
 HKEY RegistryRootKey(RegistryRoot root);
 // The root folder as the system gives it now; empty when it has no path.
@@ -26,8 +39,15 @@ std::string JoinRootPath(const std::string& rootPath, const std::string& relativ
 std::wstring RootedPathW(FolderRoot root, const char* relativeText);
 // The same from the root's real path, only when the folders between the root and the last part
 // are reached without a link, and never under a Temp, AppData, Desktop or Start Menu root that is
-// set to a drive root or a system folder; empty otherwise. Every step that deletes goes by this
-// path.
+// set to a drive root or a system folder. Every step that deletes goes by this path, fixed here.
+// No path and no refusal: nothing is there to delete.
+struct RemovableTarget {
+    std::wstring path;
+    std::string refusal;
+};
+extern const char kRefusedSettableRoot[];  // "its root folder is set to a system folder or a drive root"
+RemovableTarget CheckRemovable(FolderRoot root, const char* relativeText);
+// Its path alone; empty when refused or when nothing is there.
 std::wstring RemovablePath(FolderRoot root, const char* relativeText);
 // For planting and messages: the 8-bit forms of the above.
 std::string FolderRootPath(FolderRoot root);

@@ -69,9 +69,10 @@ std::vector<SweepStep> BuildSweep() {
 
 std::wstring FilePath(const SweepStep& step) { return RootedPathW(step.folder, step.first.text); }
 
-bool DeleteFileAt(const SweepStep& step, bool clearReadOnly = false) {
-    std::wstring path = RemovablePath(step.folder, step.first.text);
-    return !path.empty() && DeleteFileExactly(path, clearReadOnly);
+ExactDeletion DeleteFileAt(const SweepStep& step, bool clearReadOnly = false) {
+    const RemovableTarget target = CheckRemovable(step.folder, step.first.text);
+    if (target.path.empty()) return {false, target.refusal};
+    return DeleteFileExactly(target.path, clearReadOnly);
 }
 
 void KillByPath(const SweepStep& step) {
@@ -81,8 +82,8 @@ void KillByPath(const SweepStep& step) {
 // A found file that stays is handed back as such rather than counted silently.
 void ReportAndDelete(const SweepStep& step, std::vector<SweepFinding>& findings) {
     if (!IsExistingFile(FilePath(step))) return;
-    bool deleted = DeleteFileAt(step, step.kind == SweepKind::ReportReadOnlyFile);
-    findings.push_back({step.label, deleted});
+    ExactDeletion deletion = DeleteFileAt(step, step.kind == SweepKind::ReportReadOnlyFile);
+    findings.push_back({step.label, deletion.deleted, std::move(deletion.refusal)});
 }
 
 void OpenAndDelete(const SweepStep& step) {

@@ -24,10 +24,12 @@ struct SweepStep {
 
 // The sweep's steps in order.
 const std::vector<SweepStep>& SweepSteps();
-// A reported file that was found: its row's label, and whether its deletion worked.
+// A reported file that was found: its row's label, whether its deletion worked, and why it was
+// refused when it was (then it was not tried).
 struct SweepFinding {
     std::string label;
     bool removed;
+    std::string refusal;
 };
 
 // Runs them; hands back each reported file found, in order.

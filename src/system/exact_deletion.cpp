@@ -5,14 +5,32 @@
 #include <vector>
 
 #include "system/handles.h"
-#include "system/protected_folders.h"
 #include "system/wide_paths.h"
+
+// The headers name these only for Windows 10 targets; the program asks for them at run time and
+// takes a refusal as "not here".
+#ifndef FILE_DISPOSITION_FLAG_DELETE
+#define FILE_DISPOSITION_FLAG_DELETE 0x00000001
+#endif
+#ifndef FILE_DISPOSITION_FLAG_IGNORE_READONLY_ATTRIBUTE
+#define FILE_DISPOSITION_FLAG_IGNORE_READONLY_ATTRIBUTE 0x00000010
+#endif
+
+const char kRefusedLinkInPath[] = "a link stands in its path";
+const char kRefusedNotAbsolute[] = "not an absolute path";
+const char kRefusedNotAFolder[] = "not a folder";
+const char kRefusedDriveRoot[] = "a drive root";
 
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // Opens the entry itself: a reparse point as such, a folder as well as a file.
 constexpr DWORD kItself = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
+// FileDispositionInfoEx and FILE_DISPOSITION_INFO_EX.
+constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+struct DispositionInfoEx {
+    DWORD Flags;
+};
 
 UniqueHandle Open(const std::wstring& path, DWORD access, DWORD share, DWORD flags) {
     return UniqueHandle(ValidOrNull(CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, flags, nullptr)));
@@ -55,14 +73,22 @@ bool Attributes(HANDLE handle, DWORD& attributes) {
     return true;
 }
 
-// The entry "name" in the folder whose real path is folderReal, opened itself, or nothing when
-// the handle turns out to be anything else (a link's target, a swapped folder).
-UniqueHandle OpenEntryItself(const std::wstring& folderReal, const std::wstring& name, DWORD access) {
+// The entry "name" in the folder whose real path is folderReal, opened itself; nothing when
+// nothing is there, and nothing with a refusal when the handle turns out to be anything else (a
+// link's target, a swapped folder).
+struct OpenedEntry {
+    UniqueHandle handle;
+    std::string refusal;
+};
+
+OpenedEntry OpenEntryItself(const std::wstring& folderReal, const std::wstring& name, DWORD access) {
     if (folderReal.empty() || name.empty() || name == L"." || name == L"..") return {};
     const std::wstring expected = JoinPath(folderReal, name);
+    if (expected.empty()) return {{}, kRefusedNotAbsolute};
     UniqueHandle entry = Open(expected, access | FILE_READ_ATTRIBUTES, kShareAll, kItself);
-    if (!entry || !SamePathText(RealPathOf(entry.get()), expected)) return {};
-    return entry;
+    if (!entry) return {};
+    if (!SamePathText(RealPathOf(entry.get()), expected)) return {{}, kRefusedLinkInPath};
+    return {std::move(entry), {}};
 }
 
 bool MarkForDeletion(HANDLE handle) {
@@ -70,11 +96,24 @@ bool MarkForDeletion(HANDLE handle) {
     return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
 }
 
-bool ClearReadOnly(HANDLE handle) {
+// Deletes a read-only file without touching its attributes (Windows 10 1809 and later).
+bool MarkForDeletionIgnoringReadOnly(HANDLE handle) {
+    DispositionInfoEx disposition{FILE_DISPOSITION_FLAG_DELETE | FILE_DISPOSITION_FLAG_IGNORE_READONLY_ATTRIBUTE};
+    return SetFileInformationByHandle(handle, kFileDispositionInfoEx, &disposition, sizeof(disposition)) != FALSE;
+}
+
+// How many names the file has; 0 when that cannot be read.
+DWORD LinkCount(HANDLE handle) {
+    FILE_STANDARD_INFO info{};
+    if (!GetFileInformationByHandleEx(handle, FileStandardInfo, &info, sizeof(info))) return 0;
+    return info.NumberOfLinks;
+}
+
+bool SetReadOnly(HANDLE handle, bool readOnly) {
     FILE_BASIC_INFO basic{};
     if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof(basic))) return false;
-    if (!(basic.FileAttributes & FILE_ATTRIBUTE_READONLY)) return true;
-    basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    if (readOnly) basic.FileAttributes |= FILE_ATTRIBUTE_READONLY;
+    else basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
     if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     // Zero times mean "leave unchanged".
     basic.CreationTime.QuadPart = basic.LastAccessTime.QuadPart = 0;
@@ -82,49 +121,78 @@ bool ClearReadOnly(HANDLE handle) {
     return SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof(basic)) != FALSE;
 }
 
-// A folder opened itself and held, so that it cannot be renamed or replaced while we work in it.
-UniqueHandle OpenFolderToList(const std::wstring& folder, std::wstring& real) {
+// The read-only flag belongs to the file, not to one of its names: cleared through one hard link,
+// it is cleared for all. So it is cleared only for a file with one name, and put back should a
+// second name have appeared meanwhile.
+bool DeleteReadOnlyFile(HANDLE handle) {
+    if (MarkForDeletionIgnoringReadOnly(handle)) return true;
+    if (LinkCount(handle) != 1 || !SetReadOnly(handle, false)) return false;
+    if (LinkCount(handle) != 1) {
+        SetReadOnly(handle, true);
+        return false;
+    }
+    return MarkForDeletion(handle);
+}
+
+// The folder fixed before, opened itself and held, so that it cannot be renamed or replaced while
+// we work in it; accepted only when the real path read through that handle is the fixed path.
+UniqueHandle HoldFolder(const std::wstring& fixed, std::wstring& real, std::string& refusal) {
     std::wstring parent, name;
-    if (!IsAbsoluteFolder(folder) || !SplitLast(folder, parent, name)) return {};
-    UniqueHandle handle = Open(JoinPath(parent, name), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, kItself);
+    if (!IsAbsoluteFolder(fixed)) {
+        refusal = kRefusedNotAbsolute;
+        return {};
+    }
+    const std::wstring path = WithoutTrailingSeparators(fixed);
+    if (!SplitLast(path, parent, name)) {
+        refusal = kRefusedDriveRoot;
+        return {};
+    }
+    UniqueHandle handle =
+        Open(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, kItself);
     DWORD attributes = 0;
     if (!handle || !Attributes(handle.get(), attributes)) return {};
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return {};
-    // Where links are followed regardless, the folder's real path gives the link away.
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        refusal = kRefusedLinkInPath;
+        return {};
+    }
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        refusal = kRefusedNotAFolder;
+        return {};
+    }
+    // Where links are followed regardless, the folder's real path gives the link away; so does
+    // one swapped in on the way since the path was fixed.
     real = RealPathOf(handle.get());
-    if (!SamePathText(real, JoinPath(RealPath(parent), name))) return {};
+    if (!SamePathText(real, path)) {
+        refusal = kRefusedLinkInPath;
+        return {};
+    }
     return handle;
 }
 
-// The 8.3 short names match patterns too ("report.executive" is REPORT~1.EXE): the long name
-// must end as the pattern does.
-bool LongNameMatches(const std::wstring& name, const wchar_t* pattern) {
-    const std::wstring suffix = std::wstring(pattern).substr(1);  // "*.exe" -> ".exe"
-    if (suffix == L".*") return true;
-    return name.size() >= suffix.size() &&
-           CompareStringOrdinal(name.c_str() + name.size() - suffix.size(), static_cast<int>(suffix.size()),
-                                suffix.c_str(), static_cast<int>(suffix.size()), TRUE) == CSTR_EQUAL;
-}
-
-void DeleteListedFiles(const std::wstring& folder, const wchar_t* pattern, const ProtectedFolders* refused) {
+FolderEmptying DeleteListedFiles(const std::wstring& folder, const wchar_t* pattern, const FolderRule* rule) {
     std::wstring real;
-    UniqueHandle held = OpenFolderToList(WithoutTrailingSeparators(folder), real);
-    if (!held) return;
+    std::string refusal;
+    UniqueHandle held = HoldFolder(folder, real, refusal);
+    if (!held) return {refusal};
     // Decided on the folder held, not on the name looked at before.
-    if (refused && refused->Protects(real)) return;
+    if (rule) {
+        refusal = rule->Refusal(real);
+        if (!refusal.empty()) return {refusal};
+    }
     const DWORD skipped = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
     WIN32_FIND_DATAW entry{};
     UniqueFind listing(ValidOrNull(FindFirstFileW(JoinPath(real, pattern).c_str(), &entry)));
-    if (!listing) return;
+    if (!listing) return {};
     do {
         if (entry.dwFileAttributes & (skipped | 0x8 /* volume label */)) continue;
         if (!LongNameMatches(entry.cFileName, pattern)) continue;
-        UniqueHandle file = OpenEntryItself(real, entry.cFileName, DELETE);
+        OpenedEntry file = OpenEntryItself(real, entry.cFileName, DELETE);
         DWORD attributes = 0;
         // Decide on what was opened, not on what was listed a moment before.
-        if (file && Attributes(file.get(), attributes) && !(attributes & skipped)) MarkForDeletion(file.get());
+        if (file.handle && Attributes(file.handle.get(), attributes) && !(attributes & skipped))
+            MarkForDeletion(file.handle.get());
     } while (FindNextFileW(listing.get(), &entry));
+    return {};
 }
 
 }  // namespace
@@ -144,28 +212,60 @@ bool ReachedWithoutLinks(const std::wstring& root, const std::wstring& relative)
     return !rootReal.empty() && SamePathText(RealPath(JoinPath(root, folders)), JoinPath(rootReal, folders));
 }
 
-bool DeleteFileExactly(const std::wstring& path, bool clearReadOnly) {
+ExactDeletion DeleteFileExactly(const std::wstring& path, bool clearReadOnly) {
     std::wstring folder, name;
-    if (!IsAbsoluteFolder(path) || !SplitLast(path, folder, name)) return false;
-    UniqueHandle file = OpenEntryItself(folder, name, DELETE | (clearReadOnly ? FILE_WRITE_ATTRIBUTES : 0));
+    if (!IsAbsoluteFolder(path)) return {false, kRefusedNotAbsolute};
+    if (!SplitLast(path, folder, name)) return {};
+    OpenedEntry file = OpenEntryItself(folder, name, DELETE | (clearReadOnly ? FILE_WRITE_ATTRIBUTES : 0));
     DWORD attributes = 0;
-    if (!file || !Attributes(file.get(), attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-    if (clearReadOnly) ClearReadOnly(file.get());
-    return MarkForDeletion(file.get());
+    if (!file.handle) return {false, file.refusal};
+    if (!Attributes(file.handle.get(), attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    if (clearReadOnly && (attributes & FILE_ATTRIBUTE_READONLY)) return {DeleteReadOnlyFile(file.handle.get()), {}};
+    return {MarkForDeletion(file.handle.get()), {}};
 }
 
-bool RemoveFolderExactly(const std::wstring& path) {
+ExactDeletion RemoveFolderExactly(const std::wstring& path) {
     std::wstring folder, name;
-    if (!IsAbsoluteFolder(path) || !SplitLast(path, folder, name)) return false;
-    UniqueHandle entry = OpenEntryItself(folder, name, DELETE);
+    if (!IsAbsoluteFolder(path)) return {false, kRefusedNotAbsolute};
+    if (!SplitLast(path, folder, name)) return {};
+    OpenedEntry entry = OpenEntryItself(folder, name, DELETE);
     DWORD attributes = 0;
-    if (!entry || !Attributes(entry.get(), attributes) || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    if (!entry.handle) return {false, entry.refusal};
+    if (!Attributes(entry.handle.get(), attributes) || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
     // A plain folder goes only when empty; a link goes as the link.
-    return MarkForDeletion(entry.get());
+    return {MarkForDeletion(entry.handle.get()), {}};
 }
 
-void DeleteFilesInFolder(const std::wstring& folder, const ProtectedFolders* refused) {
-    DeleteListedFiles(folder, L"*.*", refused);
+FixedFolder FixFolder(const std::wstring& folder) {
+    if (folder.empty()) return {};
+    if (!IsAbsoluteFolder(folder)) return {{}, kRefusedNotAbsolute};
+    const std::wstring path = WithoutTrailingSeparators(folder);
+    UniqueHandle handle = Open(path, FILE_READ_ATTRIBUTES, kShareAll, kItself);
+    DWORD attributes = 0;
+    if (!handle || !Attributes(handle.get(), attributes)) return {};
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return {{}, kRefusedLinkInPath};
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {{}, kRefusedNotAFolder};
+    // The folders on the way may be links (a profile moved to another drive); the folder itself
+    // may not. Where the system opens a link's target regardless, the real path gives it away.
+    const std::wstring real = RealPathOf(handle.get());
+    std::wstring parent, name;
+    if (SplitLast(path, parent, name) && !SamePathText(real, JoinPath(RealPath(parent), name)))
+        return {{}, kRefusedLinkInPath};
+    return {real, {}};
 }
 
-void DeleteExeFilesInFolder(const std::wstring& folder) { DeleteListedFiles(folder, L"*.exe", nullptr); }
+FolderEmptying DeleteFilesInFolder(const std::wstring& folder, const FolderRule* rule) {
+    return DeleteListedFiles(folder, L"*.*", rule);
+}
+
+FolderEmptying DeleteExeFilesInFolder(const std::wstring& folder) {
+    return DeleteListedFiles(folder, L"*.exe", nullptr);
+}
+
+bool LongNameMatches(const std::wstring& name, const wchar_t* pattern) {
+    const std::wstring suffix = std::wstring(pattern).substr(1);  // "*.exe" -> ".exe"
+    if (suffix == L".*") return true;
+    return name.size() >= suffix.size() &&
+           CompareStringOrdinal(name.c_str() + name.size() - suffix.size(), static_cast<int>(suffix.size()),
+                                suffix.c_str(), static_cast<int>(suffix.size()), TRUE) == CSTR_EQUAL;
+}

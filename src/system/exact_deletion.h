@@ -9,7 +9,11 @@
 // deleted.
 #include <string>
 
-class ProtectedFolders;
+// Why a deletion was refused, as the scan shows it.
+extern const char kRefusedLinkInPath[];   // "a link stands in its path"
+extern const char kRefusedNotAbsolute[];  // "not an absolute path"
+extern const char kRefusedNotAFolder[];   // "not a folder"
+extern const char kRefusedDriveRoot[];    // "a drive root"
 
 // The real path of an existing file or folder, links resolved, in "C:\..." or "\\server\..."
 // form; empty when it cannot be opened.
@@ -18,16 +22,53 @@ std::wstring RealPath(const std::wstring& path);
 // a link: its real path is the root's real path followed by the relative folders.
 bool ReachedWithoutLinks(const std::wstring& root, const std::wstring& relative);
 
+// What a deletion by exact name did. A refusal means nothing was tried; without one, deleted says
+// whether the system accepted the deletion (false as well when there was nothing to delete).
+struct ExactDeletion {
+    bool deleted = false;
+    std::string refusal;
+    explicit operator bool() const { return deleted; }
+};
+
 // Deletes the file itself (a file link as a link) when its real path is the path given, which must
 // therefore be a real path itself (no link on the way, long names; RealPath of a root followed by
-// plain names is one); clearReadOnly first writes its attributes back without the read-only flag.
-// True when the deletion was accepted.
-bool DeleteFileExactly(const std::wstring& path, bool clearReadOnly = false);
+// plain names is one). A read-only file goes with clearReadOnly only: by the disposition that
+// ignores the flag where the system has it, else by clearing the flag first, but never for a file
+// with more than one name, whose attributes every name shares.
+ExactDeletion DeleteFileExactly(const std::wstring& path, bool clearReadOnly = false);
 // Removes the folder when it is empty, by the same rule; a folder that is a link goes as a link.
-bool RemoveFolderExactly(const std::wstring& path);
+ExactDeletion RemoveFolderExactly(const std::wstring& path);
+
+// Says whether a folder may be emptied, judged on its real path as read through the handle that
+// holds it while it is emptied.
+class FolderRule {
+public:
+    virtual ~FolderRule() = default;
+    // Empty when it may; otherwise why not.
+    virtual std::string Refusal(const std::wstring& real) const = 0;
+};
+
+// What emptying a folder did.
+struct FolderEmptying {
+    // Why nothing was listed; empty when the folder was accepted or is not there at all.
+    std::string refusal;
+};
+
+// The real path of a folder opened itself, fixed for the deletions that follow: empty when there
+// is nothing there, and then with a refusal when the folder is a link or no folder.
+struct FixedFolder {
+    std::wstring real;
+    std::string refusal;
+};
+FixedFolder FixFolder(const std::wstring& folder);
+
 // Deletes the ordinary and read-only files lying directly in the folder; never hidden or system
-// files, never subfolders. A folder that is a link, or that is not absolute, is not listed; nor is
-// one whose real path, read from the handle that holds it while it is emptied, `refused` protects.
-void DeleteFilesInFolder(const std::wstring& folder, const ProtectedFolders* refused = nullptr);
+// files, never subfolders. The folder must be a fixed real path as above: it is opened itself and
+// held, and listed only when the real path read through that handle is the path given and `rule`,
+// when there is one, accepts it.
+FolderEmptying DeleteFilesInFolder(const std::wstring& folder, const FolderRule* rule = nullptr);
 // The same for "*.exe" only.
-void DeleteExeFilesInFolder(const std::wstring& folder);
+FolderEmptying DeleteExeFilesInFolder(const std::wstring& folder);
+// A listing by pattern also matches 8.3 short names ("report.executive" is REPORT~1.EXE): a name
+// listed counts only when its long name ends as the pattern ("*.exe", "*.*") does.
+bool LongNameMatches(const std::wstring& name, const wchar_t* pattern);

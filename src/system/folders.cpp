@@ -72,9 +72,11 @@ std::wstring GetSpecialFolderW(int csidl) {
     return buffer;
 }
 
-void DeleteFilesInFolder(const std::string& folder) { DeleteFilesInFolder(WideFromStored(folder)); }
+FolderEmptying DeleteFilesInFolder(const std::string& folder) { return DeleteFilesInFolder(WideFromStored(folder)); }
 
-void DeleteExeFilesInFolder(const std::string& folder) { DeleteExeFilesInFolder(WideFromStored(folder)); }
+FolderEmptying DeleteExeFilesInFolder(const std::string& folder) {
+    return DeleteExeFilesInFolder(WideFromStored(folder));
+}
 
 const char kShellLibraryFailure[] = "Failed to load Shell32.dll.";
 

@@ -21,8 +21,8 @@ std::wstring GetSystemFolderW();
 std::wstring GetTempFolderW();
 std::wstring GetSpecialFolderW(int csidl);
 // DeleteFilesInFolder and DeleteExeFilesInFolder for a folder given as our own 8-bit text.
-void DeleteFilesInFolder(const std::string& folder);
-void DeleteExeFilesInFolder(const std::string& folder);
+FolderEmptying DeleteFilesInFolder(const std::string& folder);
+FolderEmptying DeleteExeFilesInFolder(const std::string& folder);
 // Empties the Recycle Bins of all drives without asking or showing anything. False when the shell
 // library cannot be loaded: the caller tells the user (kShellLibraryFailure), since a scan may run
 // off the window's thread or without a window. Tests name a library that does not exist.

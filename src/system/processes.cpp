@@ -84,6 +84,12 @@ ProcessListScope::ProcessListScope() {
     owner_ = true;
 }
 
+ProcessListScope::ProcessListScope(std::vector<Listed> listed) : ProcessListScope() {
+    if (!owner_) return;
+    processes_ = std::move(listed);
+    fresh_ = true;
+}
+
 ProcessListScope::~ProcessListScope() {
     if (owner_) currentScope = nullptr;
 }
@@ -187,7 +193,9 @@ bool KillProcessByPath(const std::string& name, const std::string& pathText) {
         if (!ExeNameMatches(exeFile, name)) return;
         std::string imagePath;
         UniqueHandle process = OpenToEnd(processId, imagePath);
-        if (process && imagePath.find(pathText) != std::string::npos) last = std::move(process);
+        // The name too: the listed id may have passed to another program whose path holds the fragment.
+        if (process && imagePath.find(pathText) != std::string::npos && ExeNameMatches(FileNameOf(imagePath), name))
+            last = std::move(process);
     });
     if (!last) return false;
     const bool killed = TerminateProcess(last.get(), 0) != FALSE;

@@ -11,7 +11,15 @@
 // nothing: the outer one is the phase.
 class ProcessListScope {
 public:
+    // A process as a list holds it.
+    struct Listed {
+        std::string exeFile;
+        DWORD id;
+    };
     ProcessListScope();
+    // A phase whose list, until refreshed, is the one given: a list taken earlier, whose ids may
+    // since have passed to other processes. Nothing when another scope is the phase.
+    explicit ProcessListScope(std::vector<Listed> listed);
     ~ProcessListScope();
     ProcessListScope(const ProcessListScope&) = delete;
     ProcessListScope& operator=(const ProcessListScope&) = delete;
@@ -19,10 +27,6 @@ public:
     static void Refresh();
 
 private:
-    struct Listed {
-        std::string exeFile;
-        DWORD id;
-    };
     bool owner_ = false;
     bool fresh_ = false;
     std::vector<Listed> processes_;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "system/exact_deletion.h"
+#include "system/folder_lists.h"
 #include "system/folders.h"
 #include "system/handles.h"
 #include "system/wide_paths.h"
@@ -95,9 +96,7 @@ bool IsDriveRoot(const std::wstring& real) {
 }
 
 bool IsSameOrAbove(const std::wstring& candidate, const std::wstring& known) {
-    if (SamePathText(candidate, known)) return true;
-    std::wstring prefix = WithoutTrailingSeparators(candidate) + L"\\";
-    return known.size() > prefix.size() && SamePathText(known.substr(0, prefix.size()), prefix);
+    return SamePathText(candidate, known) || IsInsideFolder(known, candidate);
 }
 
 std::wstring ParentOf(const std::wstring& real) {
@@ -134,4 +133,4 @@ bool ProtectedFolders::Protects(const std::wstring& folder) const {
     return false;
 }
 
-bool IsProtectedFolder(const std::wstring& folder) { return ProtectedFolders().Protects(folder); }
+bool IsProtectedFolder(const std::wstring& folder) { return FolderListScope::Protected()->Protects(folder); }

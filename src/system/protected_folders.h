@@ -1,5 +1,6 @@
 #pragma once
-// Folders that a cleaning option must never empty, whatever a setting or the environment names.
+// Folders that nothing may empty, whatever a setting or the environment names: the second line
+// behind the cleaning options' places (system/cleaning_places.h) and the roots a user can set.
 #include <string>
 #include <vector>
 
@@ -8,10 +9,10 @@
 // profile's folder wherever it lies), or a folder that holds any of these. Compared on real paths,
 // so a link, a short name or a doubled separator changes nothing. A folder that cannot be opened
 // counts as protected: there is nothing to clean there anyway; so does one that is not absolute.
+// The machine's folders are looked up once in a scan (system/folder_lists.h), else at each call.
 bool IsProtectedFolder(const std::wstring& folder);
 
-// The same test for several folders, the machine's folders looked up once: a scan's cleaning
-// options ask four times in a row.
+// The same test for several folders, the machine's folders looked up once.
 class ProtectedFolders {
 public:
     ProtectedFolders();

@@ -5,6 +5,8 @@
 #include "system/handles.h"
 #include "system/wide_paths.h"
 
+const char kRefusedKeyLinkInPath[] = "a registry link stands in its path";
+
 namespace {
 
 constexpr DWORD kNameBufferChars = 1024;
@@ -22,6 +24,41 @@ bool OpenKey(HKEY parent, const std::wstring& path, REGSAM access, OpenedKey& ke
     if (RegOpenKeyExW(parent, path.c_str(), kItself, access, &raw) != ERROR_SUCCESS) return false;
     key.handle = raw;
     if (raw != parent) key.owner.reset(raw);
+    return true;
+}
+
+// A key opened itself is a link when it holds its target as a REG_LINK value.
+bool IsLinkKey(HKEY key) {
+    DWORD type = REG_NONE;
+    return RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+           type == REG_LINK;
+}
+
+// Opening a whole path as itself opens only its last part as itself: the system follows a link
+// before it. So the path is opened a part at a time, each relative to the one before (WOW64
+// redirects such an open as it does the whole path), and a part before the last that is a link
+// refuses the open. An empty path is the root itself.
+bool OpenKeyByParts(HKEY root, const std::wstring& path, REGSAM access, OpenedKey& key, std::string& refusal) {
+    if (path.empty()) return OpenKey(root, path, access, key);
+    OpenedKey current;
+    HKEY parent = root;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = path.find(L'\\', start);
+        const std::wstring part = path.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+        const bool last = end == std::wstring::npos;
+        OpenedKey next;
+        if (part.empty() || !OpenKey(parent, part, last ? access : KEY_READ, next) || next.handle == parent)
+            return false;
+        if (!last && IsLinkKey(next.handle)) {
+            refusal = kRefusedKeyLinkInPath;
+            return false;
+        }
+        current = std::move(next);
+        parent = current.handle;
+        if (last) break;
+        start = end + 1;
+    }
+    key = std::move(current);
     return true;
 }
 
@@ -83,20 +120,30 @@ bool RegValueExists(HKEY root, const std::string& valuePath) {
     return RegQueryValueExW(key.handle, valueName.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-bool RegDeleteValuePath(HKEY root, const std::string& valuePath) {
+RegistryDeletion DeleteRegistryValue(HKEY root, const std::string& valuePath) {
     std::wstring keyPath, valueName;
-    if (!SplitValuePath(valuePath, keyPath, valueName)) return false;
+    if (!SplitValuePath(valuePath, keyPath, valueName)) return {};
     OpenedKey key;
-    if (!OpenKey(root, keyPath, KEY_WRITE, key)) return false;
-    return RegDeleteValueW(key.handle, valueName.c_str()) == ERROR_SUCCESS;
+    std::string refusal;
+    if (!OpenKeyByParts(root, keyPath, KEY_SET_VALUE, key, refusal)) return {false, refusal};
+    return {RegDeleteValueW(key.handle, valueName.c_str()) == ERROR_SUCCESS, {}};
+}
+
+RegistryDeletion DeleteRegistryKey(HKEY root, const std::string& keyPath, bool recursive) {
+    // A key straight under a root (Software, say) is never ours to delete.
+    if (keyPath.find('\\') == std::string::npos) return {};
+    OpenedKey key;
+    std::string refusal;
+    if (!OpenKeyByParts(root, WideFromStored(keyPath), KEY_ENUMERATE_SUB_KEYS | DELETE, key, refusal))
+        return {false, refusal};
+    // The platform refuses to delete a key that still has subkeys.
+    return {recursive ? DeleteTree(key.handle) : DeleteOpenedKey(key.handle), {}};
+}
+
+bool RegDeleteValuePath(HKEY root, const std::string& valuePath) {
+    return DeleteRegistryValue(root, valuePath).deleted;
 }
 
 bool RegDeleteKeyTree(HKEY root, const std::string& keyPath, bool recursive) {
-    // A key straight under a root (Software, say) is never ours to delete.
-    if (keyPath.find('\\') == std::string::npos) return false;
-    OpenedKey key;
-    if (!OpenKey(root, WideFromStored(keyPath), KEY_ENUMERATE_SUB_KEYS | DELETE, key) || key.handle == root)
-        return false;
-    // The platform refuses to delete a key that still has subkeys.
-    return recursive ? DeleteTree(key.handle) : DeleteOpenedKey(key.handle);
+    return DeleteRegistryKey(root, keyPath, recursive).deleted;
 }

@@ -7,6 +7,20 @@ int LastCharPos(char c, const std::string& text);
 bool RegKeyExists(HKEY root, const std::string& keyPath);
 // valuePath is "key\value"; split at the last backslash; "key\" names the default value.
 bool RegValueExists(HKEY root, const std::string& valuePath);
-bool RegDeleteValuePath(HKEY root, const std::string& valuePath);
 // Refuses a key directly under the root (no backslash in keyPath).
 bool RegDeleteKeyTree(HKEY root, const std::string& keyPath, bool recursive);
+bool RegDeleteValuePath(HKEY root, const std::string& valuePath);
+
+// Why a registry deletion was refused, as the scan shows it.
+extern const char kRefusedKeyLinkInPath[];  // "a registry link stands in its path"
+
+// What a deletion did: refused (nothing tried) with why, or tried and whether it worked.
+struct RegistryDeletion {
+    bool deleted = false;
+    std::string refusal;
+};
+// The two deletions above. The key path is opened a part at a time, each part itself, so a
+// registry link before the last part refuses the deletion instead of being followed; a link at the
+// last part, or below the key, goes as the link.
+RegistryDeletion DeleteRegistryKey(HKEY root, const std::string& keyPath, bool recursive);
+RegistryDeletion DeleteRegistryValue(HKEY root, const std::string& valuePath);

@@ -53,3 +53,11 @@ bool SamePathText(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
            CSTR_EQUAL;
 }
+
+bool IsInsideFolder(const std::wstring& path, const std::wstring& folder) {
+    const std::wstring prefix = WithoutTrailingSeparators(folder);
+    if (prefix.empty()) return false;
+    const std::wstring within = prefix.back() == L'\\' ? prefix : prefix + L"\\";
+    const std::wstring candidate = WithoutTrailingSeparators(path);
+    return candidate.size() > within.size() && SamePathText(candidate.substr(0, within.size()), within);
+}

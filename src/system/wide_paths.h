@@ -22,3 +22,6 @@ std::wstring WithoutTrailingSeparators(const std::wstring& folder);
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& rest);
 // Case-insensitive comparison the way the file system compares names.
 bool SamePathText(const std::wstring& a, const std::wstring& b);
+// True when path lies below folder, compared as text (both real paths): "C:\A\B" is inside
+// "C:\A" and "C:\", never inside "C:\A\B" itself or "C:\AB".
+bool IsInsideFolder(const std::wstring& path, const std::wstring& folder);

@@ -59,7 +59,6 @@ std::string StepLine(const RemovalStep& step) {
         case StepKind::Wait: line = "wait " + std::to_string(step.milliseconds); break;
         case StepKind::ShellOpen: line = "open " + Ref(step.operand); break;
         case StepKind::EmptyFolder: line = rooted("empty"); break;
-        case StepKind::DeleteExeFiles: line = std::string("exe ") + FolderWord(step.folder); break;
         case StepKind::RemoveFile: line = rooted("del"); break;
         case StepKind::RemoveReadOnlyFile: line = rooted("rodel"); break;
         case StepKind::RemoveFolder: line = rooted("rmdir"); break;

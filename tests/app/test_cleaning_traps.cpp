@@ -1,13 +1,16 @@
-// The folder and MUICache options beside traps: a Temp folder that the environment turns into a
-// profile root, the Windows folder or a drive root, a Cookies folder that a user's shell folder
-// setting points at the Windows folder, a Temp folder holding file links, and a link under the
-// MUICache key. Each refused folder loses nothing, and the scan goes on to clean the rest.
+// The folder and MUICache options beside traps, through a whole scan: a Temp folder that the
+// environment turns into a profile root, the Windows folder, a drive root, a program's folder or
+// another user's Documents; Cookies and cache folders that a user's shell folder setting points at
+// system folders; a Temp folder that is a link to the user's Documents or holds file links; a link
+// under the MUICache key. A folder is cleaned only where such a folder belongs: each refused folder
+// loses nothing, and the scan goes on to clean the real folders the trap left alone.
 #include <windows.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/planting.h"
 #include "support/scan_window.h"
@@ -15,138 +18,177 @@
 #include "support/test_registry.h"
 #include "support/traps.h"
 #include "system/folders.h"
-#include "system/handles.h"
 #include "system/wide_paths.h"
 
 namespace {
 
 const ScanRows kNothingFound = {{"No malicious software was found.", ""}};
-const wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 const char kMuiCacheKey[] = "Software\\Microsoft\\Windows\\ShellNoRoam\\MUICache";
 
-// A user's shell folder setting, put back as it was.
-class ScopedShellFolder {
-public:
-    ScopedShellFolder(const wchar_t* name, const std::wstring& path) : name_(name) {
-        HKEY raw = nullptr;
-        RegCreateKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr);
-        key_.reset(raw);
-        wchar_t buffer[MAX_PATH] = {};
-        DWORD size = sizeof(buffer) - sizeof(wchar_t);
-        had_ = RegQueryValueExW(raw, name, nullptr, &type_, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS;
-        previous_ = buffer;
-        RegSetValueExW(raw, name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                       static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
-    }
-    ~ScopedShellFolder() {
-        if (had_) {
-            RegSetValueExW(key_.get(), name_, 0, type_, reinterpret_cast<const BYTE*>(previous_.c_str()),
-                           static_cast<DWORD>((previous_.size() + 1) * sizeof(wchar_t)));
-        } else {
-            RegDeleteValueW(key_.get(), name_);
-        }
-    }
+std::string Narrow(const std::wstring& text) { return StoredFromWide(text); }
 
-private:
-    const wchar_t* name_;
-    UniqueKey key_;
-    bool had_ = false;
-    DWORD type_ = REG_EXPAND_SZ;
-    std::wstring previous_;
-};
+std::string WithoutSeparator(std::string folder) {
+    while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+    return folder;
+}
+
+// The special folder as the program will see it, created in the prefix when it is missing.
+std::string SpecialFolder(int csidl) {
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
+    return GetSpecialFolder(csidl);
+}
 
 class CleaningTraps : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(scan.Created());
         scan.TickAllProducts(false);
+        profile = GetSpecialFolder(CSIDL_PROFILE);
         // Bystanders directly in folders that no option may clean.
-        windowsFile = GetWindowsFolder() + "\\zarvex-bystander.txt";
-        rootFile = "C:\\zarvex-bystander.txt";
-        profileFile = StoredFromWide(GetSpecialFolderW(CSIDL_PROFILE)) + "\\zarvex-bystander.txt";
-        for (const std::string& file : {windowsFile, rootFile, profileFile}) planting.File(file);
-        // The Windows Temp folder is still cleaned: a refusal does not end the scan.
-        windowsTempFile = GetWindowsFolder() + "\\Temp\\zarvex-clean.txt";
-        planting.File(windowsTempFile);
+        const std::string system = GetSystemFolder();
+        bystanders = {
+            GetWindowsFolder() + "\\zarvex-bystander.txt",
+            "C:\\zarvex-bystander.txt",
+            profile + "\\zarvex-bystander.txt",
+            system + "\\drivers\\etc\\zarvex-hosts",
+            system + "\\drivers\\zarvex-driver.sys",
+            ProgramFolder() + "\\program.exe",
+            ProgramFolder() + "\\settings.ini",
+            OtherUsersDocuments() + "\\letter.txt",
+            profile + "\\Documents\\zarvex-letter.txt",
+        };
+        for (const std::string& file : bystanders) planting.File(file);
+        // The real folders the options clean, as the scan starts.
+        cleaned = {
+            {SpecialFolder(CSIDL_COOKIES), Redirect::Cookies},
+            {SpecialFolder(CSIDL_INTERNET_CACHE), Redirect::Cache},
+            {WithoutSeparator(GetTempFolder()), Redirect::Temp},
+            {GetWindowsFolder() + "\\Temp", Redirect::Nothing},
+        };
     }
-    void ExpectBystandersKept() {
-        for (const std::string& file : {windowsFile, rootFile, profileFile}) EXPECT_TRUE(FileExists(file)) << file;
-        EXPECT_FALSE(FileExists(windowsTempFile));
+
+    static std::string ProgramFolder() { return GetSpecialFolder(CSIDL_PROGRAM_FILES) + "\\Zarvex Bystander"; }
+    // Beside the user's profile, in the users root.
+    static std::string OtherUsersDocuments() {
+        const std::string own = WithoutSeparator(GetSpecialFolder(CSIDL_PROFILE));
+        return own.substr(0, own.find_last_of('\\')) + "\\zarvex-other\\Documents";
+    }
+
+    enum class Redirect { Nothing, Temp, Cookies, Cache };
+    struct Cleaned {
+        std::string folder;
+        Redirect by;
+    };
+
+    // Before each scan, so that each case answers for itself.
+    void PlantInCleanedFolders() {
+        for (const std::string& file : bystanders) {
+            if (!FileExists(file)) planting.File(file);
+        }
+        for (const Cleaned& c : cleaned) planting.File(c.folder + "\\zarvex-clean.txt");
+    }
+    // Every bystander stays; each real folder that the trap did not take over is still emptied.
+    void ExpectBystandersKeptAndTheRestCleaned(Redirect trapped) {
+        for (const std::string& file : bystanders) EXPECT_TRUE(FileExists(file)) << file;
+        for (const Cleaned& c : cleaned) {
+            if (c.by != trapped) {
+                EXPECT_FALSE(FileExists(c.folder + "\\zarvex-clean.txt")) << c.folder;
+            }
+        }
         EXPECT_EQ(scan.Rows(), kNothingFound);
     }
 
     ScanWindow scan;
     Planting planting;
-    std::string windowsFile, rootFile, profileFile, windowsTempFile;
+    std::string profile;
+    std::vector<std::string> bystanders;
+    std::vector<Cleaned> cleaned;
 };
 
-TEST_F(CleaningTraps, ATempFolderTheEnvironmentTurnsIntoAWellKnownFolderIsRefused) {
+TEST_F(CleaningTraps, ATempFolderTheEnvironmentPointsAnywhereButATempIsRefused) {
     struct Case {
         const char* name;
-        const wchar_t* tmp;
-        const wchar_t* temp;
-        const wchar_t* profile;
+        std::wstring tmp;
+        bool removeProfileVariable = false;
     };
-    const std::wstring profile = GetSpecialFolderW(CSIDL_PROFILE);
-    const std::wstring windowsLink = kTraps + L"\\windows-link-holder\\windows-link";
+    const std::wstring wideProfile = GetSpecialFolderW(CSIDL_PROFILE);
     const Case cases[] = {
-        {"no TMP or TEMP: the profile root", nullptr, nullptr, profile.c_str()},
-        {"no TMP, TEMP or profile: the Windows folder", nullptr, nullptr, nullptr},
-        {"TMP at a drive root", L"C:\\", nullptr, profile.c_str()},
-        {"TMP at the drive root, doubled separator", L"C:\\\\", nullptr, profile.c_str()},
-        {"TMP through a link to the Windows folder", windowsLink.c_str(), nullptr, profile.c_str()},
+        {"no TMP or TEMP: the profile root", L""},
+        {"no TMP, TEMP or profile: the Windows folder", L"", true},
+        {"a drive root", L"C:\\"},
+        {"the drive root, doubled separator", L"C:\\\\"},
+        {"a link to the Windows folder", kTraps + L"\\windows-link-holder\\windows-link"},
+        {"a program's folder", WideFromStored(ProgramFolder())},
+        {"another user's Documents", WideFromStored(OtherUsersDocuments())},
+        {"the user's own Documents", wideProfile + L"\\Documents"},
+        {"a link in the profile to the user's Documents", DocumentsLinkInProfile()},
+        {"a relative folder", L"Documents"},
     };
+    ASSERT_TRUE(TrapsLaid()) << kTrapsNotLaid;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        planting.File(windowsTempFile);
-        ScopedVariable tmp(L"TMP", c.tmp);
-        ScopedVariable temp(L"TEMP", c.temp);
-        ScopedVariable user(L"USERPROFILE", c.profile);
+        PlantInCleanedFolders();
+        const wchar_t* temp = c.tmp.empty() ? nullptr : c.tmp.c_str();
+        ScopedVariable tmp(L"TMP", temp);
+        ScopedVariable temporary(L"TEMP", temp);
+        ScopedVariable user(L"USERPROFILE", c.removeProfileVariable ? nullptr : wideProfile.c_str());
         scan.ClickScan();
-        ExpectBystandersKept();
+        ExpectBystandersKeptAndTheRestCleaned(Redirect::Temp);
     }
 }
 
-TEST_F(CleaningTraps, ACookiesFolderSetToTheWindowsFolderIsRefused) {
-    ScopedShellFolder cookies(L"Cookies", WideFromStored(GetWindowsFolder()));
-    ASSERT_EQ(GetSpecialFolder(CSIDL_COOKIES), GetWindowsFolder());
-    scan.ClickScan();
-    ExpectBystandersKept();
+TEST_F(CleaningTraps, CookiesAndCacheSettingsPointingAtSystemFoldersAreRefused) {
+    struct Case {
+        const char* name;
+        const wchar_t* setting;
+        Redirect by;
+        std::wstring folder;
+    };
+    const std::wstring system = GetSystemFolderW();
+    const Case cases[] = {
+        {"Cookies at the Windows folder", L"Cookies", Redirect::Cookies, GetWindowsFolderW()},
+        {"Cookies at drivers\\etc", L"Cookies", Redirect::Cookies, system + L"\\drivers\\etc"},
+        {"the cache at drivers", L"Cache", Redirect::Cache, system + L"\\drivers"},
+        {"the cache at the profile", L"Cache", Redirect::Cache, GetSpecialFolderW(CSIDL_PROFILE)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlantInCleanedFolders();
+        ScopedShellFolder setting(c.setting, c.folder);
+        ASSERT_TRUE(SamePathText(GetSpecialFolderW(c.by == Redirect::Cookies ? CSIDL_COOKIES : CSIDL_INTERNET_CACHE),
+                                 c.folder));
+        scan.ClickScan();
+        ExpectBystandersKeptAndTheRestCleaned(c.by);
+    }
 }
 
 TEST_F(CleaningTraps, ATempFolderWithFileLinksLosesOnlyItsOwnFiles) {
-    if (!TrapsLaid()) GTEST_SKIP() << "traps not laid: run tests/traps/make_traps.sh for this build";
+    ASSERT_TRUE(TrapsLaid()) << kTrapsNotLaid;
     RestoreBystanders();
-    const std::wstring links = kTraps + L"\\links";
+    PlantInCleanedFolders();
+    const std::wstring links = FileLinksInProfile();
     ASSERT_TRUE(WriteWideFile(links + L"\\own.tmp", "x"));
     ASSERT_TRUE(WriteWideFile(links + L"\\\xFF0E\xFF0E\xFF3C" L"bystander-file.txt", "x"));
     ScopedVariable tmp(L"TMP", links.c_str());
     scan.ClickScan();
     EXPECT_FALSE(WideFileExists(links + L"\\own.tmp"));
     EXPECT_FALSE(WideFileExists(links + L"\\\xFF0E\xFF0E\xFF3C" L"bystander-file.txt"));
-    EXPECT_EQ(WideFileText(kTraps + L"\\bystander-file.txt"), "kept\n");
-    EXPECT_EQ(WideFileText(kTraps + L"\\bystander-file.exe"), "kept\n");
-    EXPECT_EQ(WideFileText(kTraps + L"\\bystander\\kept.txt"), "kept\n");
-    ExpectBystandersKept();
+    for (const std::wstring& file : BystanderFiles()) EXPECT_EQ(WideFileText(file), "kept\n") << Narrow(file);
+    ExpectBystandersKeptAndTheRestCleaned(Redirect::Temp);
 }
 
 TEST_F(CleaningTraps, AMuiCacheLinkGoesAsALink) {
     ASSERT_TRUE(SetStringValue(HKEY_LOCAL_MACHINE, "Software\\ZarvexTest\\MuiTarget\\Inner", "value", "kept"));
     planting.Key(HKEY_CURRENT_USER, kMuiCacheKey);
-    HKEY raw = nullptr;
-    const std::wstring link = WideFromStored(kMuiCacheKey) + L"\\Link";
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, link.c_str(), 0, nullptr, REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK,
-                              KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &raw, nullptr),
-              ERROR_SUCCESS);
-    const std::wstring target = L"\\Registry\\Machine\\Software\\ZarvexTest\\MuiTarget";
-    RegSetValueExW(raw, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()),
-                   static_cast<DWORD>(target.size() * sizeof(wchar_t)));
-    RegCloseKey(raw);
+    ASSERT_TRUE(CreateMachineLinkKey(HKEY_CURRENT_USER, std::string(kMuiCacheKey) + "\\Link",
+                                     "Software\\ZarvexTest\\MuiTarget"));
+    PlantInCleanedFolders();
     scan.ClickScan();
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kMuiCacheKey));
     EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, "Software\\ZarvexTest\\MuiTarget\\Inner", "value"));
     DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\ZarvexTest");
-    ExpectBystandersKept();
+    ExpectBystandersKeptAndTheRestCleaned(Redirect::Nothing);
 }
 
 }  // namespace

@@ -51,3 +51,17 @@ void DeleteKeyTree(HKEY root, const std::string& path) {
     key.reset();
     RegDeleteKeyA(root, path.c_str());
 }
+
+bool CreateMachineLinkKey(HKEY root, const std::string& path, const std::string& machinePath) {
+    const std::string parent = path.substr(0, path.find_last_of('\\'));
+    if (parent != path && !CreateKey(root, parent)) return false;
+    HKEY raw = nullptr;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK,
+                        KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &raw, nullptr) != ERROR_SUCCESS)
+        return false;
+    UniqueKey key(raw);
+    const std::string target = "\\Registry\\Machine\\" + machinePath;
+    const std::wstring wide(target.begin(), target.end());
+    return RegSetValueExW(key.get(), L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(wide.data()),
+                          static_cast<DWORD>(wide.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+}

@@ -1,23 +1,58 @@
 #include "support/traps.h"
 
-#include <windows.h>
+#include <shlobj.h>
 
+#include "system/folders.h"
 
 const std::wstring kTraps = L"C:\\zarvex-traps";
+const char kTrapsNotLaid[] = "traps not laid: run tests/traps/make_traps.sh for this build";
 
-bool TrapsLaid() {
-    DWORD attributes = GetFileAttributesW((kTraps + L"\\links\\dir-link").c_str());
+namespace {
+
+const wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+// Relative to kTraps, each laid as "kept\n".
+const wchar_t* const kBystanders[] = {
+    L"\\bystander\\kept.txt", L"\\bystander\\kept.exe", L"\\bystander-file.txt", L"\\bystander-file.exe",
+    L"\\bystander-parent\\product\\kept.txt", L"\\data-elsewhere\\Logs\\kept.txt",
+};
+
+bool IsLink(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+}  // namespace
+
+std::wstring DocumentsLinkInProfile() {
+    return GetSpecialFolderW(CSIDL_PROFILE) + L"\\AppData\\Local\\zarvex-documents-link";
+}
+
+std::wstring FileLinksInProfile() { return GetSpecialFolderW(CSIDL_PROFILE) + L"\\AppData\\Local\\zarvex-links"; }
+
+bool TrapsLaid() {
+    for (const wchar_t* link : {L"\\links\\dir-link", L"\\links\\parent-link", L"\\links\\empty-link",
+                                L"\\windows-link-holder\\windows-link", L"\\swapped\\Antispyware PRO XP\\Data"}) {
+        if (!IsLink(kTraps + link)) return false;
+    }
+    return IsLink(DocumentsLinkInProfile()) && WideFolderExists(kTraps + L"\\data-elsewhere\\Logs") &&
+           WideFileExists(FileLinksInProfile() + L"\\file-link.txt");
+}
+
+std::vector<std::wstring> BystanderFiles() {
+    std::vector<std::wstring> files;
+    for (const wchar_t* name : kBystanders) files.push_back(kTraps + name);
+    return files;
+}
+
 void RestoreBystanders() {
-    CreateDirectoryW((kTraps + L"\\bystander").c_str(), nullptr);
-    CreateDirectoryW((kTraps + L"\\bystander-parent").c_str(), nullptr);
-    CreateDirectoryW((kTraps + L"\\bystander-parent\\product").c_str(), nullptr);
-    for (const wchar_t* name : {L"\\bystander\\kept.txt", L"\\bystander\\kept.exe", L"\\bystander-file.txt",
-                                L"\\bystander-file.exe", L"\\bystander-parent\\product\\kept.txt"}) {
-        SetFileAttributesW((kTraps + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!WideFileExists(kTraps + name)) WriteWideFile(kTraps + name, "kept\n");
+    for (const wchar_t* folder : {L"\\bystander", L"\\bystander-parent", L"\\bystander-parent\\product",
+                                  L"\\data-elsewhere", L"\\data-elsewhere\\Logs"}) {
+        CreateDirectoryW((kTraps + folder).c_str(), nullptr);
+    }
+    for (const std::wstring& file : BystanderFiles()) {
+        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!WideFileExists(file)) WriteWideFile(file, "kept\n");
     }
 }
 
@@ -30,3 +65,24 @@ ScopedVariable::ScopedVariable(const wchar_t* name, const wchar_t* value) : name
 }
 
 ScopedVariable::~ScopedVariable() { SetEnvironmentVariableW(name_.c_str(), hadValue_ ? previous_.c_str() : nullptr); }
+
+ScopedShellFolder::ScopedShellFolder(const wchar_t* name, const std::wstring& path) : name_(name) {
+    HKEY raw = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr);
+    key_.reset(raw);
+    wchar_t buffer[MAX_PATH] = {};
+    DWORD size = sizeof(buffer) - sizeof(wchar_t);
+    had_ = RegQueryValueExW(raw, name, nullptr, &type_, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS;
+    previous_ = buffer;
+    RegSetValueExW(raw, name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                   static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+}
+
+ScopedShellFolder::~ScopedShellFolder() {
+    if (had_) {
+        RegSetValueExW(key_.get(), name_, 0, type_, reinterpret_cast<const BYTE*>(previous_.c_str()),
+                       static_cast<DWORD>((previous_.size() + 1) * sizeof(wchar_t)));
+    } else {
+        RegDeleteValueW(key_.get(), name_);
+    }
+}

@@ -3,7 +3,8 @@
 //
 // Wine cannot show the other half: it opens a Unix symlink's target even when asked for the link
 // itself, so a link is never deleted there (it stays, and the bystander with it). On Windows a
-// link opened as itself goes as a link.
+// link opened as itself goes as a link. Nor has Wine short names: the rule that keeps a "*.exe"
+// listing to long names is tested on constructed names.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -22,14 +23,13 @@ const std::wstring kLinks = kTraps + L"\\links";
 class Traps : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!TrapsLaid()) GTEST_SKIP() << "traps not laid: run tests/traps/make_traps.sh for this build";
+        ASSERT_TRUE(TrapsLaid()) << kTrapsNotLaid;
         RestoreBystanders();
     }
     void TearDown() override {
         // Every bystander as it was laid.
-        for (const wchar_t* name : {L"\\bystander\\kept.txt", L"\\bystander\\kept.exe", L"\\bystander-file.txt",
-                                    L"\\bystander-file.exe", L"\\bystander-parent\\product\\kept.txt"}) {
-            EXPECT_EQ(WideFileText(kTraps + name), "kept\n") << StoredFromWide(name);
+        for (const std::wstring& file : BystanderFiles()) {
+            EXPECT_EQ(WideFileText(file), "kept\n") << StoredFromWide(file);
         }
         RestoreBystanders();
     }
@@ -45,13 +45,42 @@ TEST_F(Traps, EmptyingAFolderSparesWhatItsLinksPointAt) {
     EXPECT_FALSE(WideFileExists(kLinks + L"\\own.txt"));
 }
 
+// However it is written, a folder that is a link is refused, and says so; so is one reached
+// through a link on the way (a path fixed before a link was swapped in). Its target's files stay.
 TEST_F(Traps, AFolderThatIsALinkIsNeverListed) {
+    for (const wchar_t* folder : {L"\\links\\dir-link", L"\\links\\dir-link\\", L"\\links\\dir-link\\\\",
+                                  L"\\links\\parent-link\\product"}) {
+        SCOPED_TRACE(StoredFromWide(folder));
+        EXPECT_EQ(DeleteFilesInFolder(kTraps + folder).refusal, kRefusedLinkInPath);
+        EXPECT_EQ(DeleteExeFilesInFolder(kTraps + folder).refusal, kRefusedLinkInPath);
+    }
+    EXPECT_EQ(WideFileText(kTraps + L"\\bystander\\kept.exe"), "kept\n");
+    EXPECT_EQ(WideFileText(kTraps + L"\\bystander-parent\\product\\kept.txt"), "kept\n");
+}
+
+// The folder a setting names is fixed where it lies, once, opened itself: a link there is
+// refused rather than followed; nothing there is nothing to do.
+TEST_F(Traps, AFolderIsFixedWhereItLiesAndALinkIsRefused) {
     struct Case {
-        const wchar_t* folder;
-    } cases[] = {{L"\\links\\dir-link"}, {L"\\links\\dir-link\\"}, {L"\\links\\dir-link\\\\"}};
+        const char* name;
+        std::wstring folder;
+        std::wstring real;
+        const char* refusal;
+    } cases[] = {
+        {"a plain folder", kTraps + L"\\BYSTANDER\\", kTraps + L"\\bystander", ""},
+        {"through a link on the way", kLinks + L"\\parent-link\\product",
+         kTraps + L"\\bystander-parent\\product", ""},
+        {"a link", kLinks + L"\\dir-link", L"", kRefusedLinkInPath},
+        {"a file", kTraps + L"\\bystander-file.txt", L"", kRefusedNotAFolder},
+        {"missing", kTraps + L"\\zarvex-no-such-folder", L"", ""},
+        {"relative", L"zarvex-traps", L"", kRefusedNotAbsolute},
+        {"empty", L"", L"", ""},
+    };
     for (const Case& c : cases) {
-        DeleteFilesInFolder(kTraps + c.folder);
-        DeleteExeFilesInFolder(kTraps + c.folder);
+        SCOPED_TRACE(c.name);
+        const FixedFolder fixed = FixFolder(c.folder);
+        EXPECT_TRUE(SamePathText(fixed.real, c.real)) << StoredFromWide(fixed.real);
+        EXPECT_EQ(fixed.refusal, c.refusal);
     }
 }
 
@@ -143,6 +172,61 @@ TEST(ExactNames, DeletionsReportWhatHappened) {
     EXPECT_TRUE(RemoveFolderExactly(folder + L"\\full\\"));
     EXPECT_FALSE(WideFolderExists(folder + L"\\full"));
     EXPECT_TRUE(RemoveFolderExactly(folder));
+}
+
+// A read-only file with a second name: its attributes belong to both names, so deleting one name
+// never makes the file writable. Where the system deletes a read-only name without touching the
+// flag (Windows 10 1809 and later) that name goes; elsewhere (Wine) it stays, and the deletion says
+// it did not happen. A read-only file with one name still goes.
+TEST(ExactNames, AReadOnlyFileWithASecondNameIsNeverMadeWritable) {
+    const std::wstring folder = kTraps + L"\\hard-links";
+    CreateDirectoryW(kTraps.c_str(), nullptr);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring first = folder + L"\\first.txt";
+    const std::wstring second = folder + L"\\second.txt";
+    const std::wstring single = folder + L"\\single.txt";
+    ASSERT_TRUE(WriteWideFile(first, "kept"));
+    ASSERT_TRUE(SetFileAttributesW(first.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(CreateHardLinkW(second.c_str(), first.c_str(), nullptr));
+    ASSERT_TRUE(WriteWideFile(single, "x"));
+    ASSERT_TRUE(SetFileAttributesW(single.c_str(), FILE_ATTRIBUTE_READONLY));
+
+    const ExactDeletion deletion = DeleteFileExactly(second, true);
+    EXPECT_EQ(deletion.deleted, !WideFileExists(second));
+    EXPECT_EQ(deletion.refusal, "");
+    EXPECT_EQ(GetFileAttributesW(first.c_str()) & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(WideFileText(first), "kept");
+    EXPECT_TRUE(DeleteFileExactly(single, true));
+    EXPECT_FALSE(WideFileExists(single));
+
+    for (const std::wstring& file : {first, second, single}) {
+        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(file.c_str());
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+// A "*.exe" listing also hands back names whose 8.3 short form alone matches ("report.executive"
+// is REPORT~1.EXE); only a long name that ends as the pattern does counts. Wine has no short
+// names, so the decision is tested on names as a listing would hand them over.
+TEST(ExactNames, OnlyLongNamesMatchAPattern) {
+    struct Case {
+        const wchar_t* name;
+        const wchar_t* pattern;
+        bool matches;
+    } cases[] = {
+        {L"setup.exe", L"*.exe", true},
+        {L"SETUP.EXE", L"*.exe", true},
+        {L".exe", L"*.exe", true},
+        {L"report.executive", L"*.exe", false},
+        {L"archive.exe.bak", L"*.exe", false},
+        {L"setup.ex", L"*.exe", false},
+        {L"exe", L"*.exe", false},
+        {L"\x4E2D\x6587.exe", L"*.exe", true},
+        {L"report.executive", L"*.*", true},
+        {L"no-dot", L"*.*", true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(LongNameMatches(c.name, c.pattern), c.matches) << StoredFromWide(c.name);
 }
 
 }  // namespace

@@ -280,32 +280,34 @@ TEST_F(ProcessesTest, LeavesNoHandleOpen) {
 }
 
 // A phase's list can outlive a process: its id may pass to another program before a kill acts on
-// the list. Each kill checks the name through the handle it ends with, so the newcomer is left
-// alone. Wine hands a freed id to the next process soon enough to stage this; where it does not,
-// the test says so and skips.
+// the list. Waiting for the system to hand a freed id on cannot be staged (Wine does not), so the
+// list is given: an entry that carries a running bystander's id under another name. Each kill
+// checks the name through the handle it ends with, so the bystander is left alone; the same entry
+// under the bystander's own name shows that the kill would have ended it.
 TEST_F(ProcessesTest, KillsFromAnOldListLeaveAProcessThatTookTheListedId) {
-    auto listed = std::make_unique<WaiterProcess>(Folder("listed"), "zvxlisted.exe");
-    ASSERT_TRUE(listed->Started());
-    const DWORD listedId = listed->Id();
-    ProcessListScope phase;
-    ASSERT_TRUE(ProcessIsRunning("zvxlisted.exe"));  // the phase's list now holds it
-    listed.reset();                                   // ended, its id free
-
-    std::vector<std::unique_ptr<WaiterProcess>> newcomers;
-    WaiterProcess* heir = nullptr;
-    for (int i = 0; i < 40 && !heir; ++i) {
-        newcomers.push_back(std::make_unique<WaiterProcess>(Folder("heir" + std::to_string(i)), "zvxheir.exe"));
-        if (newcomers.back()->Id() == listedId) heir = newcomers.back().get();
-        else newcomers.back().reset();
+    WaiterProcess bystander(Folder("heir"), "zvxheir.exe");
+    ASSERT_TRUE(bystander.Started());
+    {
+        ProcessListScope phase({{"zvxlisted.exe", bystander.Id()}});
+        EXPECT_TRUE(ProcessIsRunning("zvxlisted.exe"));  // the phase answers from the given list
+        EXPECT_FALSE(KillProcessByName("zvxlisted.exe"));
+        EXPECT_TRUE(bystander.Running());
     }
-    if (!heir) GTEST_SKIP() << "no new process took the freed id " << listedId << " here";
-
-    EXPECT_FALSE(KillProcessByName("zvxlisted.exe"));
-    EXPECT_TRUE(heir->Running());
-    KillProcessByNameOrId("zvxlisted.exe");
-    EXPECT_TRUE(heir->Running());
-    EXPECT_FALSE(KillProcessByPath("zvxlisted.exe", "\\"));
-    EXPECT_TRUE(heir->Running());
+    {
+        ProcessListScope phase({{"zvxlisted.exe", bystander.Id()}});
+        KillProcessByNameOrId("zvxlisted.exe");
+        EXPECT_TRUE(bystander.Running());
+    }
+    {
+        ProcessListScope phase({{"zvxlisted.exe", bystander.Id()}});
+        EXPECT_FALSE(KillProcessByPath("zvxlisted.exe", "\\heir\\"));
+        EXPECT_TRUE(bystander.Running());
+    }
+    {
+        ProcessListScope phase({{"ZVXHEIR.EXE", bystander.Id()}});
+        EXPECT_TRUE(KillProcessByName("zvxheir.exe"));
+        EXPECT_TRUE(bystander.WaitEnded(5000));
+    }
 }
 
 TEST_F(ProcessesTest, KillByPathEndsOnlyTheCopyWhosePathHoldsTheFragment) {

@@ -61,9 +61,38 @@ TEST(ProtectedFolders, TheFoldersTheOptionsCleanAreNot) {
 }
 
 TEST(ProtectedFolders, ALinkToAWellKnownFolderIsRefused) {
-    if (!TrapsLaid()) GTEST_SKIP() << "traps not laid: run tests/traps/make_traps.sh for this build";
+    ASSERT_TRUE(TrapsLaid()) << kTrapsNotLaid;
     EXPECT_TRUE(IsProtectedFolder(kTraps + L"\\windows-link-holder\\windows-link"));
     EXPECT_FALSE(IsProtectedFolder(kTraps + L"\\windows-link-holder"));
+}
+
+// A folder is refused for merely holding a well-known folder: here the folder above a profile
+// that lies away from the users root, which neither the drive-root nor the users-root rule
+// reaches. The profile is a test entry in the machine's profile list, removed after.
+TEST(ProtectedFolders, AFolderThatMerelyHoldsAProfileIsRefused) {
+    const std::wstring holder = L"C:\\zarvex-profiles";
+    const std::wstring profile = holder + L"\\someone";
+    const std::wstring sibling = L"C:\\zarvex-profiles-sibling";
+    for (const std::wstring& folder : {holder, profile, profile + L"\\Temp", sibling})
+        CreateDirectoryW(folder.c_str(), nullptr);
+    const wchar_t entry[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-0-0-0-4242";
+    EXPECT_FALSE(IsProtectedFolder(holder)) << "before the profile is listed";
+    HKEY raw = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, entry, 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &raw, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(raw, L"ProfileImagePath", 0, REG_SZ, reinterpret_cast<const BYTE*>(profile.c_str()),
+                   static_cast<DWORD>((profile.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(raw);
+
+    EXPECT_TRUE(IsProtectedFolder(holder));
+    EXPECT_TRUE(IsProtectedFolder(holder + L"\\"));
+    EXPECT_TRUE(IsProtectedFolder(profile));
+    EXPECT_FALSE(IsProtectedFolder(sibling));
+    EXPECT_FALSE(IsProtectedFolder(profile + L"\\Temp"));
+
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, entry, KEY_WOW64_64KEY, 0);
+    for (const std::wstring& folder : {profile + L"\\Temp", profile, holder, sibling}) RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace

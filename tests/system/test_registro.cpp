@@ -135,6 +135,8 @@ TEST_F(RegistroTest, DeleteKeyTreeRefusesKeysUnderTheRoot) {
     ASSERT_TRUE(SetStringValue(HKEY_CURRENT_USER, kTopLevel + "\\Child", "v", "x"));
     for (bool recursive : {true, false}) {
         EXPECT_FALSE(RegDeleteKeyTree(HKEY_CURRENT_USER, kTopLevel, recursive));
+        // A separator at the end is no key below it.
+        EXPECT_FALSE(RegDeleteKeyTree(HKEY_CURRENT_USER, kTopLevel + "\\", recursive));
         EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kTopLevel + "\\Child"));
     }
     RegDeleteKeyA(HKEY_CURRENT_USER, (kTopLevel + "\\Child").c_str());

@@ -73,6 +73,31 @@ TEST_F(RegistryLinks, ValuesAreNeverReachedThroughALink) {
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, std::string(kProduct) + "\\Link\\Missing"));
 }
 
+// A link on the way to a key or a value: opened whole, the path would follow it into the target.
+// Each deletion refuses and says why, the target keeps its key and value, and the deletion named
+// up to the link itself still takes the link as a link.
+TEST_F(RegistryLinks, ALinkOnTheWayRefusesTheDeletion) {
+    ASSERT_TRUE(SetStringValue(HKEY_LOCAL_MACHINE, std::string(kBystander) + "\\Inner", "inner", "kept"));
+    const std::string throughLink = std::string(kProduct) + "\\Link\\Inner";
+    ASSERT_TRUE(KeyExists(HKEY_CURRENT_USER, throughLink));
+    for (bool recursive : {true, false}) {
+        const RegistryDeletion key = DeleteRegistryKey(HKEY_CURRENT_USER, throughLink, recursive);
+        EXPECT_FALSE(key.deleted);
+        EXPECT_EQ(key.refusal, kRefusedKeyLinkInPath);
+    }
+    const RegistryDeletion value = DeleteRegistryValue(HKEY_CURRENT_USER, throughLink + "\\inner");
+    EXPECT_FALSE(value.deleted);
+    EXPECT_EQ(value.refusal, kRefusedKeyLinkInPath);
+    EXPECT_FALSE(RegDeleteKeyTree(HKEY_CURRENT_USER, std::string(kProduct) + "\\Real\\Link\\Inner", true));
+    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, std::string(kBystander) + "\\Inner", "inner"));
+
+    const RegistryDeletion real = DeleteRegistryKey(HKEY_CURRENT_USER, std::string(kProduct) + "\\Real\\Deeper", true);
+    EXPECT_TRUE(real.deleted);
+    EXPECT_EQ(real.refusal, "");
+    EXPECT_EQ(DeleteRegistryKey(HKEY_CURRENT_USER, std::string(kProduct) + "\\Missing\\Key", true).refusal, "");
+    EXPECT_TRUE(DeleteRegistryKey(HKEY_CURRENT_USER, std::string(kProduct) + "\\Link", true).deleted);
+}
+
 // Subkeys whose names the code page cannot hold are enumerated and deleted by their own names.
 TEST_F(RegistryLinks, SubkeysWithWideNamesGoToo) {
     for (const wchar_t* name : {L"\x4E2D\x6587", L"\xFF0E\xFF0E\xFF3C" L"Bystander"}) {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Lays the link traps that the removal tests aim at, inside the build's own Wine prefix:
 # Unix symlinks, which Wine shows as links (folders) or as plain files (files). A program in the
-# prefix cannot make them itself. Every link is relative and points inside C:\zarvex-traps, so
-# none can reach the Linux files.
+# prefix cannot make them itself. Every link is relative and points inside C:\zarvex-traps or the
+# profile that holds it, so none can reach the Linux files.
 #   tests/traps/make_traps.sh <build folder>
 set -euo pipefail
 zarvex_build=$(realpath -m "${1:?build folder}")
@@ -29,3 +29,21 @@ ln -s ../../windows "$traps/windows-link-holder/windows-link"
 # The sweep's Temp file, as a link to a bystander.
 mkdir -p "$traps/sweep-temp"
 ln -s ../bystander-file.exe "$traps/sweep-temp/services.exe"
+# A product's subfolder that became a link after its path was checked (a swap caught midway): it
+# leads to a folder holding a Logs folder of its own, as the product's Data does.
+mkdir -p "$traps/data-elsewhere/Logs" "$traps/swapped/Antispyware PRO XP"
+echo kept > "$traps/data-elsewhere/Logs/kept.txt"
+ln -s ../../data-elsewhere "$traps/swapped/Antispyware PRO XP/Data"
+# Inside the user's own profile (below its top level, whose links the session set-up replaces with
+# folders): a folder to clean that is a link to the user's Documents, and a Temp folder whose file
+# links lead to the bystander files.
+for profile in "$WINEPREFIX"/drive_c/users/*; do
+  if [ "$(basename "$profile")" != Public ] && [ -d "$profile/Documents" ]; then
+    local_data="$profile/AppData/Local"
+    rm -rf "$local_data/zarvex-documents-link" "$local_data/zarvex-links"
+    ln -s ../../Documents "$local_data/zarvex-documents-link"
+    mkdir -p "$local_data/zarvex-links"
+    ln -sr "$traps/bystander-file.txt" "$local_data/zarvex-links/file-link.txt"
+    ln -sr "$traps/bystander-file.exe" "$local_data/zarvex-links/file-link.exe"
+  fi
+done

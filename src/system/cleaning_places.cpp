@@ -1,0 +1,167 @@
+#include "system/cleaning_places.h"
+
+#include <windows.h>
+#include <sddl.h>
+#include <shlobj.h>
+
+#include <functional>
+
+#include "system/folder_lists.h"
+#include "system/folders.h"
+#include "system/handles.h"
+#include "system/protected_folders.h"
+#include "system/wide_paths.h"
+
+const char kRefusedNoProfile[] = "the user's profile folder is not known";
+const char kRefusedOutsideProfile[] = "not inside the user's profile folder";
+const char kRefusedProfileItself[] = "the user's profile folder itself";
+const char kRefusedDocumentFolder[] = "a document folder, a folder in one or a folder that holds one";
+const char kRefusedNotWindowsTemp[] = "not the Temp folder of the Windows folder";
+const char kRefusedSystemFolder[] = "a system folder, or a folder that holds one";
+
+namespace {
+
+const wchar_t kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+
+// Where the shell folder settings put them now...
+const int kDocumentFolders[] = {CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_MYPICTURES,
+                                CSIDL_MYMUSIC,          CSIDL_MYVIDEO,  CSIDL_FAVORITES};
+// ...and where they lie in a profile by default, whatever the settings say.
+const wchar_t* const kDocumentNames[] = {L"Desktop", L"Documents", L"My Documents", L"Downloads", L"Pictures",
+                                         L"Music",   L"Videos",    L"Favorites",    L"Contacts",  L"Links",
+                                         L"Saved Games", L"Searches", L"OneDrive"};
+
+// The program's user as "S-1-5-21-...".
+std::wstring UserSidText() {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
+    UniqueHandle token(raw);
+    DWORD size = 0;
+    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    if (size == 0) return {};
+    std::vector<BYTE> buffer(size);
+    if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return {};
+    LPWSTR text = nullptr;
+    if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) return {};
+    std::wstring sid(text);
+    LocalFree(text);
+    return sid;
+}
+
+// %SystemDrive%, %SystemRoot% and %windir% taken from the Windows folder, never from the
+// environment, which a user sets for his own programs; any other variable names nothing.
+std::wstring ExpandedFromWindowsFolder(const std::wstring& text) {
+    const std::wstring windows = WithoutTrailingSeparators(GetWindowsFolderW());
+    std::wstring result;
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] != L'%') {
+            result += text[i++];
+            continue;
+        }
+        std::size_t end = text.find(L'%', i + 1);
+        if (end == std::wstring::npos) return {};
+        const std::wstring name = text.substr(i + 1, end - i - 1);
+        if (SamePathText(name, L"SystemDrive") && windows.size() >= 2) result += windows.substr(0, 2);
+        else if (SamePathText(name, L"SystemRoot") || SamePathText(name, L"windir")) result += windows;
+        else return {};
+        i = end + 1;
+    }
+    return result;
+}
+
+// The profile folder of the user who runs the program, as the machine's profile list names it:
+// only administrators write there, unlike the environment and the user's shell folder settings.
+std::wstring OwnProfileFolder() {
+    const std::wstring sid = UserSidText();
+    if (sid.empty()) return {};
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kProfileList) + L"\\" + sid).c_str(), 0,
+                      KEY_QUERY_VALUE | KEY_WOW64_64KEY, &raw) != ERROR_SUCCESS)
+        return {};
+    UniqueKey key(raw);
+    wchar_t buffer[MAX_PATH * 2] = {};
+    DWORD size = sizeof(buffer) - sizeof(wchar_t);
+    DWORD type = 0;
+    if (RegQueryValueExW(key.get(), L"ProfileImagePath", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
+        ERROR_SUCCESS)
+        return {};
+    if (type == REG_EXPAND_SZ) return ExpandedFromWindowsFolder(buffer);
+    return type == REG_SZ ? std::wstring(buffer) : std::wstring();
+}
+
+// The real path where there is such a folder; else the path as named, which nothing real can
+// differ from.
+std::wstring RealOrNamed(const std::wstring& path) {
+    std::wstring real = RealPath(path);
+    return real.empty() ? WithoutTrailingSeparators(path) : real;
+}
+
+class JudgedBy : public FolderRule {
+public:
+    template <class Judge>
+    explicit JudgedBy(Judge judge) : judge_(std::move(judge)) {}
+    std::string Refusal(const std::wstring& real) const override { return judge_(real); }
+
+private:
+    std::function<std::string(const std::wstring&)> judge_;
+};
+
+FolderEmptying CleanAt(const std::wstring& folder, const FolderRule& rule) {
+    FixedFolder fixed = FixFolder(folder);
+    if (fixed.real.empty()) return {fixed.refusal};
+    return DeleteFilesInFolder(fixed.real, &rule);
+}
+
+}  // namespace
+
+CleaningPlaces::CleaningPlaces(std::shared_ptr<const ProtectedFolders> secondLine)
+    : secondLine_(std::move(secondLine)) {
+    const std::wstring profile = OwnProfileFolder();
+    if (IsAbsoluteFolder(profile)) profile_ = RealPath(profile);
+    for (int csidl : kDocumentFolders) {
+        const std::wstring folder = GetSpecialFolderW(csidl);
+        if (IsAbsoluteFolder(folder)) documents_.push_back(RealOrNamed(folder));
+    }
+    if (!profile_.empty()) {
+        for (const wchar_t* name : kDocumentNames) documents_.push_back(RealOrNamed(JoinPath(profile_, name)));
+    }
+    windows_ = RealPath(GetWindowsFolderW());
+}
+
+std::string CleaningPlaces::ProfileRefusal(const std::wstring& real) const {
+    if (profile_.empty()) return kRefusedNoProfile;
+    if (SamePathText(WithoutTrailingSeparators(real), profile_)) return kRefusedProfileItself;
+    if (!IsInsideFolder(real, profile_)) return kRefusedOutsideProfile;
+    for (const std::wstring& document : documents_) {
+        if (SamePathText(WithoutTrailingSeparators(real), document) || IsInsideFolder(document, real) ||
+            IsInsideFolder(real, document))
+            return kRefusedDocumentFolder;
+    }
+    return SecondLine(real);
+}
+
+std::string CleaningPlaces::WindowsRefusal(const std::wstring& real, const std::wstring& name) const {
+    const std::size_t first = name.find_first_not_of(L"\\/");
+    const std::wstring plain =
+        first == std::wstring::npos ? std::wstring() : WithoutTrailingSeparators(name.substr(first));
+    const bool oneName = !plain.empty() && plain.find_first_of(L"\\/") == std::wstring::npos && plain != L"." &&
+                         plain != L"..";
+    if (windows_.empty() || !oneName || !SamePathText(WithoutTrailingSeparators(real), JoinPath(windows_, plain)))
+        return kRefusedNotWindowsTemp;
+    return SecondLine(real);
+}
+
+std::string CleaningPlaces::SecondLine(const std::wstring& real) const {
+    return secondLine_ && !secondLine_->Protects(real) ? std::string() : std::string(kRefusedSystemFolder);
+}
+
+FolderEmptying CleanProfileFolder(const std::wstring& folder) {
+    const std::shared_ptr<const CleaningPlaces> places = FolderListScope::Places();
+    return CleanAt(folder, JudgedBy([&](const std::wstring& real) { return places->ProfileRefusal(real); }));
+}
+
+FolderEmptying CleanWindowsFolderPart(const std::wstring& part) {
+    const std::shared_ptr<const CleaningPlaces> places = FolderListScope::Places();
+    return CleanAt(JoinPath(GetWindowsFolderW(), part),
+                   JudgedBy([&](const std::wstring& real) { return places->WindowsRefusal(real, part); }));
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Where each cleaning option's folder may be. A setting or the environment names these folders,
+// and the user's own unelevated programs can change both; so a folder is cleaned only where such
+// a folder belongs, and everything else is refused. The protected folders stay a second line.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "system/exact_deletion.h"
+
+class ProtectedFolders;
+
+// Why an option's folder was refused, as the scan shows it.
+extern const char kRefusedNoProfile[];        // "the user's profile folder is not known"
+extern const char kRefusedOutsideProfile[];   // "not inside the user's profile folder"
+extern const char kRefusedProfileItself[];    // "the user's profile folder itself"
+extern const char kRefusedDocumentFolder[];   // "a document folder, a folder in one or a folder that holds one"
+extern const char kRefusedNotWindowsTemp[];   // "not the Temp folder of the Windows folder"
+extern const char kRefusedSystemFolder[];     // "a system folder, or a folder that holds one"
+
+class CleaningPlaces {
+public:
+    explicit CleaningPlaces(std::shared_ptr<const ProtectedFolders> secondLine);
+    // Cookies, the Internet cache and the user's Temp: inside the profile folder of the user who
+    // runs the program, never that folder itself, one of the user's document folders (Desktop,
+    // Documents, Downloads, Pictures, Music, Videos, Favorites and the like), a folder in one or a
+    // folder that holds one. Empty when the folder at this real path may be cleaned; otherwise why
+    // not.
+    std::string ProfileRefusal(const std::wstring& real) const;
+    // The Windows Temp: only the folder `name` directly inside the real Windows folder.
+    std::string WindowsRefusal(const std::wstring& real, const std::wstring& name) const;
+
+private:
+    std::string SecondLine(const std::wstring& real) const;
+
+    std::shared_ptr<const ProtectedFolders> secondLine_;
+    std::wstring profile_;                 // real path; empty when not known
+    std::vector<std::wstring> documents_;  // real paths, or as named where there is no folder
+    std::wstring windows_;                 // real path
+};
+
+// Empties a cleaning option's folder (DeleteFilesInFolder) where such a folder belongs. The folder
+// is opened itself and its real path fixed there (a folder that is a link is refused); it is then
+// judged on the real path read through the handle that holds it while it is emptied. A folder that
+// is not there is no refusal: there is nothing to clean.
+FolderEmptying CleanProfileFolder(const std::wstring& folder);
+// The same for the Windows Temp: `part` is the folder's name after the Windows folder ("\Temp").
+FolderEmptying CleanWindowsFolderPart(const std::wstring& part);

@@ -1,0 +1,132 @@
+// Where the cleaning options' folders may be: the profile rule for Cookies, the Internet cache and
+// the user's Temp, the one place of the Windows Temp, and the protected folders behind both.
+// Judged on real paths as the folder held would give them; the traps through the whole scan are in
+// tests/app/test_cleaning_traps.cpp.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "support/traps.h"
+#include "system/cleaning_places.h"
+#include "system/folder_lists.h"
+#include "system/folders.h"
+#include "system/protected_folders.h"
+#include "system/wide_paths.h"
+
+namespace {
+
+const wchar_t kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+
+std::wstring Real(const std::wstring& path) { return RealPath(path); }
+
+CleaningPlaces MachinePlaces() { return CleaningPlaces(std::make_shared<const ProtectedFolders>()); }
+
+TEST(CleaningPlaces, ProfileFoldersOnlyInsideTheUsersOwnProfile) {
+    const std::wstring profile = Real(GetSpecialFolderW(CSIDL_PROFILE));
+    const std::wstring windows = Real(GetWindowsFolderW());
+    ASSERT_FALSE(profile.empty());
+    const CleaningPlaces places = MachinePlaces();
+    struct Case {
+        const char* name;
+        std::wstring real;
+        const char* refusal;
+    } cases[] = {
+        {"the user's Temp", Real(GetTempFolderW()), ""},
+        {"the cookies", Real(GetSpecialFolderW(CSIDL_COOKIES)), ""},
+        {"a folder in the profile", profile + L"\\AppData\\Local", ""},
+        {"the profile itself", profile, kRefusedProfileItself},
+        {"the profile, other case", L"c" + profile.substr(1), kRefusedProfileItself},
+        {"Documents", profile + L"\\Documents", kRefusedDocumentFolder},
+        {"Desktop", profile + L"\\Desktop", kRefusedDocumentFolder},
+        {"Downloads, however written", profile + L"\\DOWNLOADS\\", kRefusedDocumentFolder},
+        {"a folder in Pictures", profile + L"\\Pictures\\Holiday", kRefusedDocumentFolder},
+        {"a profile sibling with a longer name", profile + L"-other\\Temp", kRefusedOutsideProfile},
+        {"another user's Documents", Real(GetSpecialFolderW(CSIDL_COMMON_DOCUMENTS)), kRefusedOutsideProfile},
+        {"a program's folder", Real(GetSpecialFolderW(CSIDL_PROGRAM_FILES)) + L"\\Program",
+         kRefusedOutsideProfile},
+        {"drivers\\etc", Real(GetSystemFolderW()) + L"\\drivers\\etc", kRefusedOutsideProfile},
+        {"the Windows Temp", windows + L"\\Temp", kRefusedOutsideProfile},
+        {"the drive root", L"C:\\", kRefusedOutsideProfile},
+    };
+    for (const Case& c : cases) EXPECT_EQ(places.ProfileRefusal(c.real), c.refusal) << c.name;
+}
+
+// The document folders are where the user's settings put them as well as where they lie by
+// default: a folder that holds a relocated Documents is refused too.
+TEST(CleaningPlaces, ARelocatedDocumentFolderIsRefusedWithWhatHoldsIt) {
+    const std::wstring profile = Real(GetSpecialFolderW(CSIDL_PROFILE));
+    const std::wstring local = profile + L"\\AppData\\Local";
+    const std::wstring documents = local + L"\\zarvex-documents";
+    CreateDirectoryW(documents.c_str(), nullptr);
+    EXPECT_EQ(MachinePlaces().ProfileRefusal(local), "");
+    {
+        ScopedShellFolder personal(L"Personal", documents);
+        const CleaningPlaces places = MachinePlaces();
+        EXPECT_EQ(places.ProfileRefusal(documents), kRefusedDocumentFolder);
+        EXPECT_EQ(places.ProfileRefusal(local), kRefusedDocumentFolder);
+        EXPECT_EQ(places.ProfileRefusal(profile + L"\\Documents"), kRefusedDocumentFolder) << "still by default";
+    }
+    RemoveDirectoryW(documents.c_str());
+}
+
+// The protected folders stay a second line: a profile listed for another user inside this one's.
+TEST(CleaningPlaces, AProtectedFolderInsideTheProfileIsRefused) {
+    const std::wstring profile = Real(GetSpecialFolderW(CSIDL_PROFILE));
+    const std::wstring nested = profile + L"\\zarvex-nested-profile";
+    CreateDirectoryW(nested.c_str(), nullptr);
+    const std::wstring entry = std::wstring(kProfileList) + L"\\S-1-5-21-0-0-0-4243";
+    HKEY raw = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, entry.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &raw, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(raw, L"ProfileImagePath", 0, REG_SZ, reinterpret_cast<const BYTE*>(nested.c_str()),
+                   static_cast<DWORD>((nested.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(raw);
+    EXPECT_EQ(MachinePlaces().ProfileRefusal(nested), kRefusedSystemFolder);
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, entry.c_str(), KEY_WOW64_64KEY, 0);
+    EXPECT_EQ(MachinePlaces().ProfileRefusal(nested), "");
+    RemoveDirectoryW(nested.c_str());
+}
+
+TEST(CleaningPlaces, TheWindowsTempOnlyDirectlyInTheWindowsFolder) {
+    const std::wstring windows = Real(GetWindowsFolderW());
+    const CleaningPlaces places = MachinePlaces();
+    struct Case {
+        const char* name;
+        std::wstring real;
+        const wchar_t* part;
+        const char* refusal;
+    } cases[] = {
+        {"the Windows Temp", windows + L"\\Temp", L"\\Temp", ""},
+        {"other case", windows + L"\\TEMP", L"\\temp\\", ""},
+        {"another Windows folder", windows + L"\\Fonts", L"\\Temp", kRefusedNotWindowsTemp},
+        {"a folder in the Temp", windows + L"\\Temp\\sub", L"\\Temp", kRefusedNotWindowsTemp},
+        {"the Windows folder", windows, L"\\Temp", kRefusedNotWindowsTemp},
+        {"a Temp elsewhere", Real(GetTempFolderW()), L"\\Temp", kRefusedNotWindowsTemp},
+        {"a part that climbs", windows + L"\\Temp", L"\\..\\Temp", kRefusedNotWindowsTemp},
+        {"no part", windows, L"\\", kRefusedNotWindowsTemp},
+        {"a part naming the system folder", Real(GetSystemFolderW()), L"\\system32", kRefusedSystemFolder},
+    };
+    for (const Case& c : cases) EXPECT_EQ(places.WindowsRefusal(c.real, c.part), c.refusal) << c.name;
+}
+
+// Within one scope the machine's folders are looked up once; a scope inside it adds nothing, and
+// without a scope each check looks them up anew.
+TEST(CleaningPlaces, OneListPerScope) {
+    EXPECT_NE(FolderListScope::Protected(), FolderListScope::Protected());
+    {
+        FolderListScope scan;
+        const auto protectedFolders = FolderListScope::Protected();
+        const auto places = FolderListScope::Places();
+        FolderListScope inner;
+        EXPECT_EQ(FolderListScope::Protected(), protectedFolders);
+        EXPECT_EQ(FolderListScope::Places(), places);
+    }
+    EXPECT_NE(FolderListScope::Places(), FolderListScope::Places());
+}
+
+}  // namespace

@@ -20,6 +20,9 @@ const char kRefusedLinkInPath[] = "a link stands in its path";
 const char kRefusedNotAbsolute[] = "not an absolute path";
 const char kRefusedNotAFolder[] = "not a folder";
 const char kRefusedDriveRoot[] = "a drive root";
+const char kRefusedNotAFile[] = "a folder, not a file";
+const char kRefusedReadOnly[] = "read-only";
+const char kRefusedManyNames[] = "read-only with more than one name";
 
 namespace {
 
@@ -73,23 +76,42 @@ bool Attributes(HANDLE handle, DWORD& attributes) {
     return true;
 }
 
-// The entry "name" in the folder whose real path is folderReal, opened itself; nothing when
-// nothing is there, and nothing with a refusal when the handle turns out to be anything else (a
-// link's target, a swapped folder).
+// An entry opened itself; without a handle, a refusal when it turned out to be anything else (a
+// link's target, a swapped folder), else the system's error (not there, in use...).
 struct OpenedEntry {
     UniqueHandle handle;
     std::string refusal;
+    DWORD error = ERROR_FILE_NOT_FOUND;
 };
 
+bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// The entry "name" in the folder whose real path is folderReal, opened itself.
 OpenedEntry OpenEntryItself(const std::wstring& folderReal, const std::wstring& name, DWORD access) {
     if (folderReal.empty() || name.empty() || name == L"." || name == L"..") return {};
     const std::wstring expected = JoinPath(folderReal, name);
     if (expected.empty()) return {{}, kRefusedNotAbsolute};
     UniqueHandle entry = Open(expected, access | FILE_READ_ATTRIBUTES, kShareAll, kItself);
-    if (!entry) return {};
+    if (!entry) return {{}, {}, GetLastError()};
     if (!SamePathText(RealPathOf(entry.get()), expected)) return {{}, kRefusedLinkInPath};
-    return {std::move(entry), {}};
+    return {std::move(entry), {}, ERROR_SUCCESS};
 }
+
+// A plan opens to look, not to delete: a file that a program the removal ends first still holds
+// would refuse the delete access now, and go later.
+DWORD DeleteAccess(const Acting& acting) { return acting.Planning() ? 0 : DELETE; }
+
+std::wstring Wide(const std::string& reason) { return WideFromStored(reason); }
+
+// Records an object that was not reached: refused with the reason, not there, or failed.
+void RecordMissed(const Acting& acting, ObjectKind kind, const std::wstring& path, const OpenedEntry& entry) {
+    const ActedObject object{kind, Outcome::NotFound, path};
+    if (!entry.refusal.empty()) acting.Record(object, Outcome::Refused, Wide(entry.refusal));
+    else if (IsMissing(entry.error)) acting.Record(object, Outcome::NotFound);
+    else acting.Record(object, Outcome::Failed, SystemErrorText(entry.error));
+}
+
+DWORD ErrorOf(bool done) { return done ? DWORD{ERROR_SUCCESS} : GetLastError(); }
 
 bool MarkForDeletion(HANDLE handle) {
     FILE_DISPOSITION_INFO disposition{TRUE};
@@ -124,75 +146,106 @@ bool SetReadOnly(HANDLE handle, bool readOnly) {
 // The read-only flag belongs to the file, not to one of its names: cleared through one hard link,
 // it is cleared for all. So it is cleared only for a file with one name, and put back should a
 // second name have appeared meanwhile.
-bool DeleteReadOnlyFile(HANDLE handle) {
-    if (MarkForDeletionIgnoringReadOnly(handle)) return true;
-    if (LinkCount(handle) != 1 || !SetReadOnly(handle, false)) return false;
-    if (LinkCount(handle) != 1) {
-        SetReadOnly(handle, true);
-        return false;
+ExactDeletion DeleteReadOnlyFile(const Acting& acting, const ActedObject& file, HANDLE handle) {
+    // A plan cannot ask for the disposition without deleting: where the system has it, the file
+    // goes whatever its names.
+    if (acting.Planning()) {
+        acting.Record(file, Outcome::Planned);
+        return {true, {}};
     }
-    return MarkForDeletion(handle);
+    if (MarkForDeletionIgnoringReadOnly(handle)) {
+        acting.Record(file, Outcome::Done);
+        return {true, {}};
+    }
+    bool oneName = LinkCount(handle) == 1;
+    if (oneName && !SetReadOnly(handle, false)) {
+        acting.Record(file, Outcome::Failed, SystemErrorText(GetLastError()));
+        return {};
+    }
+    if (oneName && LinkCount(handle) != 1) {
+        SetReadOnly(handle, true);
+        oneName = false;
+    }
+    if (!oneName) {
+        acting.Record(file, Outcome::Refused, Wide(kRefusedManyNames));
+        return {false, kRefusedManyNames};
+    }
+    return {acting.Perform(file, [&] { return ErrorOf(MarkForDeletion(handle)); }), {}};
+}
+
+// The last step of every file deletion, the opened file checked once more.
+ExactDeletion DeleteOpenedFile(const Acting& acting, const std::wstring& path, HANDLE handle, DWORD attributes,
+                               bool clearReadOnly) {
+    const ActedObject file{ObjectKind::File, Outcome::Planned, path};
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+        if (clearReadOnly) return DeleteReadOnlyFile(acting, file, handle);
+        acting.Record(file, Outcome::Refused, Wide(kRefusedReadOnly));
+        return {false, kRefusedReadOnly};
+    }
+    return {acting.Perform(file, [&] { return ErrorOf(MarkForDeletion(handle)); }), {}};
 }
 
 // The folder fixed before, opened itself and held, so that it cannot be renamed or replaced while
 // we work in it; accepted only when the real path read through that handle is the fixed path.
-UniqueHandle HoldFolder(const std::wstring& fixed, std::wstring& real, std::string& refusal) {
+OpenedEntry HoldFolder(const std::wstring& fixed, std::wstring& real) {
     std::wstring parent, name;
-    if (!IsAbsoluteFolder(fixed)) {
-        refusal = kRefusedNotAbsolute;
-        return {};
-    }
+    if (!IsAbsoluteFolder(fixed)) return {{}, kRefusedNotAbsolute};
     const std::wstring path = WithoutTrailingSeparators(fixed);
-    if (!SplitLast(path, parent, name)) {
-        refusal = kRefusedDriveRoot;
-        return {};
-    }
+    if (!SplitLast(path, parent, name)) return {{}, kRefusedDriveRoot};
     UniqueHandle handle =
         Open(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, kItself);
     DWORD attributes = 0;
-    if (!handle || !Attributes(handle.get(), attributes)) return {};
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        refusal = kRefusedLinkInPath;
-        return {};
-    }
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        refusal = kRefusedNotAFolder;
-        return {};
-    }
+    if (!handle || !Attributes(handle.get(), attributes)) return {{}, {}, GetLastError()};
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return {{}, kRefusedLinkInPath};
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {{}, kRefusedNotAFolder};
     // Where links are followed regardless, the folder's real path gives the link away; so does
     // one swapped in on the way since the path was fixed.
     real = RealPathOf(handle.get());
-    if (!SamePathText(real, path)) {
-        refusal = kRefusedLinkInPath;
-        return {};
-    }
-    return handle;
+    if (!SamePathText(real, path)) return {{}, kRefusedLinkInPath};
+    return {std::move(handle), {}, ERROR_SUCCESS};
 }
 
-FolderEmptying DeleteListedFiles(const std::wstring& folder, const wchar_t* pattern, const FolderRule* rule) {
+FolderEmptying DeleteListedFiles(const std::wstring& folder, const wchar_t* pattern, const FolderRule* rule,
+                                 const Acting& acting) {
+    FolderEmptying result;
     std::wstring real;
-    std::string refusal;
-    UniqueHandle held = HoldFolder(folder, real, refusal);
-    if (!held) return {refusal};
+    OpenedEntry held = HoldFolder(folder, real);
     // Decided on the folder held, not on the name looked at before.
-    if (rule) {
-        refusal = rule->Refusal(real);
-        if (!refusal.empty()) return {refusal};
+    if (held.handle && rule) {
+        held.refusal = rule->Refusal(real);
+        if (!held.refusal.empty()) held.handle.reset();
+    }
+    if (!held.handle) {
+        RecordMissed(acting, ObjectKind::Folder, WithoutTrailingSeparators(folder), held);
+        result.refusal = held.refusal;
+        return result;
     }
     const DWORD skipped = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
     WIN32_FIND_DATAW entry{};
     UniqueFind listing(ValidOrNull(FindFirstFileW(JoinPath(real, pattern).c_str(), &entry)));
-    if (!listing) return {};
+    if (!listing) return result;
     do {
         if (entry.dwFileAttributes & (skipped | 0x8 /* volume label */)) continue;
         if (!LongNameMatches(entry.cFileName, pattern)) continue;
-        OpenedEntry file = OpenEntryItself(real, entry.cFileName, DELETE);
+        // Per file: a folder of many thousands must not hold a stop for minutes.
+        if (acting.Stopping()) {
+            result.stopped = true;
+            break;
+        }
+        ++result.files;
+        const std::wstring path = JoinPath(real, entry.cFileName);
+        OpenedEntry file = OpenEntryItself(real, entry.cFileName, DeleteAccess(acting));
         DWORD attributes = 0;
-        // Decide on what was opened, not on what was listed a moment before.
-        if (file.handle && Attributes(file.handle.get(), attributes) && !(attributes & skipped))
-            MarkForDeletion(file.handle.get());
+        if (!file.handle) {
+            RecordMissed(acting, ObjectKind::File, path, file);
+        } else if (!Attributes(file.handle.get(), attributes)) {
+            acting.Record({ObjectKind::File, Outcome::Failed, path}, Outcome::Failed, SystemErrorText(GetLastError()));
+        } else if (!(attributes & skipped)) {
+            // Decide on what was opened, not on what was listed a moment before.
+            DeleteOpenedFile(acting, path, file.handle.get(), attributes, false);
+        }
     } while (FindNextFileW(listing.get(), &entry));
-    return {};
+    return result;
 }
 
 }  // namespace
@@ -212,28 +265,54 @@ bool ReachedWithoutLinks(const std::wstring& root, const std::wstring& relative)
     return !rootReal.empty() && SamePathText(RealPath(JoinPath(root, folders)), JoinPath(rootReal, folders));
 }
 
-ExactDeletion DeleteFileExactly(const std::wstring& path, bool clearReadOnly) {
-    std::wstring folder, name;
-    if (!IsAbsoluteFolder(path)) return {false, kRefusedNotAbsolute};
-    if (!SplitLast(path, folder, name)) return {};
-    OpenedEntry file = OpenEntryItself(folder, name, DELETE | (clearReadOnly ? FILE_WRITE_ATTRIBUTES : 0));
-    DWORD attributes = 0;
-    if (!file.handle) return {false, file.refusal};
-    if (!Attributes(file.handle.get(), attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
-    if (clearReadOnly && (attributes & FILE_ATTRIBUTE_READONLY)) return {DeleteReadOnlyFile(file.handle.get()), {}};
-    return {MarkForDeletion(file.handle.get()), {}};
+namespace {
+
+// Refused with a reason, recorded and handed back.
+ExactDeletion Refuse(const Acting& acting, const ActedObject& object, const char* reason) {
+    acting.Record(object, Outcome::Refused, Wide(reason));
+    return {false, reason};
 }
 
-ExactDeletion RemoveFolderExactly(const std::wstring& path) {
+}  // namespace
+
+ExactDeletion DeleteFileExactly(const std::wstring& path, bool clearReadOnly, const Acting& acting) {
+    const ActedObject object{ObjectKind::File, Outcome::Planned, path};
     std::wstring folder, name;
-    if (!IsAbsoluteFolder(path)) return {false, kRefusedNotAbsolute};
-    if (!SplitLast(path, folder, name)) return {};
-    OpenedEntry entry = OpenEntryItself(folder, name, DELETE);
+    if (!IsAbsoluteFolder(path)) return Refuse(acting, object, kRefusedNotAbsolute);
+    if (!SplitLast(path, folder, name)) return Refuse(acting, object, kRefusedDriveRoot);
+    const DWORD access = acting.Planning() ? 0 : DELETE | (clearReadOnly ? FILE_WRITE_ATTRIBUTES : 0);
+    OpenedEntry file = OpenEntryItself(folder, name, access);
     DWORD attributes = 0;
-    if (!entry.handle) return {false, entry.refusal};
-    if (!Attributes(entry.handle.get(), attributes) || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    if (!file.handle) {
+        RecordMissed(acting, ObjectKind::File, path, file);
+        return {false, file.refusal};
+    }
+    if (!Attributes(file.handle.get(), attributes)) {
+        acting.Record(object, Outcome::Failed, SystemErrorText(GetLastError()));
+        return {};
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Refuse(acting, object, kRefusedNotAFile);
+    return DeleteOpenedFile(acting, path, file.handle.get(), attributes, clearReadOnly);
+}
+
+ExactDeletion RemoveFolderExactly(const std::wstring& path, const Acting& acting) {
+    const ActedObject object{ObjectKind::Folder, Outcome::Planned, WithoutTrailingSeparators(path)};
+    std::wstring folder, name;
+    if (!IsAbsoluteFolder(path)) return Refuse(acting, object, kRefusedNotAbsolute);
+    if (!SplitLast(path, folder, name)) return Refuse(acting, object, kRefusedDriveRoot);
+    OpenedEntry entry = OpenEntryItself(folder, name, DeleteAccess(acting));
+    DWORD attributes = 0;
+    if (!entry.handle) {
+        RecordMissed(acting, ObjectKind::Folder, object.path, entry);
+        return {false, entry.refusal};
+    }
+    if (!Attributes(entry.handle.get(), attributes)) {
+        acting.Record(object, Outcome::Failed, SystemErrorText(GetLastError()));
+        return {};
+    }
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return Refuse(acting, object, kRefusedNotAFolder);
     // A plain folder goes only when empty; a link goes as the link.
-    return {MarkForDeletion(entry.handle.get()), {}};
+    return {acting.Perform(object, [&] { return ErrorOf(MarkForDeletion(entry.handle.get())); }), {}};
 }
 
 FixedFolder FixFolder(const std::wstring& folder) {
@@ -254,12 +333,12 @@ FixedFolder FixFolder(const std::wstring& folder) {
     return {real, {}};
 }
 
-FolderEmptying DeleteFilesInFolder(const std::wstring& folder, const FolderRule* rule) {
-    return DeleteListedFiles(folder, L"*.*", rule);
+FolderEmptying DeleteFilesInFolder(const std::wstring& folder, const FolderRule* rule, const Acting& acting) {
+    return DeleteListedFiles(folder, L"*.*", rule, acting);
 }
 
-FolderEmptying DeleteExeFilesInFolder(const std::wstring& folder) {
-    return DeleteListedFiles(folder, L"*.exe", nullptr);
+FolderEmptying DeleteExeFilesInFolder(const std::wstring& folder, const Acting& acting) {
+    return DeleteListedFiles(folder, L"*.exe", nullptr, acting);
 }
 
 bool LongNameMatches(const std::wstring& name, const wchar_t* pattern) {

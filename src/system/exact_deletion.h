@@ -7,13 +7,22 @@
 // caught by the same comparison. Where the platform hands back a link's target instead of the link
 // (Wine shows a Unix symlink to a file as a plain file), the real path differs and nothing is
 // deleted.
+//
+// Each deletion below records the object it reaches through acting (system/acting.h): deleted or
+// planned, not found, refused with the reason, or failed with the system's error text.
+#include <cstddef>
 #include <string>
+
+#include "system/acting.h"
 
 // Why a deletion was refused, as the scan shows it.
 extern const char kRefusedLinkInPath[];   // "a link stands in its path"
 extern const char kRefusedNotAbsolute[];  // "not an absolute path"
 extern const char kRefusedNotAFolder[];   // "not a folder"
 extern const char kRefusedDriveRoot[];    // "a drive root"
+extern const char kRefusedNotAFile[];     // "a folder, not a file"
+extern const char kRefusedReadOnly[];     // "read-only": only a step that clears the flag deletes it
+extern const char kRefusedManyNames[];    // "read-only with more than one name"
 
 // The real path of an existing file or folder, links resolved, in "C:\..." or "\\server\..."
 // form; empty when it cannot be opened.
@@ -23,7 +32,8 @@ std::wstring RealPath(const std::wstring& path);
 bool ReachedWithoutLinks(const std::wstring& root, const std::wstring& relative);
 
 // What a deletion by exact name did. A refusal means nothing was tried; without one, deleted says
-// whether the system accepted the deletion (false as well when there was nothing to delete).
+// whether the system accepted the deletion, or in a plan would be asked to (false as well when
+// there was nothing to delete).
 struct ExactDeletion {
     bool deleted = false;
     std::string refusal;
@@ -35,9 +45,10 @@ struct ExactDeletion {
 // plain names is one). A read-only file goes with clearReadOnly only: by the disposition that
 // ignores the flag where the system has it, else by clearing the flag first, but never for a file
 // with more than one name, whose attributes every name shares.
-ExactDeletion DeleteFileExactly(const std::wstring& path, bool clearReadOnly = false);
+ExactDeletion DeleteFileExactly(const std::wstring& path, bool clearReadOnly = false,
+                                const Acting& acting = kRemoveUnrecorded);
 // Removes the folder when it is empty, by the same rule; a folder that is a link goes as a link.
-ExactDeletion RemoveFolderExactly(const std::wstring& path);
+ExactDeletion RemoveFolderExactly(const std::wstring& path, const Acting& acting = kRemoveUnrecorded);
 
 // Says whether a folder may be emptied, judged on its real path as read through the handle that
 // holds it while it is emptied.
@@ -48,10 +59,13 @@ public:
     virtual std::string Refusal(const std::wstring& real) const = 0;
 };
 
-// What emptying a folder did.
+// What emptying a folder did. The files are recorded one by one; the folder itself only when it
+// was not listed.
 struct FolderEmptying {
     // Why nothing was listed; empty when the folder was accepted or is not there at all.
     std::string refusal;
+    std::size_t files = 0;  // files reached
+    bool stopped = false;   // acting's sink asked to stop before the last file
 };
 
 // The real path of a folder opened itself, fixed for the deletions that follow: empty when there
@@ -62,13 +76,15 @@ struct FixedFolder {
 };
 FixedFolder FixFolder(const std::wstring& folder);
 
-// Deletes the ordinary and read-only files lying directly in the folder; never hidden or system
-// files, never subfolders. The folder must be a fixed real path as above: it is opened itself and
-// held, and listed only when the real path read through that handle is the path given and `rule`,
-// when there is one, accepts it.
-FolderEmptying DeleteFilesInFolder(const std::wstring& folder, const FolderRule* rule = nullptr);
+// Deletes the ordinary files lying directly in the folder; never hidden or system files, never
+// subfolders; a read-only file is refused. The folder must be a fixed real path as above: it is
+// opened itself and held, and listed only when the real path read through that handle is the path
+// given and `rule`, when there is one, accepts it. Asks acting's sink before each file whether to
+// stop.
+FolderEmptying DeleteFilesInFolder(const std::wstring& folder, const FolderRule* rule = nullptr,
+                                   const Acting& acting = kRemoveUnrecorded);
 // The same for "*.exe" only.
-FolderEmptying DeleteExeFilesInFolder(const std::wstring& folder);
+FolderEmptying DeleteExeFilesInFolder(const std::wstring& folder, const Acting& acting = kRemoveUnrecorded);
 // A listing by pattern also matches 8.3 short names ("report.executive" is REPORT~1.EXE): a name
 // listed counts only when its long name ends as the pattern ("*.exe", "*.*") does.
 bool LongNameMatches(const std::wstring& name, const wchar_t* pattern);

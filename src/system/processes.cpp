@@ -5,6 +5,7 @@
 #include "system/handles.h"
 #include "system/process_entry_points.h"
 #include "system/process_names.h"
+#include "system/wide_paths.h"
 
 namespace {
 
@@ -151,55 +152,100 @@ DWORD FindProcessIdByPath(const std::string& name, const std::string& pathText) 
 
 namespace {
 
+const wchar_t kOtherProgramReason[] = L"its id now belongs to another program";
+
+ActedObject ProcessObject(DWORD processId, const std::string& exeFile, const std::string& imagePath) {
+    ActedObject object{ObjectKind::Process, Outcome::Planned, WideFromStored(imagePath), WideFromStored(exeFile)};
+    object.processId = processId;
+    return object;
+}
+
+void RecordNoProcess(const Acting& acting, const std::string& name, std::wstring qualifier = {}) {
+    acting.Record(ProcessObject(0, name, {}), Outcome::NotFound, std::move(qualifier));
+}
+
+// Ends (or plans to end) an opened process; true when it was ended or planned.
+bool EndOpened(const Acting& acting, HANDLE process, const ActedObject& object) {
+    return acting.Perform(object, [&] { return TerminateProcess(process, 0) ? DWORD{ERROR_SUCCESS} : GetLastError(); });
+}
+
+// The listed process opened to be ended, and ended when its image still has the name (by the
+// rule `same`); recorded either way. True when ended or planned.
+template <class SameName>
+bool EndListed(const Acting& acting, DWORD processId, const std::string& exeFile, SameName same) {
+    std::string imagePath;
+    UniqueHandle process = OpenToEnd(processId, imagePath);
+    const ActedObject object = ProcessObject(processId, exeFile, imagePath);
+    if (!process) {
+        acting.Record(object, Outcome::Failed, SystemErrorText(GetLastError()));
+        return false;
+    }
+    // Another program that took the listed id is left alone.
+    if (!imagePath.empty() && !same(FileNameOf(imagePath))) {
+        acting.Record(object, Outcome::Refused, kOtherProgramReason);
+        return false;
+    }
+    return EndOpened(acting, process.get(), object);
+}
+
 // Terminates every process whose name matches; where asked, also notes the last one whose whole
 // name equals the name (the id lookup's rule). True when the last attempt succeeded.
-bool KillMatching(const std::string& name, DWORD* sameNameId) {
+bool KillMatching(const std::string& name, DWORD* sameNameId, const Acting& acting) {
     bool lastKilled = false;
     bool tried = false;
     VisitProcesses([&](const std::string& exeFile, DWORD processId) {
         if (sameNameId && SameExeName(name, exeFile)) *sameNameId = processId;
         if (!ExeNameMatches(exeFile, name)) return;
         tried = true;
-        std::string imagePath;
-        UniqueHandle process = OpenToEnd(processId, imagePath);
-        // Another program that took the listed id is left alone.
-        if (process && !imagePath.empty() && !ExeNameMatches(FileNameOf(imagePath), name)) process.reset();
-        lastKilled = process && TerminateProcess(process.get(), 0) != FALSE;
+        lastKilled = EndListed(acting, processId, exeFile,
+                               [&](const std::string& imageName) { return ExeNameMatches(imageName, name); });
     });
-    if (tried) ProcessListScope::Refresh();
+    if (tried && !acting.Planning()) ProcessListScope::Refresh();
+    if (!tried && !sameNameId) RecordNoProcess(acting, name);
     return lastKilled;
 }
 
 }  // namespace
 
-bool KillProcessByName(const std::string& name) { return KillMatching(name, nullptr); }
+bool KillProcessByName(const std::string& name, const Acting& acting) { return KillMatching(name, nullptr, acting); }
 
-void KillProcessByNameOrId(const std::string& name) {
+void KillProcessByNameOrId(const std::string& name, const Acting& acting) {
     DWORD sameNameId = 0;
-    if (KillMatching(name, &sameNameId) || sameNameId == 0) return;
-    std::string imagePath;
-    UniqueHandle process = OpenToEnd(sameNameId, imagePath);
-    if (process && (imagePath.empty() || SameExeName(name, FileNameOf(imagePath))))
-        TerminateProcess(process.get(), 0);
-    ProcessListScope::Refresh();
+    if (KillMatching(name, &sameNameId, acting)) return;
+    if (sameNameId == 0) {
+        RecordNoProcess(acting, name);
+        return;
+    }
+    EndListed(acting, sameNameId, name, [&](const std::string& imageName) { return SameExeName(name, imageName); });
+    if (!acting.Planning()) ProcessListScope::Refresh();
 }
 
-bool KillProcessByPath(const std::string& name, const std::string& pathText) {
-    if (pathText.empty()) return false;
+bool KillProcessByPath(const std::string& name, const std::string& pathText, const Acting& acting) {
+    const std::wstring qualifier = L"none whose image path holds " + WideFromStored(pathText);
+    if (pathText.empty()) {
+        RecordNoProcess(acting, name, qualifier);
+        return false;
+    }
     // The last match is the one ended, as FindProcessIdByPath names it, but its path is read
     // through the handle that ends it.
     UniqueHandle last;
+    ActedObject lastObject;
     VisitProcesses([&](const std::string& exeFile, DWORD processId) {
         if (!ExeNameMatches(exeFile, name)) return;
         std::string imagePath;
         UniqueHandle process = OpenToEnd(processId, imagePath);
         // The name too: the listed id may have passed to another program whose path holds the fragment.
-        if (process && imagePath.find(pathText) != std::string::npos && ExeNameMatches(FileNameOf(imagePath), name))
-            last = std::move(process);
+        if (!process || imagePath.find(pathText) == std::string::npos || !ExeNameMatches(FileNameOf(imagePath), name))
+            return;
+        last = std::move(process);
+        lastObject = ProcessObject(processId, exeFile, imagePath);
     });
-    if (!last) return false;
-    const bool killed = TerminateProcess(last.get(), 0) != FALSE;
-    ProcessListScope::Refresh();
+    if (!last) {
+        RecordNoProcess(acting, name, qualifier);
+        return false;
+    }
+    const bool killed = EndOpened(acting, last.get(), lastObject);
+    if (!acting.Planning()) ProcessListScope::Refresh();
     return killed;
 }
 

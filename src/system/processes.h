@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "system/acting.h"
+
 // One process list for a phase. While a scope lives on this thread, the walking operations below
 // (checks, id look-ups and kills by name) answer from one list, taken at its first use and taken
 // afresh after Refresh(); without a scope every call walks a new snapshot. Whoever acts (kills,
@@ -42,14 +44,18 @@ DWORD FindProcessId(const std::string& name);
 std::string GetProcessImagePath(DWORD processId);
 // Id of the last process with that name whose image path contains pathText; 0 when none.
 DWORD FindProcessIdByPath(const std::string& name, const std::string& pathText);
+// The kills record each process they reach through acting (system/acting.h), with its id, listed
+// name and image path: ended or planned, refused when its id passed to another program, failed
+// with the system's error text; a name that matches no process is recorded as not found.
+
 // Terminates every process of that name; true when the last attempt succeeded.
-bool KillProcessByName(const std::string& name);
+bool KillProcessByName(const std::string& name, const Acting& acting = kRemoveUnrecorded);
 // KillProcessByName and, when that reports no success, ends the process FindProcessId gives for
 // the name: both from one walk. Every kill checks, through the handle that ends a process, that
 // its image still has the listed name, since an id can pass to another process after listing.
-void KillProcessByNameOrId(const std::string& name);
+void KillProcessByNameOrId(const std::string& name, const Acting& acting = kRemoveUnrecorded);
 // Terminates the last process of that name whose image path contains pathText, the path read
 // through the handle that ends it; true when it was ended.
-bool KillProcessByPath(const std::string& name, const std::string& pathText);
+bool KillProcessByPath(const std::string& name, const std::string& pathText, const Acting& acting = kRemoveUnrecorded);
 // Terminates the process when it can be opened; id 0 does nothing.
 void KillProcessById(DWORD processId);

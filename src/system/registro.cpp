@@ -6,6 +6,8 @@
 #include "system/wide_paths.h"
 
 const char kRefusedKeyLinkInPath[] = "a registry link stands in its path";
+const char kRefusedKeyUnderRoot[] = "a key straight under a root";
+const char kRefusedNoKey[] = "no key named";
 
 namespace {
 
@@ -19,12 +21,17 @@ struct OpenedKey {
     UniqueKey owner;
 };
 
-bool OpenKey(HKEY parent, const std::wstring& path, REGSAM access, OpenedKey& key) {
+LONG OpenKeyStatus(HKEY parent, const std::wstring& path, REGSAM access, OpenedKey& key) {
     HKEY raw = nullptr;
-    if (RegOpenKeyExW(parent, path.c_str(), kItself, access, &raw) != ERROR_SUCCESS) return false;
+    const LONG status = RegOpenKeyExW(parent, path.c_str(), kItself, access, &raw);
+    if (status != ERROR_SUCCESS) return status;
     key.handle = raw;
     if (raw != parent) key.owner.reset(raw);
-    return true;
+    return ERROR_SUCCESS;
+}
+
+bool OpenKey(HKEY parent, const std::wstring& path, REGSAM access, OpenedKey& key) {
+    return OpenKeyStatus(parent, path, access, key) == ERROR_SUCCESS;
 }
 
 // A key opened itself is a link when it holds its target as a REG_LINK value.
@@ -38,8 +45,9 @@ bool IsLinkKey(HKEY key) {
 // before it. So the path is opened a part at a time, each relative to the one before (WOW64
 // redirects such an open as it does the whole path), and a part before the last that is a link
 // refuses the open. An empty path is the root itself.
-bool OpenKeyByParts(HKEY root, const std::wstring& path, REGSAM access, OpenedKey& key, std::string& refusal) {
-    if (path.empty()) return OpenKey(root, path, access, key);
+// ERROR_SUCCESS, the system's error, or (with refusal set) ERROR_ACCESS_DENIED.
+LONG OpenKeyByParts(HKEY root, const std::wstring& path, REGSAM access, OpenedKey& key, std::string& refusal) {
+    if (path.empty()) return OpenKeyStatus(root, path, access, key);
     OpenedKey current;
     HKEY parent = root;
     for (std::size_t start = 0;;) {
@@ -47,11 +55,13 @@ bool OpenKeyByParts(HKEY root, const std::wstring& path, REGSAM access, OpenedKe
         const std::wstring part = path.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
         const bool last = end == std::wstring::npos;
         OpenedKey next;
-        if (part.empty() || !OpenKey(parent, part, last ? access : KEY_READ, next) || next.handle == parent)
-            return false;
+        if (part.empty()) return ERROR_INVALID_NAME;
+        const LONG status = OpenKeyStatus(parent, part, last ? access : KEY_READ, next);
+        if (status != ERROR_SUCCESS) return status;
+        if (next.handle == parent) return ERROR_INVALID_NAME;
         if (!last && IsLinkKey(next.handle)) {
             refusal = kRefusedKeyLinkInPath;
-            return false;
+            return ERROR_ACCESS_DENIED;
         }
         current = std::move(next);
         parent = current.handle;
@@ -59,7 +69,7 @@ bool OpenKeyByParts(HKEY root, const std::wstring& path, REGSAM access, OpenedKe
         start = end + 1;
     }
     key = std::move(current);
-    return true;
+    return ERROR_SUCCESS;
 }
 
 // Splits "key\value" at its last backslash; false when there is none.
@@ -72,17 +82,24 @@ bool SplitValuePath(const std::string& valuePath, std::wstring& keyPath, std::ws
 }
 
 // Deletes the very key the handle was opened on, link or not; the by-name deletions of the
-// registry API would open the name again and follow a link.
-bool DeleteOpenedKey(HKEY key) {
+// registry API would open the name again and follow a link. ERROR_SUCCESS or the Win32 error.
+LONG DeleteOpenedKey(HKEY key) {
     using NtDeleteKeyFn = LONG(NTAPI*)(HANDLE);
-    static const auto deleteKey = reinterpret_cast<NtDeleteKeyFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
-    return deleteKey && deleteKey(key) >= 0;
+    using StatusToErrorFn = ULONG(NTAPI*)(LONG);
+    static const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    static const auto deleteKey =
+        reinterpret_cast<NtDeleteKeyFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDeleteKey")));
+    static const auto toError =
+        reinterpret_cast<StatusToErrorFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlNtStatusToDosError")));
+    if (!deleteKey) return ERROR_PROC_NOT_FOUND;
+    const LONG status = deleteKey(key);
+    if (status >= 0) return ERROR_SUCCESS;
+    return toError ? static_cast<LONG>(toError(status)) : ERROR_ACCESS_DENIED;
 }
 
 // The key's subkeys, each opened as itself relative to its parent's handle, deepest first, then
 // the key. A link subkey has no subkeys of its own and goes as a link.
-bool DeleteTree(HKEY key) {
+LONG DeleteTree(HKEY key) {
     // On the heap: a tree of the registry's 512 levels must not take a thread's stack.
     std::vector<wchar_t> name(kNameBufferChars);
     for (;;) {
@@ -90,12 +107,27 @@ bool DeleteTree(HKEY key) {
         LONG status = RegEnumKeyExW(key, 0, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_NO_MORE_ITEMS) return DeleteOpenedKey(key);
         // Index 0 every time: deleting a subkey moves the next one to the front.
-        if (status != ERROR_SUCCESS) return false;
+        if (status != ERROR_SUCCESS) return status;
         OpenedKey sub;
-        if (!OpenKey(key, std::wstring(name.data(), size), KEY_ENUMERATE_SUB_KEYS | DELETE, sub) || sub.handle == key)
-            return false;
-        if (!DeleteTree(sub.handle)) return false;
+        status = OpenKeyStatus(key, std::wstring(name.data(), size), KEY_ENUMERATE_SUB_KEYS | DELETE, sub);
+        if (status != ERROR_SUCCESS) return status;
+        if (sub.handle == key) return ERROR_ACCESS_DENIED;
+        status = DeleteTree(sub.handle);
+        if (status != ERROR_SUCCESS) return status;
     }
+}
+
+bool IsMissing(LONG status) { return status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND; }
+
+// An object that could not be looked at: not there, or the system's error.
+void RecordUnreadable(const Acting& acting, const ActedObject& object, LONG status) {
+    if (IsMissing(status)) acting.Record(object, Outcome::NotFound);
+    else acting.Record(object, Outcome::Failed, SystemErrorText(static_cast<DWORD>(status)));
+}
+
+RegistryDeletion Refuse(const Acting& acting, const ActedObject& object, const char* reason) {
+    acting.Record(object, Outcome::Refused, WideFromStored(reason));
+    return {false, reason};
 }
 
 }  // namespace
@@ -125,7 +157,7 @@ RegistryDeletion DeleteRegistryValue(HKEY root, const std::string& valuePath) {
     if (!SplitValuePath(valuePath, keyPath, valueName)) return {};
     OpenedKey key;
     std::string refusal;
-    if (!OpenKeyByParts(root, keyPath, KEY_SET_VALUE, key, refusal)) return {false, refusal};
+    if (OpenKeyByParts(root, keyPath, KEY_SET_VALUE, key, refusal) != ERROR_SUCCESS) return {false, refusal};
     return {RegDeleteValueW(key.handle, valueName.c_str()) == ERROR_SUCCESS, {}};
 }
 
@@ -134,10 +166,67 @@ RegistryDeletion DeleteRegistryKey(HKEY root, const std::string& keyPath, bool r
     if (keyPath.find('\\') == std::string::npos) return {};
     OpenedKey key;
     std::string refusal;
-    if (!OpenKeyByParts(root, WideFromStored(keyPath), KEY_ENUMERATE_SUB_KEYS | DELETE, key, refusal))
+    if (OpenKeyByParts(root, WideFromStored(keyPath), KEY_ENUMERATE_SUB_KEYS | DELETE, key, refusal) != ERROR_SUCCESS)
         return {false, refusal};
     // The platform refuses to delete a key that still has subkeys.
-    return {recursive ? DeleteTree(key.handle) : DeleteOpenedKey(key.handle), {}};
+    return {(recursive ? DeleteTree(key.handle) : DeleteOpenedKey(key.handle)) == ERROR_SUCCESS, {}};
+}
+
+std::wstring RegistryPathText(HKEY root, const std::wstring& path) {
+    const wchar_t* name = root == HKEY_CURRENT_USER    ? L"HKCU"
+                          : root == HKEY_LOCAL_MACHINE ? L"HKLM"
+                          : root == HKEY_CLASSES_ROOT  ? L"HKCR"
+                          : root == HKEY_USERS         ? L"HKU"
+                                                       : L"?";
+    return path.empty() ? std::wstring(name) : std::wstring(name) + L"\\" + path;
+}
+
+RegistryDeletion RemoveKeyTree(HKEY root, const std::string& keyPath, const Acting& acting) {
+    const std::wstring path = WideFromStored(keyPath);
+    const ActedObject object{ObjectKind::Key, Outcome::Planned, RegistryPathText(root, path)};
+    OpenedKey key;
+    if (LONG status = OpenKeyStatus(root, path, KEY_READ, key); status != ERROR_SUCCESS) {
+        RecordUnreadable(acting, object, status);
+        return {};
+    }
+    // A key straight under a root (Software, say) is never ours to delete.
+    if (WithoutTrailingSeparators(path).find(L'\\') == std::wstring::npos || key.handle == root)
+        return Refuse(acting, object, kRefusedKeyUnderRoot);
+    // The plan opens it as the removal does, a part at a time.
+    OpenedKey held;
+    std::string refusal;
+    const LONG status = OpenKeyByParts(root, path, KEY_ENUMERATE_SUB_KEYS | DELETE, held, refusal);
+    if (!refusal.empty()) return Refuse(acting, object, kRefusedKeyLinkInPath);
+    if (status != ERROR_SUCCESS) {
+        RecordUnreadable(acting, object, status);
+        return {};
+    }
+    return {acting.Perform(object, [&] { return static_cast<DWORD>(DeleteTree(held.handle)); }), {}};
+}
+
+RegistryDeletion RemoveValuePath(HKEY root, const std::string& valuePath, const Acting& acting) {
+    std::wstring keyPath, valueName;
+    if (!SplitValuePath(valuePath, keyPath, valueName))
+        return Refuse(acting, {ObjectKind::Value, Outcome::Planned, RegistryPathText(root, WideFromStored(valuePath))},
+                      kRefusedNoKey);
+    const ActedObject object{ObjectKind::Value, Outcome::Planned, RegistryPathText(root, keyPath), valueName};
+    OpenedKey key;
+    LONG status = OpenKeyStatus(root, keyPath, KEY_QUERY_VALUE, key);
+    if (status == ERROR_SUCCESS) status = RegQueryValueExW(key.handle, valueName.c_str(), nullptr, nullptr, nullptr, nullptr);
+    if (status != ERROR_SUCCESS) {
+        RecordUnreadable(acting, object, status);
+        return {};
+    }
+    OpenedKey held;
+    std::string refusal;
+    status = OpenKeyByParts(root, keyPath, KEY_SET_VALUE, held, refusal);
+    if (!refusal.empty()) return Refuse(acting, object, kRefusedKeyLinkInPath);
+    if (status != ERROR_SUCCESS) {
+        RecordUnreadable(acting, object, status);
+        return {};
+    }
+    return {acting.Perform(object, [&] { return static_cast<DWORD>(RegDeleteValueW(held.handle, valueName.c_str())); }),
+            {}};
 }
 
 bool RegDeleteValuePath(HKEY root, const std::string& valuePath) {

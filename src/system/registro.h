@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <string>
 
+#include "system/acting.h"
+
 // 1-based position of the last occurrence of c in text; 0 when absent.
 int LastCharPos(char c, const std::string& text);
 bool RegKeyExists(HKEY root, const std::string& keyPath);
@@ -13,6 +15,8 @@ bool RegDeleteValuePath(HKEY root, const std::string& valuePath);
 
 // Why a registry deletion was refused, as the scan shows it.
 extern const char kRefusedKeyLinkInPath[];  // "a registry link stands in its path"
+extern const char kRefusedKeyUnderRoot[];   // "a key straight under a root"
+extern const char kRefusedNoKey[];          // "no key named": a value path without a key
 
 // What a deletion did: refused (nothing tried) with why, or tried and whether it worked.
 struct RegistryDeletion {
@@ -24,3 +28,11 @@ struct RegistryDeletion {
 // last part, or below the key, goes as the link.
 RegistryDeletion DeleteRegistryKey(HKEY root, const std::string& keyPath, bool recursive);
 RegistryDeletion DeleteRegistryValue(HKEY root, const std::string& valuePath);
+
+// The removal steps: the key with all its subkeys, or the value, when it is there, by the
+// deletions above; carried out or planned by acting (system/acting.h) and recorded as
+// "HKCU\..." and the like.
+RegistryDeletion RemoveKeyTree(HKEY root, const std::string& keyPath, const Acting& acting = kRemoveUnrecorded);
+RegistryDeletion RemoveValuePath(HKEY root, const std::string& valuePath, const Acting& acting = kRemoveUnrecorded);
+// "HKCU", "HKLM", "HKCR" or "HKU" and the path after it.
+std::wstring RegistryPathText(HKEY root, const std::wstring& path);

@@ -21,47 +21,64 @@ bool FolderIsPresent(const DetectCheck& check) {
     return IsExistingFolder(RootedPathW(check.folder, check.operand.text));
 }
 
-void Terminate(const RemovalStep& step) {
+void Terminate(const RemovalStep& step, const Acting& acting) {
     // The id lookup folds letters the name walk leaves alone; both come from one walk.
-    KillProcessByNameOrId(Decoded(step.operand));
+    KillProcessByNameOrId(Decoded(step.operand), acting);
 }
 
-void ShellOpen(const RemovalStep& step) {
+// A plan cannot ask the shell without starting the program: it says "not found" for a full path
+// that is not there, as the shell would; a bare name is the shell's to find.
+void ShellOpen(const RemovalStep& step, const Acting& acting) {
+    const std::string target = Decoded(step.operand);
+    const ActedObject program{ObjectKind::Program, Outcome::Planned, WideFromStored(target)};
+    if (acting.Planning()) {
+        const bool missing = IsAbsoluteFolder(program.path) && !IsExistingFile(program.path);
+        acting.Record(program, missing ? Outcome::NotFound : Outcome::Planned);
+        return;
+    }
     ComScope::Need();
-    ShellExecuteA(nullptr, "open", Decoded(step.operand).c_str(), nullptr, nullptr, SW_HIDE);
+    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_HIDE));
+    if (result > 32) acting.Record(program, Outcome::Done);
+    else if (result == SE_ERR_FNF || result == SE_ERR_PNF) acting.Record(program, Outcome::NotFound);
+    else acting.Record(program, Outcome::Failed, SystemErrorText(static_cast<DWORD>(result)));
 }
 
 // Each deletion by path goes by the path fixed at the check; a refusal there or at the deletion is
-// handed back.
+// handed back. Where there is no such path, the object is recorded by the path as looked up.
 template <class Delete>
-StepOutcome AtRemovablePath(const RemovalStep& step, Delete&& remove) {
+StepOutcome AtRemovablePath(const RemovalStep& step, ObjectKind kind, const Acting& acting, Delete&& remove) {
     const RemovableTarget target = CheckRemovable(step.folder, step.operand.text);
-    if (target.path.empty()) return {target.refusal};
+    if (target.path.empty()) {
+        const ActedObject object{kind, Outcome::NotFound, RootedPathW(step.folder, step.operand.text)};
+        if (target.refusal.empty()) acting.Record(object, Outcome::NotFound);
+        else acting.Record(object, Outcome::Refused, WideFromStored(target.refusal));
+        return {target.refusal};
+    }
     return {remove(target.path).refusal};
 }
 
-StepOutcome EmptyFolder(const RemovalStep& step) {
-    return AtRemovablePath(step, [](const std::wstring& path) { return DeleteFilesInFolder(path); });
+StepOutcome EmptyFolder(const RemovalStep& step, const Acting& acting) {
+    return AtRemovablePath(step, ObjectKind::Folder, acting,
+                           [&](const std::wstring& path) { return DeleteFilesInFolder(path, nullptr, acting); });
 }
 
-StepOutcome RemoveFile(const RemovalStep& step, bool clearReadOnly) {
-    return AtRemovablePath(step, [&](const std::wstring& path) { return DeleteFileExactly(path, clearReadOnly); });
+StepOutcome RemoveFile(const RemovalStep& step, bool clearReadOnly, const Acting& acting) {
+    return AtRemovablePath(step, ObjectKind::File, acting, [&](const std::wstring& path) {
+        return DeleteFileExactly(path, clearReadOnly, acting);
+    });
 }
 
-StepOutcome RemoveFolder(const RemovalStep& step) {
-    return AtRemovablePath(step, [](const std::wstring& path) { return RemoveFolderExactly(path); });
+StepOutcome RemoveFolder(const RemovalStep& step, const Acting& acting) {
+    return AtRemovablePath(step, ObjectKind::Folder, acting,
+                           [&](const std::wstring& path) { return RemoveFolderExactly(path, acting); });
 }
 
-StepOutcome RemoveKey(const RemovalStep& step) {
-    HKEY root = RegistryRootKey(step.registry);
-    if (!RegKeyExists(root, Decoded(step.operand))) return {};
-    return {DeleteRegistryKey(root, Decoded(step.operand), true).refusal};
+StepOutcome RemoveKey(const RemovalStep& step, const Acting& acting) {
+    return {RemoveKeyTree(RegistryRootKey(step.registry), Decoded(step.operand), acting).refusal};
 }
 
-StepOutcome RemoveValue(const RemovalStep& step) {
-    HKEY root = RegistryRootKey(step.registry);
-    if (!RegValueExists(root, Decoded(step.operand))) return {};
-    return {DeleteRegistryValue(root, Decoded(step.operand)).refusal};
+StepOutcome RemoveValue(const RemovalStep& step, const Acting& acting) {
+    return {RemoveValuePath(RegistryRootKey(step.registry), Decoded(step.operand), acting).refusal};
 }
 
 }  // namespace
@@ -147,25 +164,27 @@ bool CheckIsTrue(const DetectCheck& check) {
     return false;
 }
 
-StepOutcome RunStep(const RemovalStep& step) {
+StepOutcome RunStep(const RemovalStep& step, const Acting& acting) {
     // A step that waits, opens or removes leaves the phase's process list old. A kill sees to that
-    // itself, and only when it found a process to stop.
+    // itself, and only when it found a process to stop; a plan changes nothing, so one list serves.
     struct RefreshAfter {
-        bool kill;
+        bool skip;
         ~RefreshAfter() {
-            if (!kill) ProcessListScope::Refresh();
+            if (!skip) ProcessListScope::Refresh();
         }
-    } refresh{step.kind == StepKind::Terminate};
+    } refresh{step.kind == StepKind::Terminate || acting.Planning()};
     switch (step.kind) {
-        case StepKind::Terminate: Terminate(step); return {};
-        case StepKind::Wait: Sleep(step.milliseconds); return {};
-        case StepKind::ShellOpen: ShellOpen(step); return {};
-        case StepKind::EmptyFolder: return EmptyFolder(step);
-        case StepKind::RemoveFile: return RemoveFile(step, false);
-        case StepKind::RemoveReadOnlyFile: return RemoveFile(step, true);
-        case StepKind::RemoveFolder: return RemoveFolder(step);
-        case StepKind::RemoveKey: return RemoveKey(step);
-        case StepKind::RemoveValue: return RemoveValue(step);
+        case StepKind::Terminate: Terminate(step, acting); return {};
+        case StepKind::Wait:
+            if (!acting.Planning()) Sleep(step.milliseconds);
+            return {};
+        case StepKind::ShellOpen: ShellOpen(step, acting); return {};
+        case StepKind::EmptyFolder: return EmptyFolder(step, acting);
+        case StepKind::RemoveFile: return RemoveFile(step, false, acting);
+        case StepKind::RemoveReadOnlyFile: return RemoveFile(step, true, acting);
+        case StepKind::RemoveFolder: return RemoveFolder(step, acting);
+        case StepKind::RemoveKey: return RemoveKey(step, acting);
+        case StepKind::RemoveValue: return RemoveValue(step, acting);
     }
     return {};
 }
@@ -179,14 +198,14 @@ bool DetectRogue(const RogueEntry& entry) {
     return false;
 }
 
-std::vector<StepRefusal> RemoveRogue(const RogueEntry& entry) {
+std::vector<StepRefusal> RemoveRogue(const RogueEntry& entry, const Acting& acting) {
     std::vector<StepRefusal> refusals;
     // Its first kill looks at the processes as they are now, not as the detection saw them.
-    ProcessListScope::Refresh();
+    if (!acting.Planning()) ProcessListScope::Refresh();
     for (std::size_t index = 0; index < entry.steps.size(); ++index) {
         const RemovalStep& step = entry.steps[index];
         for (int i = 0; i < step.times; ++i) {
-            StepOutcome outcome = RunStep(step);
+            StepOutcome outcome = RunStep(step, acting);
             if (!outcome.refusal.empty()) refusals.push_back({index, std::move(outcome.refusal)});
         }
     }

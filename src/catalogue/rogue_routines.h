@@ -1,12 +1,14 @@
 #pragma once
 // Carrying an entry out: DetectRogue has no side effects; RemoveRogue reports no failure, only the
-// steps it refused.
+// steps it refused. A removal is carried out for real or as a plan (system/acting.h): the same
+// steps, the same look-ups and checks, and each object a step reaches recorded with its outcome.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
 #include "catalogue/rogue_entry.h"
+#include "system/acting.h"
 
 // What a step did, as far as the scan shows it: why it was refused, when it was (a link on the way,
 // a root set to a system folder).
@@ -21,11 +23,12 @@ struct StepRefusal {
 
 // True at the first true check; later checks are not evaluated.
 bool DetectRogue(const RogueEntry& entry);
-// Every step runs, whatever happened before it; hands back each refusal, in order.
-std::vector<StepRefusal> RemoveRogue(const RogueEntry& entry);
+// Every step runs, whatever happened before it; hands back each refusal, in order. A plan waits
+// for nothing and starts nothing.
+std::vector<StepRefusal> RemoveRogue(const RogueEntry& entry, const Acting& acting = kRemoveUnrecorded);
 
 bool CheckIsTrue(const DetectCheck& check);
-StepOutcome RunStep(const RemovalStep& step);
+StepOutcome RunStep(const RemovalStep& step, const Acting& acting = kRemoveUnrecorded);
 
 HKEY RegistryRootKey(RegistryRoot root);
 // The root folder as the system gives it now; empty when it has no path.

@@ -9,6 +9,7 @@
 #include "system/files.h"
 #include "system/processes.h"
 #include "system/signature.h"
+#include "system/wide_paths.h"
 
 using namespace entry_notation;
 
@@ -69,27 +70,39 @@ std::vector<SweepStep> BuildSweep() {
 
 std::wstring FilePath(const SweepStep& step) { return RootedPathW(step.folder, step.first.text); }
 
-ExactDeletion DeleteFileAt(const SweepStep& step, bool clearReadOnly = false) {
+ExactDeletion DeleteFileAt(const SweepStep& step, bool clearReadOnly, const Acting& acting) {
     const RemovableTarget target = CheckRemovable(step.folder, step.first.text);
-    if (target.path.empty()) return {false, target.refusal};
-    return DeleteFileExactly(target.path, clearReadOnly);
+    if (target.path.empty()) {
+        const ActedObject file{ObjectKind::File, Outcome::NotFound, FilePath(step)};
+        if (target.refusal.empty()) acting.Record(file, Outcome::NotFound);
+        else acting.Record(file, Outcome::Refused, WideFromStored(target.refusal));
+        return {false, target.refusal};
+    }
+    return DeleteFileExactly(target.path, clearReadOnly, acting);
 }
 
-void KillByPath(const SweepStep& step) {
-    KillProcessByPath(DecodeSignature(step.first.text), DecodeSignature(step.second.text));
+void KillByPath(const SweepStep& step, const Acting& acting) {
+    KillProcessByPath(DecodeSignature(step.first.text), DecodeSignature(step.second.text), acting);
+}
+
+// Whether the step's file is there; recorded as not found when it is not.
+bool FilePresent(const SweepStep& step, const Acting& acting) {
+    if (IsExistingFile(FilePath(step))) return true;
+    acting.Record({ObjectKind::File, Outcome::NotFound, FilePath(step)}, Outcome::NotFound);
+    return false;
 }
 
 // A found file that stays is handed back as such rather than counted silently.
-void ReportAndDelete(const SweepStep& step, std::vector<SweepFinding>& findings) {
-    if (!IsExistingFile(FilePath(step))) return;
-    ExactDeletion deletion = DeleteFileAt(step, step.kind == SweepKind::ReportReadOnlyFile);
+void ReportAndDelete(const SweepStep& step, std::vector<SweepFinding>& findings, const Acting& acting) {
+    if (!FilePresent(step, acting)) return;
+    ExactDeletion deletion = DeleteFileAt(step, step.kind == SweepKind::ReportReadOnlyFile, acting);
     findings.push_back({step.label, deletion.deleted, std::move(deletion.refusal)});
 }
 
-void OpenAndDelete(const SweepStep& step) {
-    if (!IsExistingFile(FilePath(step))) return;
-    RunStep({StepKind::ShellOpen, step.second});
-    DeleteFileAt(step);
+void OpenAndDelete(const SweepStep& step, const Acting& acting) {
+    if (!FilePresent(step, acting)) return;
+    RunStep({StepKind::ShellOpen, step.second}, acting);
+    DeleteFileAt(step, false, acting);
 }
 
 }  // namespace
@@ -99,24 +112,27 @@ const std::vector<SweepStep>& SweepSteps() {
     return steps;
 }
 
-std::vector<SweepFinding> AlwaysRunSweep() {
+std::vector<SweepFinding> AlwaysRunSweep(const Acting& acting) {
     std::vector<SweepFinding> findings;
     // One phase: its kills share one process list until one of them stops something or a step
-    // waits, opens or removes.
+    // waits, opens or removes; a plan does neither.
     ProcessListScope phase;
     ProcessListScope::Refresh();
+    auto acted = [&acting] {
+        if (!acting.Planning()) ProcessListScope::Refresh();
+    };
     for (const SweepStep& item : SweepSteps()) {
         switch (item.kind) {
-            case SweepKind::Removal: RunStep(item.removal); break;
-            case SweepKind::KillByPath: KillByPath(item); break;
+            case SweepKind::Removal: RunStep(item.removal, acting); break;
+            case SweepKind::KillByPath: KillByPath(item, acting); break;
             case SweepKind::ReportFile:
             case SweepKind::ReportReadOnlyFile:
-                ReportAndDelete(item, findings);
-                ProcessListScope::Refresh();
+                ReportAndDelete(item, findings, acting);
+                acted();
                 break;
             case SweepKind::OpenAndDelete:
-                OpenAndDelete(item);
-                ProcessListScope::Refresh();
+                OpenAndDelete(item, acting);
+                acted();
                 break;
         }
     }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "catalogue/rogue_entry.h"
+#include "system/acting.h"
 
 enum class SweepKind {
     Removal,             // an ordinary removal step: value, process or wait
@@ -32,5 +33,6 @@ struct SweepFinding {
     std::string refusal;
 };
 
-// Runs them; hands back each reported file found, in order.
-std::vector<SweepFinding> AlwaysRunSweep();
+// Runs them, for real or as a plan (removed then says whether the deletion would be tried); hands
+// back each reported file found, in order.
+std::vector<SweepFinding> AlwaysRunSweep(const Acting& acting = kRemoveUnrecorded);

@@ -1,7 +1,9 @@
 // The catalogue keeps its promise: for each entry, with everything it names planted, DetectRogue
-// is true, RemoveRogue leaves every detect check false, and what stands beside the traces survives.
+// is true, its plan changes nothing and lists what RemoveRogue then deletes, RemoveRogue leaves
+// every detect check false, and what stands beside the traces survives.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <set>
 
@@ -12,6 +14,7 @@
 #include "support/test_registry.h"
 #include "system/processes.h"
 #include "system/signature.h"
+#include "system/wide_paths.h"
 
 namespace {
 
@@ -141,6 +144,25 @@ std::string KeyText(const std::pair<HKEY, std::string>& key) {
     return root + key.second;
 }
 
+// The objects of a record with that outcome, one line each, sorted; programs are left out, since
+// the shell decides whether one starts.
+std::vector<std::string> Acted(const ObjectList& list, Outcome outcome) {
+    std::vector<std::string> lines;
+    for (const ActedObject& object : list.Objects()) {
+        if (object.outcome != outcome || object.kind == ObjectKind::Program) continue;
+        lines.push_back(std::to_string(static_cast<int>(object.kind)) + " " + std::to_string(object.processId) + " " +
+                        Upper(StoredFromWide(object.path)) + " " + Upper(StoredFromWide(object.name)));
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+bool Listed(const ObjectList& list, const std::string& path) {
+    for (const ActedObject& object : list.Objects())
+        if (Upper(StoredFromWide(object.path)) == Upper(path)) return true;
+    return false;
+}
+
 class CatalogueRemoval : public ::testing::TestWithParam<int> {};
 
 TEST_P(CatalogueRemoval, RemovesWhatItDetectsAndSparesWhatStandsBeside) {
@@ -158,10 +180,20 @@ TEST_P(CatalogueRemoval, RemovesWhatItDetectsAndSparesWhatStandsBeside) {
         EXPECT_TRUE(CheckIsTrue(check)) << "planted trace not seen, or changed by detecting: " << Plain(check.operand);
     }
 
+    // The plan changes nothing and names exactly what the removal then deletes and ends.
+    ObjectList plan;
+    RemoveRogue(entry, {Carry::Plan, &plan});
+    for (const DetectCheck& check : entry.checks) EXPECT_TRUE(CheckIsTrue(check)) << "changed by the plan";
+    for (const WaiterProcess* process : expect.endedProcesses) EXPECT_TRUE(process->Running()) << process->Path();
+    for (const std::string& file : expect.goneFiles) EXPECT_TRUE(FileExists(file)) << "changed by the plan: " << file;
+
     // Planted as the product lays them, nothing stands in the way: no step is refused.
-    for (const StepRefusal& refusal : RemoveRogue(entry)) {
+    ObjectList record;
+    for (const StepRefusal& refusal : RemoveRogue(entry, {Carry::Remove, &record})) {
         ADD_FAILURE() << "step " << refusal.step << " refused: " << refusal.reason;
     }
+    EXPECT_EQ(Acted(record, Outcome::Done), Acted(plan, Outcome::Planned));
+    for (const std::string& file : expect.goneFiles) EXPECT_TRUE(Listed(plan, file)) << "not in the plan: " << file;
 
     for (const DetectCheck& check : entry.checks) {
         EXPECT_FALSE(CheckIsTrue(check)) << "still detected: " << Plain(check.operand);

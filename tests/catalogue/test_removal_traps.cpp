@@ -120,6 +120,41 @@ TEST_F(RemovalTraps, ASubfolderSwappedForALinkAfterItsCheckIsNotEmptied) {
     EXPECT_EQ(DeleteFileExactly(data + L"\\Logs\\kept.txt").refusal, kRefusedLinkInPath);
 }
 
+// A plan built over the traps: each link in a product's folders is listed as refused, with the
+// reason, and nothing changes; the product's own files are planned.
+TEST_F(RemovalTraps, APlanListsEveryLinkInAProductsFoldersAsRefused) {
+    ScopedVariable temp(L"TMP", kLinks.c_str());
+    const std::wstring own = kLinks + L"\\own-product";
+    CreateDirectoryW(own.c_str(), nullptr);
+    ASSERT_TRUE(WriteWideFile(own + L"\\product.exe", "x"));
+    REF(f1, "\\own-product");
+    REF(f2, "\\dir-link");
+    REF(f3, "\\parent-link\\product");
+    REF(f4, "\\parent-link\\product\\kept.txt");
+    REF(f5, "\\file-link.txt");
+    const RogueEntry entry = EntryOf({dir(TMP, f1)}, {empty(TMP, f1), empty(TMP, f2), empty(TMP, f3), del(TMP, f4),
+                                                      rodel(TMP, f5), rmdir(TMP, f3), rmdir(TMP, f1)});
+    ObjectList plan;
+    RemoveRogue(entry, {Carry::Plan, &plan});
+    std::vector<std::string> lines;
+    for (const ActedObject& object : plan.Objects()) {
+        lines.push_back(StoredFromWide(object.path.substr(kLinks.size())) + " " +
+                        (object.outcome == Outcome::Planned ? "planned" : object.outcome == Outcome::Refused ? "refused" : "?") +
+                        (object.reason.empty() ? "" : ": " + StoredFromWide(object.reason)));
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "\\own-product\\product.exe planned",
+                         "\\dir-link refused: a link stands in its path",
+                         "\\parent-link\\product refused: a link stands in its path",
+                         "\\parent-link\\product\\kept.txt refused: a link stands in its path",
+                         "\\file-link.txt refused: a link stands in its path",
+                         "\\own-product planned",
+                     }));
+    EXPECT_TRUE(WideFileExists(own + L"\\product.exe"));
+    RemoveRogue(entry);
+    EXPECT_FALSE(WideFolderExists(own));
+}
+
 TEST_F(RemovalTraps, AKeyGoesWithItsLinkSubkeyAndTheTargetStays) {
     const std::string product = "Software\\ZarvexTest\\Traps\\Product";
     ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, product + "\\Settings"));

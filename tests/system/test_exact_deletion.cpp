@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,30 @@ TEST_F(Traps, NamedLinksAreNeverDeletedThrough) {
     EXPECT_TRUE(WideFolderExists(kTraps + L"\\bystander-empty"));
 }
 
+// The plan of emptying a folder that holds file links lists each link as refused, with the reason,
+// beside its own files planned; a folder that is itself a link is refused whole. Nothing changes.
+TEST_F(Traps, APlanListsEachLinkAsRefusedAndChangesNothing) {
+    ASSERT_TRUE(WriteWideFile(kLinks + L"\\own.txt", "x"));
+    ObjectList plan;
+    const FolderEmptying listed = DeleteFilesInFolder(kLinks, nullptr, {Carry::Plan, &plan});
+    EXPECT_EQ(listed.refusal, "");
+    const FolderEmptying link = DeleteFilesInFolder(kLinks + L"\\dir-link", nullptr, {Carry::Plan, &plan});
+    EXPECT_EQ(link.refusal, kRefusedLinkInPath);
+    DeleteFileExactly(kLinks + L"\\file-link.exe", true, {Carry::Plan, &plan});
+    std::vector<std::string> lines;
+    for (const ActedObject& object : plan.Objects())
+        lines.push_back(StoredFromWide(object.path.substr(kLinks.size())) + " " +
+                        (object.outcome == Outcome::Planned ? "planned" : object.outcome == Outcome::Refused ? "refused" : "?") +
+                        (object.reason.empty() ? "" : " " + StoredFromWide(object.reason)));
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{"\\dir-link refused a link stands in its path",
+                                               "\\file-link.exe refused a link stands in its path",
+                                               "\\file-link.txt refused a link stands in its path",
+                                               "\\own.txt planned"}));
+    EXPECT_TRUE(WideFileExists(kLinks + L"\\own.txt"));
+    DeleteFileExactly(kLinks + L"\\own.txt");
+}
+
 TEST_F(Traps, AFolderReachedThroughALinkIsNotReachedWithoutLinks) {
     EXPECT_FALSE(ReachedWithoutLinks(kLinks, L"\\parent-link\\product\\kept.txt"));
     EXPECT_FALSE(ReachedWithoutLinks(kLinks, L"\\dir-link\\kept.txt"));
@@ -176,8 +201,8 @@ TEST(ExactNames, DeletionsReportWhatHappened) {
 
 // A read-only file with a second name: its attributes belong to both names, so deleting one name
 // never makes the file writable. Where the system deletes a read-only name without touching the
-// flag (Windows 10 1809 and later) that name goes; elsewhere (Wine) it stays, and the deletion says
-// it did not happen. A read-only file with one name still goes.
+// flag (Windows 10 1809 and later) that name goes; elsewhere (Wine) it stays, refused with its
+// reason, so that the scan shows why. A read-only file with one name still goes.
 TEST(ExactNames, AReadOnlyFileWithASecondNameIsNeverMadeWritable) {
     const std::wstring folder = kTraps + L"\\hard-links";
     CreateDirectoryW(kTraps.c_str(), nullptr);
@@ -193,7 +218,7 @@ TEST(ExactNames, AReadOnlyFileWithASecondNameIsNeverMadeWritable) {
 
     const ExactDeletion deletion = DeleteFileExactly(second, true);
     EXPECT_EQ(deletion.deleted, !WideFileExists(second));
-    EXPECT_EQ(deletion.refusal, "");
+    EXPECT_EQ(deletion.refusal, deletion.deleted ? "" : kRefusedManyNames);
     EXPECT_EQ(GetFileAttributesW(first.c_str()) & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(WideFileText(first), "kept");
     EXPECT_TRUE(DeleteFileExactly(single, true));

@@ -71,6 +71,13 @@ std::wstring ReadProducts(const std::wstring& list, CommandLine& line) {
     return std::wstring();
 }
 
+std::wstring ReadFormat(const std::wstring& value, CommandLine& line) {
+    const std::wstring format = Trimmed(value);
+    line.json = SameText(format, L"json");
+    if (line.json || SameText(format, L"text")) return std::wstring();
+    return L"Unknown format " + Quoted(format) + L" in /format: give text or json.";
+}
+
 struct LocalMemoryOwner {
     void operator()(LPWSTR* p) const { LocalFree(p); }
 };
@@ -104,6 +111,7 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
     CommandLine line;
     line.arguments = arguments;
     bool reportGiven = false;
+    bool formatGiven = false;
     // The first fault is the one named; reading goes on so that /quiet and /report still count.
     auto fault = [&line](const std::wstring& error) {
         if (line.error.empty()) line.error = error;
@@ -118,12 +126,15 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
         if (SameText(name, L"scan")) line.scan = true;
         else if (SameText(name, L"quiet")) line.quiet = true;
         else if (SameText(name, L"noupdate")) line.noUpdate = true;
+        else if (SameText(name, L"detect")) line.detect = true;
         else if (name == L"?") line.usage = true;
-        else if (SameText(name, L"report") || SameText(name, L"options") || SameText(name, L"products")) {
+        else if (SameText(name, L"report") || SameText(name, L"format") || SameText(name, L"options") ||
+                 SameText(name, L"products")) {
             // A value switch takes the next argument, unless it is missing or is itself a switch.
             const bool hasValue = i + 1 < arguments.size() && !arguments[i + 1].empty() &&
                                   arguments[i + 1][0] != L'/' && arguments[i + 1][0] != L'-';
-            const bool twice = SameText(name, L"report") ? reportGiven
+            const bool twice = SameText(name, L"report")    ? reportGiven
+                               : SameText(name, L"format")  ? formatGiven
                                : SameText(name, L"options") ? line.optionsGiven
                                                             : line.productsGiven;
             if (twice) {
@@ -134,6 +145,9 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
             } else if (SameText(name, L"report")) {
                 reportGiven = true;
                 line.reportPath = arguments[++i];
+            } else if (SameText(name, L"format")) {
+                formatGiven = true;
+                fault(ReadFormat(arguments[++i], line));
             } else if (SameText(name, L"options")) {
                 line.optionsGiven = true;
                 fault(ReadOptions(arguments[++i], line));
@@ -151,6 +165,7 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
                                : line.productsGiven ? L"/products" : nullptr;
         if (alone) line.error = std::wstring(alone) + L" works only together with /scan.";
     }
+    if (line.error.empty() && formatGiven && !reportGiven) line.error = L"/format works only together with /report.";
     return line;
 }
 

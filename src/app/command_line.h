@@ -1,6 +1,6 @@
 #pragma once
 // The program's switches, Windows style: "/" or "-", any case.
-//   /scan /quiet /noupdate /report FILE /options LIST /products LIST /?
+//   /scan /detect /quiet /noupdate /report FILE /format text|json /options LIST /products LIST /?
 #include <array>
 #include <string>
 #include <vector>
@@ -11,8 +11,10 @@ struct CommandLine {
     bool scan = false;
     bool quiet = false;
     bool noUpdate = false;
+    bool detect = false;           // look, plan and change nothing
     bool usage = false;            // /?
     std::wstring reportPath;       // empty: no report
+    bool json = false;             // /format json: the report as one JSON document
     bool optionsGiven = false;     // otherwise the usual ticks
     std::array<bool, kOptionCount + 1> options{};  // [N] is box sCheckBoxN; [0] unused
     bool productsGiven = false;

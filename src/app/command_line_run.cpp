@@ -29,6 +29,8 @@ void ShowBox(const std::wstring& text, UINT icon) {
 ScanReport ReportFor(const CommandLine& line) {
     ScanReport report = NewScanReport();
     report.switches = JoinArguments(line.arguments);
+    report.arguments = line.arguments;
+    report.json = line.json;
     return report;
 }
 
@@ -36,6 +38,7 @@ ScanReport ReportFor(const CommandLine& line) {
 ScanChoices ChoicesFor(const CommandLine& line, ScanChoices usual) {
     for (int n = 1; n <= kOptionCount && line.optionsGiven; ++n) usual.options[n] = line.options[static_cast<size_t>(n)];
     for (int i = 0; i < kProductCount && line.productsGiven; ++i) usual.products[i] = line.products[static_cast<size_t>(i)];
+    usual.detectOnly = usual.detectOnly || line.detect;
     return usual;
 }
 
@@ -67,9 +70,15 @@ int FinishScan(const CommandLine& line, const ScanChoices& choices, const ScanOu
     ScanReport report = ReportFor(line);
     report.updateCheck = FromAnsi(updateCheck);
     report.scanned = true;
+    report.detectOnly = outcome.detectOnly;
+    report.startedUtc = outcome.startedUtc;
+    report.endedUtc = outcome.endedUtc;
+    report.sections = outcome.sections;
     for (int number = 1; OptionBoxOfPageNumber(number) != 0; ++number) {
         const int n = OptionBoxOfPageNumber(number);
-        if (choices.options[n]) report.options.push_back(FromAnsi(OptionCaption(n)));
+        if (!choices.options[n]) continue;
+        report.optionNumbers.push_back(number);
+        report.options.push_back(FromAnsi(OptionCaption(n)));
     }
     report.allProducts = true;
     const auto names = ProductNames();
@@ -78,7 +87,7 @@ int FinishScan(const CommandLine& line, const ScanChoices& choices, const ScanOu
         if (choices.products[i]) report.products.push_back(FromAnsi(names[static_cast<size_t>(i)]));
     }
     for (const ScanRow& row : outcome.rows)
-        report.rows.emplace_back(FromAnsi(row.label), FromAnsi(row.status));
+        (row.refusal ? report.refusals : report.rows).emplace_back(FromAnsi(row.label), FromAnsi(row.status));
     for (const std::string& notice : outcome.notices) report.notices.push_back(FromAnsi(notice));
     // A scan stopped part-way leaves unknown what it did not reach: never a success.
     report.error = outcome.stopped && outcome.error.empty() ? L"The scan was stopped before its end."
@@ -95,7 +104,7 @@ int FinishScan(const CommandLine& line, const ScanChoices& choices, const ScanOu
 bool WriteReportFile(const std::wstring& path, const ScanReport& report, std::wstring* reason, FileWriteStep write) {
     DWORD error = ERROR_OUTOFMEMORY;
     try {
-        error = ReplaceFileContents(path, ScanReportText(report), write);
+        error = ReplaceFileContents(path, ScanReportBytes(report), write);
     } catch (...) {
         // A report that cannot even be made is one that was not written.
     }
@@ -126,6 +135,8 @@ std::optional<int> RunWithoutWindow(const CommandLine& line) {
 
 WindowScanFromCommandLine::WindowScanFromCommandLine(const CommandLine& line, TForm1& form) : line_(line), form_(form) {
     if (line_.noUpdate) form_.SkipUpdateCheck();
+    // Shown on the Scan page before any scan starts, by a click or by /scan.
+    if (line_.detect) form_.SetDetectOnly(true);
     if (!line_.scan) return;
     form_.SetChoices(ChoicesFor(line_, form_.Choices()));
     form_.OnScanDone = [this](const ScanOutcome& outcome) { Finish(outcome); };

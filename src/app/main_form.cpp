@@ -46,6 +46,7 @@ TForm1::TForm1(Build build)
       defaultFont_(MakeFont("MS Sans Serif", 11, false, false)),
       headingFont_(MakeFont("Verdana", 11, true, true)),
       linkFont_(MakeFont("Verdana", 13, false, true)),
+      noticeFont_(MakeFont("MS Sans Serif", 11, true, false)),
       banner_(LoadJpegResource(IDR_BANNER)),
       scanButton_(LoadJpegResource(IDR_SCAN_BUTTON)) {
     if (createEverything_) CreateUpdateComponent();
@@ -90,7 +91,13 @@ ScanChoices TForm1::Choices() const {
     ScanChoices choices;
     for (int n = 1; n <= kOptionCount; ++n) choices.options[n] = OptionTicked(n);
     for (int i = 0; i < kProductCount; ++i) choices.products[i] = ProductTicked(i);
+    choices.detectOnly = detectOnly_;
     return choices;
+}
+
+void TForm1::SetDetectOnly(bool detectOnly) {
+    detectOnly_ = detectOnly;
+    ShowWindow(DetectOnlyLabel, detectOnly ? SW_SHOW : SW_HIDE);
 }
 
 void TForm1::SetChoices(const ScanChoices& choices) {

@@ -36,6 +36,7 @@ enum MainFormId : int {
     kBevel3Id,
     kLabel3Id,
     kMemo1Id,
+    kDetectOnlyLabelId,
     kSCheckBoxFirstId = 200,  // sCheckBoxN is kSCheckBoxFirstId + N
     kSLabelFirstId = 220,     // sLabelN is kSLabelFirstId + N
     kOpenReadMe1Id = 300,
@@ -44,6 +45,9 @@ enum MainFormId : int {
 
 // The status bar's usual text, shown whenever no scan runs.
 inline constexpr char kNoticeLine[] = "Zarvex " ZARVEX_VERSION_TEXT " - click here to visit the Zarvex home page";
+// What the Scan page says under /detect, before any click.
+inline constexpr char kDetectOnlyNotice[] =
+    "Detect only: a scan looks and lists what removing would touch. It changes nothing.";
 
 // The main window: banner, the "Scan", "Settings" and "About" pages, status bar and menu.
 class TForm1 : public TForm {
@@ -64,6 +68,8 @@ public:
     HWND sCheckBox[kOptionCount + 1]{};  // sCheckBox[N] is sCheckBoxN; [0] is unused
     HWND sLabel[kOptionCount + 1]{};
     HWND Bevel3{}, Label3{}, Memo1{};
+    // On the Scan page beside the scan picture, shown only under /detect.
+    HWND DetectOnlyLabel{};
     HMENU MainMenu1{};
     // Used only by the update check, on its own thread: Timeout 90, blocking, GET.
     std::unique_ptr<TIEHTTP> IEHTTP1;
@@ -71,9 +77,12 @@ public:
     // The ticks: check-list item index (0 to 32) and option box N (1 to 7).
     bool ProductTicked(int index) const;
     bool OptionTicked(int n) const;
-    // All the ticks at once: what a scan reads when it starts.
+    // All the ticks at once, and detect-only: what a scan reads when it starts.
     ScanChoices Choices() const;
     void SetChoices(const ScanChoices& choices);
+    // Command line /detect: every scan only looks and plans, and the Scan page says so.
+    void SetDetectOnly(bool detectOnly);
+    bool DetectOnly() const { return detectOnly_; }
 
     // Empties the result list and starts a scan of Choices() on a worker thread; false, doing
     // nothing, while a scan runs. Rows and the status text arrive as the scan goes.
@@ -148,11 +157,13 @@ private:
     bool endAfterScan_ = false;   // the window was closed during the scan
     bool exitAfterScan_ = false;  // "Exit" was chosen during the scan
     bool boxShowing_ = false;
+    bool detectOnly_ = false;
     std::vector<std::function<void()>> waitingBoxes_;
 
     UniqueFont defaultFont_;
     UniqueFont headingFont_;
     UniqueFont linkFont_;
+    UniqueFont noticeFont_;
     UniqueBitmap banner_;
     UniqueBitmap scanButton_;
     UniqueImageList ImageList1_;

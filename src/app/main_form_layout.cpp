@@ -122,6 +122,11 @@ void TForm1::CreateScanPage() {
     AttachResultListCopy(ListView1);
     Image2 = CreatePicture(TabSheet1, kImage2Id, 0, 248, 201, 41, scanButton_.get());
     MakeTabStop(Image2);  // a scan can be started without a mouse
+    DetectOnlyLabel = CreateControl(TabSheet1,
+                                    ControlPlace{"STATIC", kDetectOnlyNotice, kDetectOnlyLabelId, 212, 250, 285, 39,
+                                                SS_LEFT | SS_NOPREFIX, 0},
+                                    noticeFont_.get());
+    ShowWindow(DetectOnlyLabel, detectOnly_ ? SW_SHOW : SW_HIDE);
 }
 
 void TForm1::CreateSettingsPage() {

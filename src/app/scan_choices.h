@@ -5,4 +5,5 @@
 struct ScanChoices {
     bool options[kOptionCount + 1] = {};  // [N] is option box N (1 to 7); [0] unused
     bool products[kProductCount] = {};    // by check-list index (0 to 32)
+    bool detectOnly = false;              // look and plan, change nothing
 };

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "catalogue/catalogue_identity.h"
 #include "net/text_support.h"
 
 namespace {
@@ -37,6 +38,9 @@ std::wstring OneLine(std::wstring text) {
 ScanReport NewScanReport() {
     ScanReport report;
     GetLocalTime(&report.localTime);
+    GetSystemTime(&report.startedUtc);
+    report.endedUtc = report.startedUtc;
+    report.catalogue = CatalogueIdentity();
     TIME_ZONE_INFORMATION zone{};
     DWORD which = GetTimeZoneInformation(&zone);
     LONG bias = zone.Bias;
@@ -54,6 +58,70 @@ ScanReport NewScanReport() {
 
 std::wstring ResultRowLine(const std::wstring& label, const std::wstring& status) { return label + L"\t" + status; }
 
+const wchar_t* ObjectKindText(ObjectKind kind) {
+    switch (kind) {
+        case ObjectKind::Process: return L"process";
+        case ObjectKind::File: return L"file";
+        case ObjectKind::Folder: return L"folder";
+        case ObjectKind::Key: return L"key";
+        case ObjectKind::Value: return L"value";
+        case ObjectKind::Program: return L"program";
+        case ObjectKind::RecycleBin: return L"recycle bin";
+    }
+    return L"";
+}
+
+const wchar_t* OutcomeText(ObjectKind kind, Outcome outcome) {
+    switch (outcome) {
+        case Outcome::Planned: return L"planned";
+        case Outcome::NotFound: return L"not found";
+        case Outcome::Refused: return L"refused";
+        case Outcome::Failed: return L"failed";
+        case Outcome::Done: break;
+    }
+    switch (kind) {
+        case ObjectKind::Process: return L"ended";
+        case ObjectKind::Program: return L"started";
+        case ObjectKind::RecycleBin: return L"emptied";
+        default: return L"deleted";
+    }
+}
+
+std::wstring SectionHeading(const ScanSection& section) {
+    const wchar_t* kind = section.kind == ScanSection::Kind::Option  ? L"Option: "
+                          : section.kind == ScanSection::Kind::Sweep ? L"Sweep: "
+                                                                     : L"Product: ";
+    return kind + FromAnsi(section.name);
+}
+
+std::wstring ObjectText(const ActedObject& object) {
+    if (object.kind == ObjectKind::Value) return object.path + L"\\" + object.name;
+    if (object.kind != ObjectKind::Process || object.processId == 0)
+        return object.kind == ObjectKind::Process ? object.name : object.path;
+    return object.name + L", id " + std::to_wstring(object.processId) + L", " + object.path;
+}
+
+namespace {
+
+std::wstring ObjectLine(const ActedObject& object) {
+    std::wstring outcome = OutcomeText(object.kind, object.outcome);
+    if (!object.reason.empty()) outcome += L": " + object.reason;
+    return L"\t" + std::wstring(ObjectKindText(object.kind)) + L"\t" + OneLine(ObjectText(object)) + L"\t" +
+           OneLine(outcome);
+}
+
+// Every object each section reached: a plan under /detect, else what was done.
+void AddObjectLines(const ScanReport& report, std::vector<std::wstring>& lines) {
+    lines.push_back(report.detectOnly ? L"Plan:" : L"Record:");
+    for (const ScanSection& section : report.sections) {
+        if (section.kind == ScanSection::Kind::Product && !section.found) continue;
+        lines.push_back(SectionHeading(section));
+        for (const ActedObject& object : section.objects) lines.push_back(ObjectLine(object));
+    }
+}
+
+}  // namespace
+
 std::string ScanReportText(const ScanReport& report) {
     std::vector<std::wstring> lines;
     lines.push_back(FromAnsi("Zarvex " ZARVEX_VERSION_TEXT " report"));
@@ -61,11 +129,19 @@ std::string ScanReportText(const ScanReport& report) {
     lines.push_back(L"Computer: " + OneLine(report.computer));
     lines.push_back(L"User: " + OneLine(report.user));
     lines.push_back(L"Switches: " + OneLine(report.switches));
+    lines.push_back(L"Catalogue: " + FromAnsi(report.catalogue));
     if (report.scanned) {
+        lines.push_back(report.detectOnly ? L"Mode: detect only, nothing was changed" : L"Mode: removal");
         lines.push_back(L"Options: " + Joined(report.options));
         lines.push_back(L"Products: " + (report.allProducts ? std::wstring(L"all") : Joined(report.products)));
         lines.push_back(L"Results:");
         for (const auto& [label, status] : report.rows) lines.push_back(ResultRowLine(OneLine(label), OneLine(status)));
+        if (!report.refusals.empty()) {
+            lines.push_back(L"Refused:");
+            for (const auto& [label, status] : report.refusals)
+                lines.push_back(ResultRowLine(OneLine(label), OneLine(status)));
+        }
+        AddObjectLines(report, lines);
     } else {
         lines.push_back(L"No scan ran.");
     }
@@ -76,4 +152,8 @@ std::string ScanReportText(const ScanReport& report) {
     std::string text;
     for (const std::wstring& line : lines) text += ToUtf8(line) + "\r\n";
     return text;
+}
+
+std::string ScanReportBytes(const ScanReport& report) {
+    return report.json ? ScanReportJson(report) : ScanReportText(report);
 }

@@ -106,10 +106,15 @@ private:
     std::function<std::string(const std::wstring&)> judge_;
 };
 
-FolderEmptying CleanAt(const std::wstring& folder, const FolderRule& rule) {
+FolderEmptying CleanAt(const std::wstring& folder, const FolderRule& rule, const Acting& acting) {
     FixedFolder fixed = FixFolder(folder);
-    if (fixed.real.empty()) return {fixed.refusal};
-    return DeleteFilesInFolder(fixed.real, &rule);
+    if (fixed.real.empty()) {
+        const ActedObject object{ObjectKind::Folder, Outcome::NotFound, WithoutTrailingSeparators(folder)};
+        if (fixed.refusal.empty()) acting.Record(object, Outcome::NotFound);
+        else acting.Record(object, Outcome::Refused, WideFromStored(fixed.refusal));
+        return {fixed.refusal};
+    }
+    return DeleteFilesInFolder(fixed.real, &rule, acting);
 }
 
 }  // namespace
@@ -155,13 +160,13 @@ std::string CleaningPlaces::SecondLine(const std::wstring& real) const {
     return secondLine_ && !secondLine_->Protects(real) ? std::string() : std::string(kRefusedSystemFolder);
 }
 
-FolderEmptying CleanProfileFolder(const std::wstring& folder) {
+FolderEmptying CleanProfileFolder(const std::wstring& folder, const Acting& acting) {
     const std::shared_ptr<const CleaningPlaces> places = FolderListScope::Places();
-    return CleanAt(folder, JudgedBy([&](const std::wstring& real) { return places->ProfileRefusal(real); }));
+    return CleanAt(folder, JudgedBy([&](const std::wstring& real) { return places->ProfileRefusal(real); }), acting);
 }
 
-FolderEmptying CleanWindowsFolderPart(const std::wstring& part) {
+FolderEmptying CleanWindowsFolderPart(const std::wstring& part, const Acting& acting) {
     const std::shared_ptr<const CleaningPlaces> places = FolderListScope::Places();
     return CleanAt(JoinPath(GetWindowsFolderW(), part),
-                   JudgedBy([&](const std::wstring& real) { return places->WindowsRefusal(real, part); }));
+                   JudgedBy([&](const std::wstring& real) { return places->WindowsRefusal(real, part); }), acting);
 }

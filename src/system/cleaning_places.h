@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "system/acting.h"
 #include "system/exact_deletion.h"
 
 class ProtectedFolders;
@@ -42,7 +43,7 @@ private:
 // Empties a cleaning option's folder (DeleteFilesInFolder) where such a folder belongs. The folder
 // is opened itself and its real path fixed there (a folder that is a link is refused); it is then
 // judged on the real path read through the handle that holds it while it is emptied. A folder that
-// is not there is no refusal: there is nothing to clean.
-FolderEmptying CleanProfileFolder(const std::wstring& folder);
+// is not there is no refusal: there is nothing to clean. Carried out or planned by acting.
+FolderEmptying CleanProfileFolder(const std::wstring& folder, const Acting& acting = kRemoveUnrecorded);
 // The same for the Windows Temp: `part` is the folder's name after the Windows folder ("\Temp").
-FolderEmptying CleanWindowsFolderPart(const std::wstring& part);
+FolderEmptying CleanWindowsFolderPart(const std::wstring& part, const Acting& acting = kRemoveUnrecorded);

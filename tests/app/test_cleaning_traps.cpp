@@ -3,7 +3,8 @@
 // another user's Documents; Cookies and cache folders that a user's shell folder setting points at
 // system folders; a Temp folder that is a link to the user's Documents or holds file links; a link
 // under the MUICache key. A folder is cleaned only where such a folder belongs: each refused folder
-// loses nothing, and the scan goes on to clean the real folders the trap left alone.
+// loses nothing and shows as a row that says why, and the scan goes on to clean the real folders
+// the trap left alone.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -88,15 +89,27 @@ protected:
         }
         for (const Cleaned& c : cleaned) planting.File(c.folder + "\\zarvex-clean.txt");
     }
-    // Every bystander stays; each real folder that the trap did not take over is still emptied.
-    void ExpectBystandersKeptAndTheRestCleaned(Redirect trapped) {
+    // Every bystander stays; each real folder that the trap did not take over is still emptied. A
+    // refused option shows as one row, its caption and "Skipped: " with why, before the scan's own.
+    void ExpectBystandersKeptAndTheRestCleaned(Redirect trapped, bool refused = true) {
         for (const std::string& file : bystanders) EXPECT_TRUE(FileExists(file)) << file;
         for (const Cleaned& c : cleaned) {
             if (c.by != trapped) {
                 EXPECT_FALSE(FileExists(c.folder + "\\zarvex-clean.txt")) << c.folder;
             }
         }
-        EXPECT_EQ(scan.Rows(), kNothingFound);
+        const ScanRows rows = scan.Rows();
+        if (trapped == Redirect::Nothing || !refused) {
+            EXPECT_EQ(rows, kNothingFound);
+            return;
+        }
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(rows[0].first, trapped == Redirect::Temp      ? "Clear Temp Folder"
+                                 : trapped == Redirect::Cookies ? "Clear Cookies Folder"
+                                                                : "Clear Temporary Internet Files Folder");
+        EXPECT_EQ(rows[0].second.rfind("Skipped: ", 0), 0u) << rows[0].second;
+        EXPECT_GT(rows[0].second.size(), std::string("Skipped: ").size());
+        EXPECT_EQ(rows[1], kNothingFound[0]);
     }
 
     ScanWindow scan;
@@ -175,7 +188,23 @@ TEST_F(CleaningTraps, ATempFolderWithFileLinksLosesOnlyItsOwnFiles) {
     EXPECT_FALSE(WideFileExists(links + L"\\own.tmp"));
     EXPECT_FALSE(WideFileExists(links + L"\\\xFF0E\xFF0E\xFF3C" L"bystander-file.txt"));
     for (const std::wstring& file : BystanderFiles()) EXPECT_EQ(WideFileText(file), "kept\n") << Narrow(file);
-    ExpectBystandersKeptAndTheRestCleaned(Redirect::Temp);
+    // The folder is the user's own; only the links in it are refused, each in the report alone.
+    ExpectBystandersKeptAndTheRestCleaned(Redirect::Temp, false);
+}
+
+// A removal step refused because its file is a link shows as a row of its own beside the finding.
+TEST_F(CleaningTraps, TheSweepsFileThatIsALinkIsShownAsSkipped) {
+    ASSERT_TRUE(TrapsLaid()) << kTrapsNotLaid;
+    RestoreBystanders();
+    const std::wstring sweepTemp = kTraps + L"\\sweep-temp";
+    ScopedVariable tmp(L"TMP", sweepTemp.c_str());
+    // Not a Temp folder the option may clean: that refusal would be a row of its own.
+    scan.TickOption(4, false);
+    scan.ClickScan();
+    EXPECT_EQ(scan.Rows(), (ScanRows{{"%tempdir%\\services.exe", "Error on remove"},
+                                     {Narrow(sweepTemp) + "\\services.exe", "Skipped: a link stands in its path"}}));
+    EXPECT_EQ(WideFileText(kTraps + L"\\bystander-file.exe"), "kept\n");
+    EXPECT_EQ(scan.Outcome().remaining, 1) << "the refusal is no finding of its own";
 }
 
 TEST_F(CleaningTraps, AMuiCacheLinkGoesAsALink) {

@@ -14,11 +14,14 @@
 #include "app/command_line_run.h"
 #include "app/scan_report.h"
 #include "app/main_form.h"
+#include "catalogue/catalogue_identity.h"
 #include "support/planting.h"
 #include "support/rogue_planting.h"
 #include "support/test_paths.h"
+#include "support/traps.h"
 #include "system/folders.h"
 #include "system/handles.h"
+#include "system/wide_paths.h"
 
 namespace {
 
@@ -30,7 +33,8 @@ struct CommandLineCase {
     // "REPORT" stands for the report's path, quoted.
     std::wstring arguments;
     DWORD exitCode;
-    // The report's lines after "Switches:"; empty: no report file.
+    // The report's lines after "Switches:" and "Catalogue:", without the objects under "Record:"
+    // or "Plan:"; empty: no report file.
     std::vector<std::string> reportLines;
     // The one window the program must show: none with /quiet, the main window, or a box.
     const char* window;
@@ -110,6 +114,18 @@ BOOL CALLBACK NoteWindow(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
+// The lines without the block of objects, which tests of their own look at.
+std::vector<std::string> WithoutObjects(std::vector<std::string> lines) {
+    auto start = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line == "Record:" || line == "Plan:";
+    });
+    auto end = std::find_if(start, lines.end(), [](const std::string& line) {
+        return line.rfind("Error: ", 0) == 0 || line.rfind("Exit code: ", 0) == 0;
+    });
+    lines.erase(start, end);
+    return lines;
+}
+
 // Waits for the program to end, noting every window it shows meanwhile.
 WindowsSeen WatchUntilEnded(const StartedProgram& program) {
     WindowsSeen seen;
@@ -179,7 +195,7 @@ TEST_P(CommandLineScan, GivesItsExitCodeAndReport) {
     ASSERT_TRUE(present);
     EXPECT_TRUE(onlyCrLf);
     EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{kReportName}) << "a temporary file was left";
-    ASSERT_GE(lines.size(), 5u);
+    ASSERT_GE(lines.size(), 6u);
     EXPECT_EQ(lines[0], "Zarvex " ZARVEX_VERSION_TEXT " report");
     EXPECT_EQ(lines[1].rfind("Date: 20", 0), 0u) << lines[1];
     EXPECT_EQ(lines[2].rfind("Computer: ", 0), 0u) << lines[2];
@@ -188,7 +204,8 @@ TEST_P(CommandLineScan, GivesItsExitCodeAndReport) {
     EXPECT_EQ(lines[4].rfind("Switches: ", 0), 0u) << lines[4];
     // The report's own path, in UTF-8, as it was given.
     EXPECT_NE(lines[4].find("report-\xc3\xbc\xe4\xb8\xad.txt"), std::string::npos) << lines[4];
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + 5, lines.end()), row.reportLines);
+    EXPECT_EQ(lines[5], "Catalogue: " + CatalogueIdentity());
+    EXPECT_EQ(WithoutObjects(std::vector<std::string>(lines.begin() + 6, lines.end())), row.reportLines);
 }
 
 // Option 5 is "Clear MUICache" and 7 "Clear BHO (Browser Helper Objects)", counted down the
@@ -198,21 +215,21 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CommandLineCase{"NothingPlanted", Plant::Nothing,
                         L"/scan /quiet /noupdate /options none /products all /report REPORT", 0,
-                        {"Options: none", "Products: all", "Results:", "No malicious software was found.\t",
-                         "Exit code: 0"},
+                        {"Mode: removal", "Options: none", "Products: all", "Results:",
+                         "No malicious software was found.\t", "Exit code: 0"},
                         nullptr},
         CommandLineCase{"OneProduct", Plant::OneProduct,
                         L"-SCAN -Quiet /NoUpdate /options 5,7 /products \"ultra antivirus 2009, Antivirus 360\" "
                         L"/report REPORT",
                         1,
-                        {"Options: Clear MUICache, Clear BHO (Browser Helper Objects)",
+                        {"Mode: removal", "Options: Clear MUICache, Clear BHO (Browser Helper Objects)",
                          "Products: Ultra Antivirus 2009, Antivirus 360", "Results:", "Ultra AV 2009\tREMOVED",
                          "Exit code: 1"},
                         nullptr},
         CommandLineCase{"ProductThatStays", Plant::ProductThatStays,
                         L"/scan /quiet /noupdate /options none /products \"MS Antivirus\" /report REPORT", 2,
-                        {"Options: none", "Products: MS Antivirus", "Results:", "(MS) ANTIVIRUS\tError on remove",
-                         "Exit code: 2"},
+                        {"Mode: removal", "Options: none", "Products: MS Antivirus", "Results:",
+                         "(MS) ANTIVIRUS\tError on remove", "Exit code: 2"},
                         nullptr},
         CommandLineCase{"BadSwitch", Plant::SweepFile, L"/scan /quiet /report REPORT /bogus", 3,
                         {"No scan ran.", "Error: Unknown switch \"/bogus\".", "Exit code: 3"}, nullptr},
@@ -228,9 +245,29 @@ INSTANTIATE_TEST_SUITE_P(
                         4, {}, nullptr},
         CommandLineCase{"InTheWindow", Plant::OneProduct,
                         L"/scan /noupdate /options none /products \"Ultra Antivirus 2009\" /report REPORT", 1,
-                        {"Options: none", "Products: Ultra Antivirus 2009", "Results:", "Ultra AV 2009\tREMOVED",
-                         "Exit code: 1"},
+                        {"Mode: removal", "Options: none", "Products: Ultra Antivirus 2009", "Results:",
+                         "Ultra AV 2009\tREMOVED", "Exit code: 1"},
                         "TForm1"},
+        CommandLineCase{"DetectOnly", Plant::OneProduct,
+                        L"/scan /quiet /detect /noupdate /options none /products \"Ultra Antivirus 2009\" "
+                        L"/report REPORT",
+                        2,
+                        {"Mode: detect only, nothing was changed", "Options: none", "Products: Ultra Antivirus 2009",
+                         "Results:", "Ultra AV 2009\tFound", "Exit code: 2"},
+                        nullptr},
+        CommandLineCase{"DetectOnlyNothingFound", Plant::Nothing,
+                        L"/Detect /scan /quiet /noupdate /options none /products \"Ultra Antivirus 2009\" "
+                        L"/report REPORT",
+                        0,
+                        {"Mode: detect only, nothing was changed", "Options: none", "Products: Ultra Antivirus 2009",
+                         "Results:", "No malicious software was found.\t", "Exit code: 0"},
+                        nullptr},
+        CommandLineCase{"BadFormat", Plant::SweepFile, L"/scan /quiet /noupdate /report REPORT /format xml", 3,
+                        {"No scan ran.", "Error: Unknown format \"xml\" in /format: give text or json.",
+                         "Exit code: 3"},
+                        nullptr},
+        CommandLineCase{"FormatWithoutReport", Plant::SweepFile, L"/scan /quiet /noupdate /format json", 3, {},
+                        nullptr},
         CommandLineCase{"BadSwitchInABox", Plant::SweepFile, L"/scan /bogus", 3, {}, "#32770",
                         "Unknown switch \"/bogus\".\r\n\r\nZarvex /? lists the switches."},
         // CreateProcess lets an argument hold CR LF: it must not write a line of its own.
@@ -410,11 +447,83 @@ TEST(CommandLineScanStopped, ClosingTheWindowMidScanEndsWithCodeFourAndTheRowsSo
     bool onlyCrLf = false;
     std::vector<std::string> lines = LinesOf(ReadWide(report, &present), &onlyCrLf);
     ASSERT_TRUE(present);
-    ASSERT_GE(lines.size(), 5u);
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + 5, lines.end()),
-              (std::vector<std::string>{"Options: none", "Products: Ultra Antivirus 2009, MS Antivirus", "Results:",
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(WithoutObjects(std::vector<std::string>(lines.begin() + 6, lines.end())),
+              (std::vector<std::string>{"Mode: removal", "Options: none",
+                                        "Products: Ultra Antivirus 2009, MS Antivirus", "Results:",
                                         "Ultra AV 2009\tREMOVED", "Error: The scan was stopped before its end.",
                                         "Exit code: 4"}));
+}
+
+// The status bar text of another process's window.
+std::string StatusText(HWND status) {
+    char text[256] = {};
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(status, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &length);
+    return text;
+}
+
+BOOL CALLBACK FindStatusBar(HWND child, LPARAM found) {
+    if (GetDlgCtrlID(child) != kStatusBar1Id) return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
+}
+
+// Closing the window while a Temp folder of 20,000 files is cleaned ends the cleaning between two
+// files: the program ends with code 4 long before the folder is empty, and its record names
+// exactly the files that went. The status bar counts the files meanwhile.
+TEST(CommandLineScanStopped, ClosingDuringTheCleaningOfALargeFolderStopsBetweenTwoFiles) {
+    constexpr int kFiles = 20000;
+    ScratchFolder scratch("command-line-large-temp");
+    const std::wstring temp = Widened(scratch.Path()) + L"\\Temp";
+    ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr));
+    for (int i = 0; i < kFiles; ++i) ASSERT_TRUE(WriteWideFile(temp + L"\\f" + std::to_wstring(i) + L".tmp", "x"));
+    const std::wstring report = Widened(scratch.Path()) + L"\\report.txt";
+    ScopedVariable tmp(L"TMP", temp.c_str());
+    StartedProgram program("Zarvex.exe", L"/scan /noupdate /options 3 /products \"Antivirus 360\" /report \"" +
+                                             report + L"\"");
+    ASSERT_TRUE(program.Started());
+    HWND main = program.WaitForWindow("TForm1");
+    ASSERT_NE(main, nullptr);
+    HWND status = nullptr;
+    EnumChildWindows(main, FindStatusBar, reinterpret_cast<LPARAM>(&status));
+    ASSERT_NE(status, nullptr);
+    // Closed once some files went: "Cleaning the Temp folder: 0 files" comes before the first.
+    const std::string counting = "Cleaning the Temp folder: ";
+    auto started = [&counting](const std::string& text) {
+        return text.rfind(counting, 0) == 0 && text != counting + "0 files";
+    };
+    std::string seen;
+    for (int round = 0; round < 3000 && !started(seen); ++round) {  // a generous limit
+        seen = StatusText(status);
+        if (!started(seen)) Sleep(10);
+    }
+    ASSERT_TRUE(started(seen)) << seen;
+    EXPECT_TRUE(seen.ends_with(" file") || seen.ends_with(" files")) << seen;
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program.WaitEnded());
+    EXPECT_EQ(program.ExitCode(), 4u);
+
+    int left = 0;
+    for (int i = 0; i < kFiles; ++i) left += WideFileExists(temp + L"\\f" + std::to_wstring(i) + L".tmp") ? 1 : 0;
+    EXPECT_GT(left, 0) << "the whole folder was cleaned before the close was heeded";
+    bool present = false;
+    bool onlyCrLf = false;
+    std::vector<std::string> lines = LinesOf(ReadWide(report, &present), &onlyCrLf);
+    ASSERT_TRUE(present);
+    int deleted = 0;
+    auto option = std::find(lines.begin(), lines.end(), "Option: Clear Temp Folder");
+    ASSERT_NE(option, lines.end());
+    for (auto line = option + 1; line != lines.end() && (*line)[0] == '\t'; ++line) {
+        EXPECT_EQ(line->rfind("\tfile\t", 0), 0u) << *line;
+        EXPECT_TRUE(line->ends_with("\tdeleted")) << *line;
+        const std::string path = line->substr(6, line->rfind('\t') - 6);
+        EXPECT_FALSE(WideFileExists(WideFromStored(path))) << path;
+        ++deleted;
+    }
+    EXPECT_GT(deleted, 0);
+    EXPECT_EQ(deleted + left, kFiles);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Error: The scan was stopped before its end."), lines.end());
 }
 
 // "Exit" while the last ticked product is being removed: that removal ends and the scan with it,

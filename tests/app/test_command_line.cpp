@@ -119,8 +119,10 @@ std::vector<std::string> WithoutObjects(std::vector<std::string> lines) {
     auto start = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
         return line == "Record:" || line == "Plan:";
     });
-    auto end = std::find_if(start, lines.end(), [](const std::string& line) {
-        return line.rfind("Error: ", 0) == 0 || line.rfind("Exit code: ", 0) == 0;
+    if (start == lines.end()) return lines;
+    auto end = std::find_if(start + 1, lines.end(), [](const std::string& line) {
+        return line[0] != '\t' && line.rfind("Option: ", 0) != 0 && line.rfind("Sweep: ", 0) != 0 &&
+               line.rfind("Product: ", 0) != 0;
     });
     lines.erase(start, end);
     return lines;

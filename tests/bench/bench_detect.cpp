@@ -19,6 +19,7 @@
 #include "support/planting.h"
 #include "support/rogue_planting.h"
 #include "system/folders.h"
+#include "system/folder_lists.h"
 #include "system/handles.h"
 #include "system/processes.h"
 
@@ -83,6 +84,8 @@ void ReportParts() {
     const double detection = Now() - start;
     start = Now();
     {
+        // As in a scan: one process list, and the machine's folders looked up once.
+        FolderListScope folders;
         ProcessListScope phase;
         ObjectList plan;
         for (const RogueEntry& entry : RogueCatalogue()) RemoveRogue(entry, {Carry::Plan, &plan});

@@ -75,8 +75,11 @@ TEST_P(ProgramUpdateReport, SaysWhyNoVersionsWereCompared) {
     std::vector<std::string> lines = ReportLines(report);
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines.back(), "Exit code: 0");
-    if (c.updateLine) EXPECT_EQ(lines[lines.size() - 2], c.updateLine);
-    else EXPECT_NE(lines[lines.size() - 2].rfind("Update check:", 0), 0u) << lines[lines.size() - 2];
+    if (c.updateLine) {
+        EXPECT_EQ(lines[lines.size() - 2], c.updateLine);
+    } else {
+        EXPECT_NE(lines[lines.size() - 2].rfind("Update check:", 0), 0u) << lines[lines.size() - 2];
+    }
     EXPECT_NE(std::find(lines.begin(), lines.end(), "No malicious software was found.\t"), lines.end());
 }
 

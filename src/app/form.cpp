@@ -48,7 +48,11 @@ void TForm::FitClientArea(int clientWidth, int clientHeight) {
     int height = (outer.bottom - outer.top) + Scaled(clientHeight) - client.bottom;
     int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Mostly the prediction was right; moving a window to where it is still costs a round of
+    // messages before the first paint.
+    const bool placed = left == outer.left && top == outer.top && width == outer.right - outer.left &&
+                        height == outer.bottom - outer.top;
+    if (!placed) SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     fittedSize_ = SIZE{width, height};
 }
 

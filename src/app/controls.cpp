@@ -106,7 +106,7 @@ int ScreenDpi() {
 
 int Scaled(int pixels) { return MulDiv(pixels, ScreenDpi(), 96); }
 
-void RegisterWindowClass(const char* className, WNDPROC windowProc, HBRUSH background, HICON icon) {
+void RegisterWindowClass(const char* className, WNDPROC windowProc, HBRUSH background, HICON icon, HICON smallIcon) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA existing{sizeof(existing)};
     if (GetClassInfoExA(instance, className, &existing)) return;
@@ -114,6 +114,7 @@ void RegisterWindowClass(const char* className, WNDPROC windowProc, HBRUSH backg
     wc.lpfnWndProc = windowProc;
     wc.hInstance = instance;
     wc.hIcon = icon;
+    wc.hIconSm = smallIcon;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = background;
     wc.lpszClassName = className;

@@ -10,8 +10,9 @@ int ScreenDpi();
 int Scaled(int pixels);
 
 // Registers a window class of this program with the arrow cursor; once registered, later calls
-// with the same name do nothing.
-void RegisterWindowClass(const char* className, WNDPROC windowProc, HBRUSH background, HICON icon);
+// with the same name do nothing. Without a small icon the class makes one from the icon.
+void RegisterWindowClass(const char* className, WNDPROC windowProc, HBRUSH background, HICON icon,
+                         HICON smallIcon = nullptr);
 
 // One row of a position table.
 struct ControlPlace {

@@ -5,9 +5,20 @@
 
 #include "app/controls.h"
 #include "app/error_box.h"
+#include "app/gdi_handles.h"
 #include "app/resource_ids.h"
 
 namespace {
+
+// The caption's icon, from the program's icon resource at the small size. Left to the class,
+// it would be made by loading the resource again, which costs Wine more than this before the first
+// paint. It lives as long as the windows' classes, which is as long as the program.
+HICON SmallProgramIcon() {
+    static const UniqueIcon icon(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_ZARVEX),
+                                                               IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                               GetSystemMetrics(SM_CYSMICON), 0)));
+    return icon.get();
+}
 
 RECT CentredOuterRect(int clientWidth, int clientHeight, DWORD style, bool hasMenu) {
     RECT rect{0, 0, Scaled(clientWidth), Scaled(clientHeight)};
@@ -31,7 +42,7 @@ void TForm::DestroyFormWindow() {
 void TForm::CreateFormWindow(const char* className, const char* caption, DWORD style, int clientWidth,
                              int clientHeight, HMENU menu, HWND owner) {
     RegisterWindowClass(className, WindowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
-                        LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_ZARVEX)));
+                        LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_ZARVEX)), SmallProgramIcon());
     RECT outer = CentredOuterRect(clientWidth, clientHeight, style, menu != nullptr);
     HWND window = CreateWindowExA(0, className, caption, style, outer.left, outer.top, outer.right - outer.left,
                                   outer.bottom - outer.top, owner, menu, GetModuleHandleA(nullptr), this);
@@ -48,7 +59,11 @@ void TForm::FitClientArea(int clientWidth, int clientHeight) {
     int height = (outer.bottom - outer.top) + Scaled(clientHeight) - client.bottom;
     int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Mostly the prediction was right; moving a window to where it is still costs a round of
+    // messages before the first paint.
+    const bool placed = left == outer.left && top == outer.top && width == outer.right - outer.left &&
+                        height == outer.bottom - outer.top;
+    if (!placed) SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     fittedSize_ = SIZE{width, height};
 }
 

@@ -44,8 +44,6 @@ void DrawRule(const DRAWITEMSTRUCT& item) {
 TForm1::TForm1(Build build)
     : createEverything_(build == Build::Everything),
       defaultFont_(MakeFont("MS Sans Serif", 11, false, false)),
-      headingFont_(MakeFont("Verdana", 11, true, true)),
-      linkFont_(MakeFont("Verdana", 13, false, true)),
       noticeFont_(MakeFont("MS Sans Serif", 11, true, false)),
       banner_(LoadJpegResource(IDR_BANNER)),
       scanButton_(LoadJpegResource(IDR_SCAN_BUTTON)) {
@@ -84,7 +82,9 @@ bool TForm1::OptionTicked(int n) const {
 void TForm1::ShowPage(int index) {
     SendMessageA(PageControl1, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
     HWND pages[] = {TabSheet1, TabSheet2, TabSheet3};
-    for (int i = 0; i < 3; ++i) ShowWindow(pages[i], i == index ? SW_SHOW : SW_HIDE);
+    for (int i = 0; i < 3; ++i) {
+        if (pages[i]) ShowWindow(pages[i], i == index ? SW_SHOW : SW_HIDE);
+    }
 }
 
 ScanChoices TForm1::Choices() const {

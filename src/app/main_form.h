@@ -53,8 +53,8 @@ inline constexpr char kDetectOnlyNotice[] =
 class TForm1 : public TForm {
 public:
     // What the window is created with. The program shows the Scan page first and makes the rest
-    // once it has painted, so the window appears sooner; until FinishCreation the hidden pages'
-    // controls and IEHTTP1 are null.
+    // once it has painted, so the window appears sooner; until FinishCreation the hidden pages,
+    // their controls and IEHTTP1 are null.
     enum class Build { Everything, ScanPageFirst };
     // Creates the window hidden; FormCreate runs inside.
     explicit TForm1(Build build = Build::Everything);
@@ -161,8 +161,8 @@ private:
     std::vector<std::function<void()>> waitingBoxes_;
 
     UniqueFont defaultFont_;
-    UniqueFont headingFont_;
-    UniqueFont linkFont_;
+    UniqueFont headingFont_;  // made with the Settings page
+    UniqueFont linkFont_;     // made with the About page
     UniqueFont noticeFont_;
     UniqueBitmap banner_;
     UniqueBitmap scanButton_;

@@ -21,6 +21,18 @@ constexpr const char* kTabCaptions[] = {"Scan", "Settings", "About"};
 constexpr int kTabIcons[] = {IDI_TAB_SCAN, IDI_TAB_SETTINGS, IDI_TAB_ABOUT};
 
 
+// Where the pages lie, in screen pixels: one row of tab buttons 20 pixels high leaves them the 305
+// pixels their controls need, inset 4 pixels at the sides as the tables' 497-pixel rules show.
+RECT PageRect() { return RECT{Scaled(4), Scaled(112 + 329 - 305), Scaled(4 + 497), Scaled(112 + 329)}; }
+
+// A page made after the Scan page, placed right after the page before it among the window's
+// children, so the tab order is the one of pages made together.
+HWND CreateSheetAfter(HWND form, int id, HWND previous) {
+    HWND sheet = CreateSheet(form, id, PageRect());
+    if (sheet) SetWindowPos(sheet, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return sheet;
+}
+
 // A horizontal rule; drawn by the form (an etched line along its top).
 ControlPlace Rule(int id) { return ControlPlace{"STATIC", "", id, 0, 8, 497, 9, SS_OWNERDRAW, 0}; }
 
@@ -97,13 +109,8 @@ void TForm1::CreateTabs() {
         item.iImage = i;
         SendMessageA(PageControl1, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
     }
-    // One row of buttons 20 pixels high leaves the pages the 305 pixels their controls need,
-    // inset 4 pixels at the sides as the tables' 497-pixel rules show.
     SendMessageA(PageControl1, TCM_SETITEMSIZE, 0, MAKELPARAM(0, Scaled(20)));
-    RECT page{Scaled(4), Scaled(112 + 329 - 305), Scaled(4 + 497), Scaled(112 + 329)};
-    TabSheet1 = CreateSheet(form, kTabSheet1Id, page);
-    TabSheet2 = CreateSheet(form, kTabSheet2Id, page);
-    TabSheet3 = CreateSheet(form, kTabSheet3Id, page);
+    TabSheet1 = CreateSheet(form, kTabSheet1Id, PageRect());
 }
 
 void TForm1::CreateScanPage() {
@@ -130,6 +137,8 @@ void TForm1::CreateScanPage() {
 }
 
 void TForm1::CreateSettingsPage() {
+    TabSheet2 = CreateSheetAfter(Handle(), kTabSheet2Id, TabSheet1);
+    headingFont_ = MakeFont("Verdana", 11, true, true);
     HFONT font = defaultFont_.get();
     Bevel1 = CreateControl(TabSheet2, Rule(kBevel1Id), font);
     Label2 = CreateLabel(TabSheet2, kLabel2Id, "Disk cleaning options:", 16, 32, headingFont_.get());
@@ -149,6 +158,8 @@ void TForm1::CreateSettingsPage() {
 }
 
 void TForm1::CreateAboutPage() {
+    TabSheet3 = CreateSheetAfter(Handle(), kTabSheet3Id, TabSheet2);
+    linkFont_ = MakeFont("Verdana", 13, false, true);
     HFONT font = defaultFont_.get();
     Bevel3 = CreateControl(TabSheet3, Rule(kBevel3Id), font);
     Label3 = CreateLabel(TabSheet3, kLabel3Id, HomePageHost().c_str(), 160, 32, linkFont_.get(), SS_NOTIFY);

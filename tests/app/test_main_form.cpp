@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/about_form.h"
 #include "app/controls.h"
@@ -84,6 +85,57 @@ TEST(FormFrame, OuterSizesAtNinetySixDpiAndNoResizing) {
         EXPECT_EQ(limits.ptMinTrackSize.y, row.height);
         EXPECT_EQ(limits.ptMaxTrackSize.x, row.width);
         EXPECT_EQ(limits.ptMaxTrackSize.y, row.height);
+    }
+}
+
+// The icon drawn at its own size on a white ground, pixel by pixel.
+std::vector<DWORD> DrawnIcon(HICON icon, int size) {
+    BITMAPINFO info{};
+    info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP canvas = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!canvas) return {};
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, canvas);
+    auto* pixels = static_cast<DWORD*>(bits);
+    std::fill(pixels, pixels + size * size, 0x00FFFFFFu);
+    DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    std::vector<DWORD> drawn(pixels, pixels + size * size);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(canvas);
+    return drawn;
+}
+
+// Both windows' captions show the program icon's own small image: the one the class would have
+// made from the icon resource had it been given none.
+TEST(FormIcon, CaptionShowsTheIconResourcesSmallImage) {
+    InitControlsOnce();
+    FileBesideProgram noReadMe("ReadMe.txt");
+    TForm1 form;
+    TForm2 about(form.Handle());
+    const int size = GetSystemMetrics(SM_CXSMICON);
+    for (HWND window : {form.Handle(), about.Handle()}) {
+        SCOPED_TRACE(ClassOf(window));
+        auto small = reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICONSM));
+        auto large = reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICON));
+        ASSERT_NE(small, nullptr);
+        ASSERT_NE(large, nullptr);
+        ICONINFO parts{};
+        ASSERT_TRUE(GetIconInfo(small, &parts));
+        BITMAP mask{};
+        GetObjectA(parts.hbmMask, sizeof(mask), &mask);
+        if (parts.hbmColor) DeleteObject(parts.hbmColor);
+        DeleteObject(parts.hbmMask);
+        EXPECT_EQ(mask.bmWidth, size) << "made at the small size, not shrunk when drawn";
+        auto made = static_cast<HICON>(CopyImage(large, IMAGE_ICON, size, GetSystemMetrics(SM_CYSMICON), LR_COPYFROMRESOURCE));
+        ASSERT_NE(made, nullptr);
+        const std::vector<DWORD> expected = DrawnIcon(made, size);
+        DestroyIcon(made);
+        ASSERT_FALSE(expected.empty());
+        EXPECT_EQ(DrawnIcon(small, size), expected);
+        EXPECT_NE(DrawnIcon(small, size), std::vector<DWORD>(expected.size(), 0x00FFFFFFu)) << "it draws something";
     }
 }
 

@@ -70,17 +70,6 @@ std::string ReadWide(const std::wstring& path, bool* present) {
     return text;
 }
 
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    UniqueFind find(ValidOrNull(FindFirstFileW((folder + L"\\*").c_str(), &found)));
-    for (bool more = find != nullptr; more; more = FindNextFileW(find.get(), &found)) {
-        std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    }
-    return names;
-}
-
 void DeleteFilesIn(const std::wstring& folder) {
     for (const std::wstring& name : FilesIn(folder)) DeleteFileW((folder + L"\\" + name).c_str());
 }

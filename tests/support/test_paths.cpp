@@ -72,3 +72,14 @@ void RemoveTree(const std::string& path) {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryA(path.c_str());
 }
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    UniqueFind find(ValidOrNull(FindFirstFileW((folder + L"\\*").c_str(), &found)));
+    for (bool more = find != nullptr; more; more = FindNextFileW(find.get(), &found)) {
+        std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    }
+    return names;
+}

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 // A fresh, empty folder of the test's own under the user's Temp folder; removed with its
 // contents by the destructor.
@@ -26,5 +27,7 @@ bool WideFileExists(const std::wstring& path);
 bool WideFolderExists(const std::wstring& path);
 // The file's bytes (the first 256), or "<missing>".
 std::string WideFileText(const std::wstring& path);
+// The names of the entries in a folder, without "." and "..".
+std::vector<std::wstring> FilesIn(const std::wstring& folder);
 // Removes a folder tree; refuses anything that is not an absolute path below C:\.
 void RemoveTree(const std::string& path);

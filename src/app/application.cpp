@@ -4,14 +4,16 @@
 
 #include <exception>
 
-#include "app/about_form.h"
-#include "app/command_line_run.h"
-#include "app/error_box.h"
-#include "app/exit_code.h"
-#include "app/main_form.h"
-#include "app/main_form_messages.h"
+#include "app/window_scan.h"
+#include "cli/command_line_run.h"
+#include "cli/exit_code.h"
+#include "system/debugger.h"
 #include "system/dll_search.h"
 #include "system/redirection_trust.h"
+#include "ui/about_form.h"
+#include "ui/error_box.h"
+#include "ui/main_form.h"
+#include "ui/main_form_messages.h"
 
 namespace {
 
@@ -25,6 +27,8 @@ int RunProgram(bool& quiet) {
     const CommandLine commandLine = ParseCommandLine(ProgramArguments());
     quiet = commandLine.quiet;
     if (std::optional<int> code = RunWithoutWindow(commandLine)) return *code;
+    // The window program ends without a word under a debugger, before any window exists.
+    if (DebuggerAttached()) return kExitNoScan;
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
@@ -39,6 +43,7 @@ int RunProgram(bool& quiet) {
         }
     } formsGone;
     mainForm.SetQuitOnDestroy(true);
+    mainForm.OnExitNow = [] { EndProgramNow(kExitNoScan); };
     ShowWindow(mainForm.Handle(), SW_SHOW);
     UpdateWindow(mainForm.Handle());
     // What the first sight does not need comes once the window has painted, before any click is

@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <string>
 
-#include "app/cleaning_texts.h"
-#include "app/update_address.h"
 #include "catalogue/rogue_catalogue.h"
 #include "catalogue/sweep.h"
+#include "scan/cleaning_texts.h"
 #include "system/signature.h"
+#include "update/update_address.h"
 
 namespace {
 

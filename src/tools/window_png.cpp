@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/gdi_handles.h"
 #include "system/handles.h"
+#include "ui/gdi_handles.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 
 #include <chrono>
 
-#include "app/main_form.h"
-#include "system/files.h"
 #include "support/test_paths.h"
+#include "system/files.h"
 #include "system/folders.h"
 #include "system/handles.h"
 #include "system/wide_paths.h"
+#include "ui/main_form.h"
 
 namespace {
 

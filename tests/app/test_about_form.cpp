@@ -5,10 +5,10 @@
 
 #include <memory>
 
-#include "app/about_form.h"
-#include "app/controls.h"
-#include "app/main_form.h"
 #include "app_test_support.h"
+#include "ui/about_form.h"
+#include "ui/controls.h"
+#include "ui/main_form.h"
 
 namespace {
 

@@ -10,11 +10,10 @@
 #include <vector>
 
 #include "app_test_support.h"
-#include "app/command_line.h"
-#include "app/command_line_run.h"
-#include "app/scan_report.h"
-#include "app/main_form.h"
 #include "catalogue/catalogue_identity.h"
+#include "cli/command_line.h"
+#include "cli/command_line_run.h"
+#include "scan/scan_report.h"
 #include "support/planting.h"
 #include "support/rogue_planting.h"
 #include "support/test_paths.h"
@@ -22,6 +21,7 @@
 #include "system/folders.h"
 #include "system/handles.h"
 #include "system/wide_paths.h"
+#include "ui/main_form.h"
 
 namespace {
 
@@ -404,7 +404,9 @@ TEST(CommandLineScanReport, AReportWriteThatFailsHalfWayLeavesTheEarlierReportWh
         bool present = false;
         const std::string left = ReadWide(path, &present);
         EXPECT_EQ(present, hadOne);
-        if (hadOne) EXPECT_EQ(left, earlier);
+        if (hadOne) {
+            EXPECT_EQ(left, earlier);
+        }
         EXPECT_EQ(FilesIn(folder), hadOne ? std::vector<std::wstring>{kReportName} : std::vector<std::wstring>{});
     }
     std::wstring reason;

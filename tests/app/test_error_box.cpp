@@ -5,9 +5,9 @@
 
 #include <memory>
 
-#include "app/error_box.h"
-#include "app/main_form.h"
 #include "app_test_support.h"
+#include "ui/error_box.h"
+#include "ui/main_form.h"
 
 namespace {
 

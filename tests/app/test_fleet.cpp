@@ -11,12 +11,11 @@
 #include <tuple>
 #include <vector>
 
-#include "app/main_form.h"
-#include "app/scan_report.h"
 #include "app_test_support.h"
 #include "catalogue/catalogue_identity.h"
 #include "catalogue/rogue_routines.h"
 #include "net/text_support.h"
+#include "scan/scan_report.h"
 #include "support/json_reader.h"
 #include "support/planting.h"
 #include "support/rogue_planting.h"
@@ -29,6 +28,7 @@
 #include "system/registro.h"
 #include "system/signature.h"
 #include "system/wide_paths.h"
+#include "ui/main_form.h"
 
 namespace {
 

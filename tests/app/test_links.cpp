@@ -6,11 +6,11 @@
 
 #include <memory>
 
-#include "app/about_form.h"
-#include "app/links.h"
-#include "app/main_form.h"
 #include "app_test_support.h"
 #include "system/folders.h"
+#include "ui/about_form.h"
+#include "ui/links.h"
+#include "ui/main_form.h"
 
 namespace {
 

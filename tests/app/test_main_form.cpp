@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/about_form.h"
-#include "app/controls.h"
-#include "app/main_form.h"
-#include "app/scan_rows.h"
 #include "app_test_support.h"
+#include "ui/about_form.h"
+#include "ui/controls.h"
+#include "ui/main_form.h"
+#include "ui/result_rows.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/main_form.h"
 #include "app_test_support.h"
 #include "support/planting.h"
 #include "support/rogue_planting.h"
 #include "support/test_paths.h"
+#include "ui/main_form.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 
 #include <memory>
 
-#include "system/files.h"
-#include "app/main_form.h"
 #include "app_test_support.h"
 #include "support/test_paths.h"
 #include "system/exception.h"
+#include "system/files.h"
+#include "ui/main_form.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/main_form.h"
 #include "app_test_support.h"
 #include "support/planting.h"
 #include "system/folders.h"
+#include "ui/main_form.h"
 
 namespace {
 

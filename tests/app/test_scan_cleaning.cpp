@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "app/main_form.h"
 #include "support/planting.h"
 #include "support/scan_window.h"
 #include "support/test_paths.h"
 #include "support/test_registry.h"
 #include "system/folders.h"
 #include "system/handles.h"
+#include "ui/main_form.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/scan.h"
+#include "scan/scan.h"
 #include "support/apartment.h"
 #include "support/planting.h"
 #include "support/rogue_planting.h"

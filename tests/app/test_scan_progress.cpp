@@ -14,7 +14,6 @@
 #include <thread>
 #include <vector>
 
-#include "app/main_form.h"
 #include "app_test_support.h"
 #include "support/planting.h"
 #include "support/rogue_planting.h"
@@ -22,6 +21,7 @@
 #include "support/test_paths.h"
 #include "system/folders.h"
 #include "system/handles.h"
+#include "ui/main_form.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <memory>
 #include <string>
 
-#include "app/about_form.h"
-#include "system/files.h"
-#include "app/main_form.h"
 #include "app_test_support.h"
+#include "system/files.h"
 #include "system/folders.h"
 #include "tools/window_png.h"
+#include "ui/about_form.h"
+#include "ui/main_form.h"
 
 namespace {
 

@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "app/choice_counts.h"
-#include "app/scan.h"
 #include "catalogue/rogue_catalogue.h"
 #include "catalogue/rogue_routines.h"
 #include "catalogue/sweep.h"
+#include "scan/choice_counts.h"
+#include "scan/scan.h"
 #include "support/planting.h"
 #include "support/rogue_planting.h"
-#include "system/folders.h"
 #include "system/folder_lists.h"
+#include "system/folders.h"
 #include "system/handles.h"
 #include "system/processes.h"
 

@@ -9,16 +9,16 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/cleaning_options.h"
-#include "app/main_form.h"
 #include "catalogue/rogue_catalogue.h"
 #include "catalogue/rogue_routines.h"
 #include "catalogue/sweep.h"
+#include "scan/cleaning_options.h"
 #include "support/planting.h"
 #include "support/rogue_planting.h"
 #include "support/scan_window.h"
 #include "system/folder_lists.h"
 #include "system/processes.h"
+#include "ui/main_form.h"
 
 namespace {
 

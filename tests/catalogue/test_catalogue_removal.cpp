@@ -7,9 +7,9 @@
 #include <cctype>
 #include <set>
 
-#include "support/planting.h"
 #include "catalogue/rogue_catalogue.h"
 #include "catalogue/rogue_routines.h"
+#include "support/planting.h"
 #include "support/test_paths.h"
 #include "support/test_registry.h"
 #include "system/processes.h"

@@ -5,8 +5,8 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
-#include "support/planting.h"
 #include "catalogue/sweep.h"
+#include "support/planting.h"
 #include "support/test_paths.h"
 #include "support/test_registry.h"
 #include "system/folders.h"

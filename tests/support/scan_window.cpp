@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
-#include "app/check_list.h"
-#include "app/main_form.h"
 #include "support/list_rows.h"
+#include "ui/check_list.h"
+#include "ui/main_form.h"
 
 ScanWindow::ScanWindow() {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};

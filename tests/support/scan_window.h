@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/scan.h"
+#include "scan/scan.h"
 #include "support/list_rows.h"
 
 class TForm1;

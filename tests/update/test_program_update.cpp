@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/app_test_support.h"
-#include "app/main_form.h"
 #include "support/loopback_server.h"
+#include "ui/main_form.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "app/app_test_support.h"
-#include "app/main_form.h"
-#include "app/update_check.h"
 #include "support/loopback_server.h"
 #include "support/scan_window.h"
 #include "support/test_paths.h"
+#include "ui/main_form.h"
+#include "update/update_check.h"
 
 namespace {
 

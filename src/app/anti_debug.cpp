@@ -1,9 +1,0 @@
-#include "app/anti_debug.h"
-
-#include <windows.h>
-
-bool DebuggerAttached() {
-    if (IsDebuggerPresent()) return true;
-    BOOL remote = FALSE;
-    return CheckRemoteDebuggerPresent(GetCurrentProcess(), &remote) && remote;
-}

@@ -1,8 +1,0 @@
-#include "app/exit_code.h"
-
-ExitCode ScanExitCode(int found, int remaining, bool failed) {
-    // An error stops the scan part-way: what it did not reach may still be there.
-    if (failed) return kExitScanFailed;
-    if (remaining > 0) return kExitSomethingRemains;
-    return found > 0 ? kExitAllRemoved : kExitNothingFound;
-}

@@ -1,0 +1,18 @@
+#pragma once
+// The program's exit codes when it scans from the command line, and the one way the program ends
+// at once.
+enum ExitCode : int {
+    kExitNothingFound = 0,
+    kExitNoScan = 0,             // the window ran without /scan, however it ended
+    kExitAllRemoved = 1,
+    kExitSomethingRemains = 2,   // "Error on remove"
+    kExitBadCommandLine = 3,
+    kExitScanFailed = 4,         // an error was raised, or the report could not be written
+};
+
+// The code for a scan that ended: found counts what it found, remaining what is still there.
+ExitCode ScanExitCode(int found, int remaining, bool failed);
+
+// Ends the process at once with the code, without closing windows or any clean-up of ours: for
+// "Exit" chosen in the window, and a command-line scan that the window's closing stopped.
+[[noreturn]] void EndProgramNow(ExitCode code);

@@ -1,0 +1,82 @@
+#include "scan/cleaning_options.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "scan/choice_counts.h"
+#include "scan/cleaning_texts.h"
+#include "system/cleaning_places.h"
+#include "system/folders.h"
+#include "system/registro.h"
+#include "system/signature.h"
+#include "system/wide_paths.h"
+
+namespace {
+
+constexpr int kOrder[] = {kClearBhoOption, kEmptyRecycleBinOption, 2, 3, 4, 5, 6};
+
+// The key is deleted as itself when it is there: a link under it, or the key itself when it is a
+// link, goes as a link; a link on its way refuses the deletion (system/registro.h).
+std::string RemoveKey(HKEY root, const char* keyText, const Acting& acting) {
+    return RemoveKeyTree(root, DecodeSignature(keyText), acting).refusal;
+}
+
+void EmptyTheRecycleBin(const Acting& acting, CleaningOutcome& outcome) {
+    const ActedObject bin{ObjectKind::RecycleBin, Outcome::Planned, L"all drives"};
+    if (acting.Planning()) {
+        acting.Record(bin, Outcome::Planned);
+        return;
+    }
+    outcome.shellLibraryFailed = !EmptyRecycleBin();
+    if (outcome.shellLibraryFailed) acting.Record(bin, Outcome::Failed, WideFromStored(kShellLibraryFailure));
+    else acting.Record(bin, Outcome::Done);
+}
+
+}  // namespace
+
+std::span<const int> CleaningOrder() { return kOrder; }
+
+const char* CleanedFolderName(int box) {
+    switch (box) {
+        case 2: return "the Cookies folder";
+        case 3: return "the Temporary Internet Files folder";
+        case 4: return "the Temp folder";
+        case 5: return "the Windows Temp folder";
+    }
+    return nullptr;
+}
+
+CleaningOutcome ApplyCleaningOption(int box, const Acting& acting) {
+    // A setting or the environment may name any folder here, and the user's own programs can set
+    // both: each folder is cleaned only where such a folder belongs (system/cleaning_places.h),
+    // judged on the folder held while it is emptied, and a refusal lets the scan go on.
+    CleaningOutcome outcome{box};
+    FolderEmptying emptying;
+    switch (box) {
+        case kClearBhoOption: outcome.refusal = RemoveKey(HKEY_LOCAL_MACHINE, BhoKeyText(), acting); break;
+        case kEmptyRecycleBinOption: EmptyTheRecycleBin(acting, outcome); break;
+        case 2: emptying = CleanProfileFolder(GetSpecialFolderW(CSIDL_COOKIES), acting); break;
+        case 3: emptying = CleanProfileFolder(GetSpecialFolderW(CSIDL_INTERNET_CACHE), acting); break;
+        case 4: emptying = CleanProfileFolder(GetTempFolderW(), acting); break;
+        case 5:
+            emptying = CleanWindowsFolderPart(WideFromStored(DecodeSignature(WindowsTempPartText())), acting);
+            break;
+        case 6: outcome.refusal = RemoveKey(HKEY_CURRENT_USER, MuiCacheKeyText(), acting); break;
+    }
+    if (CleanedFolderName(box)) {
+        outcome.refusal = emptying.refusal;
+        outcome.stopped = emptying.stopped;
+    }
+    return outcome;
+}
+
+CleaningOutcome ClearBrowserHelperObjects() { return ApplyCleaningOption(kClearBhoOption, kRemoveUnrecorded); }
+
+std::vector<CleaningOutcome> CleanDisk(const ScanChoices& choices) {
+    std::vector<CleaningOutcome> outcomes;
+    for (int box : CleaningOrder()) {
+        if (box != kClearBhoOption && box != kEmptyRecycleBinOption && choices.options[box])
+            outcomes.push_back(ApplyCleaningOption(box, kRemoveUnrecorded));
+    }
+    return outcomes;
+}

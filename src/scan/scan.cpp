@@ -1,0 +1,199 @@
+#include "scan/scan.h"
+
+#include <windows.h>
+
+#include <exception>
+
+#include "catalogue/rogue_catalogue.h"
+#include "catalogue/rogue_routines.h"
+#include "catalogue/sweep.h"
+#include "scan/cleaning_options.h"
+#include "scan/settings_items.h"
+#include "system/com_scope.h"
+#include "system/folder_lists.h"
+#include "system/folders.h"
+#include "system/processes.h"
+#include "system/wide_paths.h"
+
+const char kRemovedStatus[] = "REMOVED";
+const char kErrorOnRemoveStatus[] = "Error on remove";
+const char kFoundStatus[] = "Found";
+const char kNotFoundResult[] = "Not found";
+const char kSkippedPrefix[] = "Skipped: ";
+const char kNothingFoundCaption[] = "No malicious software was found.";
+const char kSweepSectionName[] = "Trojan traces";
+
+namespace {
+
+// The product's second chance to go: a removal counts only when detection, run again, fails.
+constexpr DWORD kSettleMs = 1000;
+// The status bar follows a folder being cleaned every so many files.
+constexpr std::size_t kFilesPerStatus = 100;
+
+// The objects of one section as they are reached. While a folder option cleans, it also counts the
+// files on the status bar and lets a stop end the cleaning between two files.
+class SectionSink : public ObjectList {
+public:
+    explicit SectionSink(ScanProgress& progress, std::string counting = {})
+        : progress_(progress), counting_(std::move(counting)) {}
+
+    void Record(const ActedObject& object) override {
+        ObjectList::Record(object);
+        if (counting_.empty() || object.kind != ObjectKind::File) return;
+        if (++files_ % kFilesPerStatus == 1) ShowCount();
+    }
+    bool StopRequested() override { return !counting_.empty() && progress_.StopRequested(); }
+    void ShowCount() {
+        if (!counting_.empty()) progress_.Status(counting_ + std::to_string(files_) + (files_ == 1 ? " file" : " files"));
+    }
+
+private:
+    ScanProgress& progress_;
+    std::string counting_;
+    std::size_t files_ = 0;
+};
+
+class Walk {
+public:
+    Walk(const ScanChoices& choices, ScanProgress& progress, ScanOutcome& outcome)
+        : choices_(choices), progress_(progress), outcome_(outcome) {}
+
+    void Run() {
+        outcome_.detectOnly = choices_.detectOnly;
+        progress_.Status(Planning() ? "Looking at the cleaning options" : "Applying the cleaning options");
+        ApplyOptions();
+        if (Stopped()) return;
+        progress_.Status(Planning() ? "Looking for trojan traces" : "Removing trojan traces");
+        Sweep();
+        WalkCatalogue();
+        if (outcome_.found == 0 && !outcome_.stopped) Add({kNothingFoundCaption, "", false});
+    }
+
+private:
+    bool Planning() const { return choices_.detectOnly; }
+    Acting ActingFor(ActionSink& sink) const { return {Planning() ? Carry::Plan : Carry::Remove, &sink}; }
+
+    bool Stopped() {
+        if (progress_.StopRequested()) outcome_.stopped = true;
+        return outcome_.stopped;
+    }
+
+    void ApplyOptions() {
+        for (int box : CleaningOrder()) {
+            if (!choices_.options[box]) continue;
+            const char* folder = CleanedFolderName(box);
+            std::string counting;
+            if (folder) counting = std::string(Planning() ? "Looking at " : "Cleaning ") + folder + ": ";
+            SectionSink sink(progress_, counting);
+            sink.ShowCount();
+            const CleaningOutcome result = ApplyCleaningOption(box, ActingFor(sink));
+            sink.ShowCount();
+            ScanSection section{ScanSection::Kind::Option, box, OptionCaption(box)};
+            section.objects = sink.Objects();
+            if (result.shellLibraryFailed) Notice(kShellLibraryFailure);
+            if (!result.refusal.empty()) {
+                section.result = kSkippedPrefix + result.refusal;
+                Add({section.name, section.result, false, true});
+            }
+            outcome_.sections.push_back(std::move(section));
+            if (result.stopped) outcome_.stopped = true;
+            if (outcome_.stopped) return;
+        }
+    }
+
+    void Sweep() {
+        SectionSink sink(progress_);
+        const std::vector<SweepFinding> findings = AlwaysRunSweep(ActingFor(sink));
+        for (const SweepFinding& finding : findings) {
+            ++outcome_.found;
+            Add({finding.label, Planning() ? kFoundStatus : finding.removed ? kRemovedStatus : kErrorOnRemoveStatus,
+                 true});
+        }
+        ScanSection section{ScanSection::Kind::Sweep, 0, kSweepSectionName};
+        section.objects = sink.Objects();
+        AddRefusalRows(section, "");
+        outcome_.sections.push_back(std::move(section));
+    }
+
+    void WalkCatalogue() {
+        int total = 0;
+        for (bool ticked : choices_.products) total += ticked ? 1 : 0;
+        int position = 0;
+        // The walk is one phase: its checks share one process list until a step or a wait acts.
+        ProcessListScope phase;
+        for (const RogueEntry& entry : RogueCatalogue()) {
+            if (!choices_.products[entry.checkListIndex]) continue;
+            if (Stopped()) return;
+            ++position;
+            progress_.Status("Checking " + std::to_string(position) + " of " + std::to_string(total) + ": " +
+                             entry.displayName);
+            ScanSection section{ScanSection::Kind::Product, entry.checkListIndex, entry.displayName, entry.resultLabel};
+            section.found = DetectRogue(entry);
+            section.result = kNotFoundResult;
+            if (section.found) {
+                ++outcome_.found;
+                section.result = CarryOut(entry, section);
+                Add({entry.resultLabel, section.result, true});
+                AddRefusalRows(section, std::string(entry.resultLabel) + ": ");
+            }
+            outcome_.sections.push_back(std::move(section));
+        }
+    }
+
+    // The product's removal, or its plan; the row's status.
+    std::string CarryOut(const RogueEntry& entry, ScanSection& section) {
+        SectionSink sink(progress_);
+        progress_.Status(std::string(Planning() ? "Planning the removal of " : "Removing ") + entry.displayName);
+        RemoveRogue(entry, ActingFor(sink));
+        section.objects = sink.Objects();
+        if (Planning()) return kFoundStatus;
+        Sleep(kSettleMs);
+        ProcessListScope::Refresh();
+        return DetectRogue(entry) ? kErrorOnRemoveStatus : kRemovedStatus;
+    }
+
+    // Whatever a rule left in place is shown, never silent: one row each.
+    void AddRefusalRows(const ScanSection& section, const std::string& prefix) {
+        for (const ActedObject& object : section.objects) {
+            if (object.outcome != Outcome::Refused) continue;
+            Add({prefix + StoredFromWide(object.path), kSkippedPrefix + StoredFromWide(object.reason), false, true});
+        }
+    }
+
+    void Notice(const std::string& text) {
+        outcome_.notices.push_back(text);
+        progress_.Notice(text);
+    }
+
+    void Add(const ScanRow& row) {
+        outcome_.rows.push_back(row);
+        // What a detect-only scan found remains, as does what a removal left.
+        if (row.status == kErrorOnRemoveStatus || row.status == kFoundStatus) ++outcome_.remaining;
+        progress_.Row(row);
+    }
+
+    const ScanChoices& choices_;
+    ScanProgress& progress_;
+    ScanOutcome& outcome_;
+};
+
+}  // namespace
+
+ScanOutcome RunScan(const ScanChoices& choices, ScanProgress& progress) {
+    // Removal steps open shell targets, which expect COM on the calling thread: the window's
+    // worker and the quiet scan's main thread alike. It is set up at the first such step.
+    ComScope com;
+    // The machine's folders, looked up once for the whole scan at their first use.
+    FolderListScope folders;
+    ScanOutcome outcome;
+    GetSystemTime(&outcome.startedUtc);
+    try {
+        Walk(choices, progress, outcome).Run();
+    } catch (const std::exception& error) {
+        outcome.error = error.what();
+    } catch (...) {
+        outcome.error = "Unexpected error";
+    }
+    GetSystemTime(&outcome.endedUtc);
+    return outcome;
+}

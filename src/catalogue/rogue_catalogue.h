@@ -1,4 +1,6 @@
 #pragma once
+// catalogue: the 33 rogue products as data (their checks and removal steps, every text stored
+// enciphered), the routines that interpret them, and the traces swept on every scan.
 #include <vector>
 
 #include "catalogue/rogue_entry.h"

@@ -1,4 +1,7 @@
 #pragma once
+// cli: the command line: its switches, the usage text, the exit codes, the run without a window
+// and the report of a scan it started. Uses the error box of ui and the scan below it.
+//
 // The program's switches, Windows style: "/" or "-", any case.
 //   /scan /detect /quiet /noupdate /report FILE /format text|json /options LIST /products LIST /?
 #include <array>

@@ -1,5 +1,5 @@
 #pragma once
-// The HTTP request component: one document over HTTP or HTTPS through WinInet, the network
+// net: the HTTP request component: one document over HTTP or HTTPS through WinInet, the network
 // work on a worker thread while the caller waits in Execute.
 #include <atomic>
 #include <cstdint>

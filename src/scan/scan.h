@@ -1,5 +1,7 @@
 #pragma once
-// The scan itself, free of any window: it reports what it does and finds through ScanProgress.
+// scan: the scan itself, free of any window: the choices it reads, the cleaning options, the
+// walk of the catalogue, its worker thread and its report. It tells what it does and finds
+// through ScanProgress; a window or a command line listens.
 #include <windows.h>
 
 #include <string>

@@ -1,4 +1,7 @@
 #pragma once
+// ui: the windows and what they are made of: the main window with its pages, the About window,
+// controls, pictures, links, the result list and the error box. Takes the user's clicks and shows
+// the scan's and the update check's news; the work itself runs in scan and update.
 #include <windows.h>
 
 #include <functional>

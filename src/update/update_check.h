@@ -1,4 +1,6 @@
 #pragma once
+// update: whether a newer version exists: the server's address, the check through the HTTP
+// component, and its worker thread. It only decides; the window asks the user.
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -26,8 +26,8 @@ private:
     ScanJob& job_;
 };
 
-ScanJob::ScanJob(const ScanChoices& choices, HWND window, UINT message)
-    : window_(window), message_(message), thread_([this, choices] { Run(choices); }) {}
+ScanJob::ScanJob(const ScanChoices& choices, std::function<void()> eventsWaiting)
+    : eventsWaiting_(std::move(eventsWaiting)), thread_([this, choices] { Run(choices); }) {}
 
 ScanJob::~ScanJob() {
     RequestStop();
@@ -46,8 +46,8 @@ void ScanJob::Push(ScanEvent event) {
         wasEmpty = events_.empty();
         events_.push_back(std::move(event));
     }
-    // One message for a batch: the window takes everything queued when it comes.
-    if (wasEmpty) PostMessageA(window_, message_, 0, 0);
+    // Once for a batch: the listener takes everything queued when the news reaches it.
+    if (wasEmpty) eventsWaiting_();
 }
 
 void ScanJob::Run(ScanChoices choices) {

@@ -1,9 +1,9 @@
 #pragma once
 // A scan on a thread of its own. The worker never touches a window: it queues what it learns
-// and posts a message to the window, whose thread takes the queue with TakeEvents.
-#include <windows.h>
-
+// and says so through a callback (the window posts itself a message), and the listener's thread
+// takes the queue with TakeEvents.
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -20,8 +20,9 @@ struct ScanEvent {
 
 class ScanJob {
 public:
-    // Starts at once; `message` reaches `window` whenever events are waiting.
-    ScanJob(const ScanChoices& choices, HWND window, UINT message);
+    // Starts at once. `eventsWaiting` is called on the worker's thread when events come to an
+    // empty queue; it must only hand the news on (post a message), never take the events itself.
+    ScanJob(const ScanChoices& choices, std::function<void()> eventsWaiting);
     // Asks the scan to stop and waits for it: the removal in progress ends first.
     ~ScanJob();
     ScanJob(const ScanJob&) = delete;
@@ -36,8 +37,7 @@ private:
     void Run(ScanChoices choices);
     void Push(ScanEvent event);
 
-    HWND window_;
-    UINT message_;
+    std::function<void()> eventsWaiting_;
     std::atomic<bool> stop_{false};
     std::mutex lock_;
     std::vector<ScanEvent> events_;

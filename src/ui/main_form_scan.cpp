@@ -18,7 +18,8 @@ bool TForm1::StartScan() {
     // Not before the Settings page holds the ticks: a scan of nothing would say the machine is clean.
     if (scan_ || endAfterScan_ || !CheckListBox1) return false;
     SendMessageA(ListView1, LVM_DELETEALLITEMS, 0, 0);
-    scan_ = std::make_unique<ScanJob>(Choices(), Handle(), kScanEventsMessage);
+    scan_ = std::make_unique<ScanJob>(Choices(),
+                                      [window = Handle()] { PostMessageA(window, kScanEventsMessage, 0, 0); });
     LockSettings(true);
     return true;
 }

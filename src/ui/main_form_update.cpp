@@ -23,7 +23,8 @@ void OfferNewVersion() {
 bool TForm1::StartUpdateCheck() {
     if (update_ || !IEHTTP1) return false;
     updateCheckStarted_ = true;
-    update_ = std::make_unique<UpdateJob>(*IEHTTP1, Handle(), kUpdateDoneMessage);
+    update_ = std::make_unique<UpdateJob>(
+        *IEHTTP1, [window = Handle()] { PostMessageA(window, kUpdateDoneMessage, 0, 0); });
     return true;
 }
 

@@ -1,12 +1,16 @@
 #include "update/update_job.h"
 
+#include <windows.h>
+
+#include <utility>
+
 #include "net/iehttp.h"
 
-UpdateJob::UpdateJob(TIEHTTP& http, HWND window, UINT message)
-    : http_(http), thread_([this, window, message] {
+UpdateJob::UpdateJob(TIEHTTP& http, std::function<void()> done)
+    : http_(http), thread_([this, done = std::move(done)] {
           outcome_ = RunUpdateCheck(http_);
           done_ = true;
-          PostMessageA(window, message, 0, 0);
+          done();
       }) {}
 
 UpdateJob::~UpdateJob() {

@@ -1,9 +1,9 @@
 #pragma once
 // The update check on a thread of its own, so the window never waits for the network. The
-// worker only posts `message` to the window when it is done; the window then takes the outcome.
-#include <windows.h>
-
+// worker only says when it is done, through a callback (the window posts itself a message); the
+// listener then takes the outcome.
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "update/update_check.h"
@@ -12,8 +12,9 @@ class TIEHTTP;
 
 class UpdateJob {
 public:
-    // Starts at once. `http` is used only by the worker until the job ends.
-    UpdateJob(TIEHTTP& http, HWND window, UINT message);
+    // Starts at once. `http` is used only by the worker until the job ends. `done` is called once,
+    // on the worker's thread, when the outcome is ready; it must only hand the news on.
+    UpdateJob(TIEHTTP& http, std::function<void()> done);
     // Aborts a request still running and waits for the worker (within about half a second).
     ~UpdateJob();
     UpdateJob(const UpdateJob&) = delete;

@@ -160,13 +160,18 @@ std::string CleaningPlaces::SecondLine(const std::wstring& real) const {
     return secondLine_ && !secondLine_->Protects(real) ? std::string() : std::string(kRefusedSystemFolder);
 }
 
+std::shared_ptr<const CleaningPlaces> SharedCleaningPlaces() {
+    return FolderListScope::Shared<CleaningPlaces>(
+        [] { return std::make_shared<const CleaningPlaces>(SharedProtectedFolders()); });
+}
+
 FolderEmptying CleanProfileFolder(const std::wstring& folder, const Acting& acting) {
-    const std::shared_ptr<const CleaningPlaces> places = FolderListScope::Places();
+    const std::shared_ptr<const CleaningPlaces> places = SharedCleaningPlaces();
     return CleanAt(folder, JudgedBy([&](const std::wstring& real) { return places->ProfileRefusal(real); }), acting);
 }
 
 FolderEmptying CleanWindowsFolderPart(const std::wstring& part, const Acting& acting) {
-    const std::shared_ptr<const CleaningPlaces> places = FolderListScope::Places();
+    const std::shared_ptr<const CleaningPlaces> places = SharedCleaningPlaces();
     return CleanAt(JoinPath(GetWindowsFolderW(), part),
                    JudgedBy([&](const std::wstring& real) { return places->WindowsRefusal(real, part); }), acting);
 }

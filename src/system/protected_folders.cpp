@@ -133,4 +133,8 @@ bool ProtectedFolders::Protects(const std::wstring& folder) const {
     return false;
 }
 
-bool IsProtectedFolder(const std::wstring& folder) { return FolderListScope::Protected()->Protects(folder); }
+std::shared_ptr<const ProtectedFolders> SharedProtectedFolders() {
+    return FolderListScope::Shared<ProtectedFolders>([] { return std::make_shared<const ProtectedFolders>(); });
+}
+
+bool IsProtectedFolder(const std::wstring& folder) { return SharedProtectedFolders()->Protects(folder); }

@@ -11,6 +11,7 @@
 #include "system/protected_folders.h"
 #include "system/registro.h"
 #include "system/signature.h"
+#include "system/text_codes.h"
 #include "system/wide_paths.h"
 
 namespace {
@@ -30,7 +31,7 @@ void Terminate(const RemovalStep& step, const Acting& acting) {
 // that is not there, as the shell would; a bare name is the shell's to find.
 void ShellOpen(const RemovalStep& step, const Acting& acting) {
     const std::string target = Decoded(step.operand);
-    const ActedObject program{ObjectKind::Program, Outcome::Planned, WideFromStored(target)};
+    const ActedObject program{ObjectKind::Program, Outcome::Planned, FromAnsi(target)};
     if (acting.Planning()) {
         const bool missing = IsAbsoluteFolder(program.path) && !IsExistingFile(program.path);
         acting.Record(program, missing ? Outcome::NotFound : Outcome::Planned);
@@ -51,7 +52,7 @@ StepOutcome AtRemovablePath(const RemovalStep& step, ObjectKind kind, const Acti
     if (target.path.empty()) {
         const ActedObject object{kind, Outcome::NotFound, RootedPathW(step.folder, step.operand.text)};
         if (target.refusal.empty()) acting.Record(object, Outcome::NotFound);
-        else acting.Record(object, Outcome::Refused, WideFromStored(target.refusal));
+        else acting.Record(object, Outcome::Refused, FromAnsi(target.refusal));
         return {target.refusal};
     }
     return {remove(target.path).refusal};
@@ -109,11 +110,11 @@ std::wstring FolderRootPathW(FolderRoot root) {
 }
 
 std::string JoinRootPath(const std::string& rootPath, const std::string& relative) {
-    return StoredFromWide(JoinPath(WideFromStored(rootPath), WideFromStored(relative)));
+    return ToAnsi(JoinPath(FromAnsi(rootPath), FromAnsi(relative)));
 }
 
 std::wstring RootedPathW(FolderRoot root, const char* relativeText) {
-    return JoinPath(FolderRootPathW(root), WideFromStored(DecodeSignature(relativeText)));
+    return JoinPath(FolderRootPathW(root), FromAnsi(DecodeSignature(relativeText)));
 }
 
 const char kRefusedSettableRoot[] = "its root folder is set to a system folder or a drive root";
@@ -128,7 +129,7 @@ bool SettableRoot(FolderRoot root) {
 
 RemovableTarget CheckRemovable(FolderRoot root, const char* relativeText) {
     const std::wstring rootPath = FolderRootPathW(root);
-    const std::wstring relative = WithoutTrailingSeparators(WideFromStored(DecodeSignature(relativeText)));
+    const std::wstring relative = WithoutTrailingSeparators(FromAnsi(DecodeSignature(relativeText)));
     if (rootPath.empty() || relative.find_first_not_of(L"\\/") == std::wstring::npos) return {};
     if (JoinPath(rootPath, relative).empty()) return {{}, kRefusedNotAbsolute};
     const std::wstring rootReal = RealPath(rootPath);
@@ -149,10 +150,10 @@ std::wstring RemovablePath(FolderRoot root, const char* relativeText) {
     return CheckRemovable(root, relativeText).path;
 }
 
-std::string FolderRootPath(FolderRoot root) { return StoredFromWide(FolderRootPathW(root)); }
+std::string FolderRootPath(FolderRoot root) { return ToAnsi(FolderRootPathW(root)); }
 
 std::string RootedPath(FolderRoot root, const char* relativeText) {
-    return StoredFromWide(RootedPathW(root, relativeText));
+    return ToAnsi(RootedPathW(root, relativeText));
 }
 
 bool CheckIsTrue(const DetectCheck& check) {

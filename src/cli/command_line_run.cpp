@@ -9,6 +9,7 @@
 #include "scan/settings_items.h"
 #include "system/debugger.h"
 #include "system/file_replace.h"
+#include "system/text_codes.h"
 #include "ui/error_box.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include "net/iehttp.h"
 #include "net/worker.h"
 #include "system/exception.h"
+#include "system/text_codes.h"
 
 namespace {
 constexpr DWORD kTurnMilliseconds = 500;

@@ -6,6 +6,7 @@
 
 #include "net/request_state.h"
 #include "system/exception.h"
+#include "system/text_codes.h"
 
 namespace {
 // Wine's library reports only what its own 8 KiB buffer holds; when that is full the sender is

@@ -27,29 +27,6 @@ std::string Trim(const std::string& text) {
     return text.substr(first, last - first);
 }
 
-namespace {
-std::string FromWide(const std::wstring& text, UINT codePage) {
-    if (text.empty()) return {};
-    int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size : 0, '\0');
-    if (size > 0) WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
-
-std::wstring ToWide(const std::string& text, UINT codePage) {
-    if (text.empty()) return {};
-    int size = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(size > 0 ? size : 0, L'\0');
-    if (size > 0) MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-    return out;
-}
-}  // namespace
-
-std::string ToAnsi(const std::wstring& text) { return FromWide(text, CP_ACP); }
-std::string ToUtf8(const std::wstring& text) { return FromWide(text, CP_UTF8); }
-std::wstring FromAnsi(const std::string& text) { return ToWide(text, CP_ACP); }
-std::wstring FromUtf8(const std::string& text) { return ToWide(text, CP_UTF8); }
-
 std::vector<std::wstring> SplitText(const std::wstring& text, const std::wstring& delimiter) {
     std::vector<std::wstring> pieces;
     if (delimiter.empty()) {

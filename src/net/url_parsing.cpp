@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "net/text_support.h"
+#include "system/text_codes.h"
 
 namespace {
 constexpr DWORD kPartLength = 2048;

@@ -10,6 +10,7 @@
 #include "system/folders.h"
 #include "system/handles.h"
 #include "system/protected_folders.h"
+#include "system/text_codes.h"
 #include "system/wide_paths.h"
 
 const char kRefusedNoProfile[] = "the user's profile folder is not known";
@@ -111,7 +112,7 @@ FolderEmptying CleanAt(const std::wstring& folder, const FolderRule& rule, const
     if (fixed.real.empty()) {
         const ActedObject object{ObjectKind::Folder, Outcome::NotFound, WithoutTrailingSeparators(folder)};
         if (fixed.refusal.empty()) acting.Record(object, Outcome::NotFound);
-        else acting.Record(object, Outcome::Refused, WideFromStored(fixed.refusal));
+        else acting.Record(object, Outcome::Refused, FromAnsi(fixed.refusal));
         return {fixed.refusal};
     }
     return DeleteFilesInFolder(fixed.real, &rule, acting);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "system/handles.h"
+#include "system/text_codes.h"
 #include "system/wide_paths.h"
 
 // The headers name these only for Windows 10 targets; the program asks for them at run time and
@@ -101,12 +102,10 @@ OpenedEntry OpenEntryItself(const std::wstring& folderReal, const std::wstring& 
 // would refuse the delete access now, and go later.
 DWORD DeleteAccess(const Acting& acting) { return acting.Planning() ? 0 : DELETE; }
 
-std::wstring Wide(const std::string& reason) { return WideFromStored(reason); }
-
 // Records an object that was not reached: refused with the reason, not there, or failed.
 void RecordMissed(const Acting& acting, ObjectKind kind, const std::wstring& path, const OpenedEntry& entry) {
     const ActedObject object{kind, Outcome::NotFound, path};
-    if (!entry.refusal.empty()) acting.Record(object, Outcome::Refused, Wide(entry.refusal));
+    if (!entry.refusal.empty()) acting.Record(object, Outcome::Refused, FromAnsi(entry.refusal));
     else if (IsMissing(entry.error)) acting.Record(object, Outcome::NotFound);
     else acting.Record(object, Outcome::Failed, SystemErrorText(entry.error));
 }
@@ -167,7 +166,7 @@ ExactDeletion DeleteReadOnlyFile(const Acting& acting, const ActedObject& file, 
         oneName = false;
     }
     if (!oneName) {
-        acting.Record(file, Outcome::Refused, Wide(kRefusedManyNames));
+        acting.Record(file, Outcome::Refused, FromAnsi(kRefusedManyNames));
         return {false, kRefusedManyNames};
     }
     return {acting.Perform(file, [&] { return ErrorOf(MarkForDeletion(handle)); }), {}};
@@ -179,7 +178,7 @@ ExactDeletion DeleteOpenedFile(const Acting& acting, const std::wstring& path, H
     const ActedObject file{ObjectKind::File, Outcome::Planned, path};
     if (attributes & FILE_ATTRIBUTE_READONLY) {
         if (clearReadOnly) return DeleteReadOnlyFile(acting, file, handle);
-        acting.Record(file, Outcome::Refused, Wide(kRefusedReadOnly));
+        acting.Record(file, Outcome::Refused, FromAnsi(kRefusedReadOnly));
         return {false, kRefusedReadOnly};
     }
     return {acting.Perform(file, [&] { return ErrorOf(MarkForDeletion(handle)); }), {}};
@@ -269,7 +268,7 @@ namespace {
 
 // Refused with a reason, recorded and handed back.
 ExactDeletion Refuse(const Acting& acting, const ActedObject& object, const char* reason) {
-    acting.Record(object, Outcome::Refused, Wide(reason));
+    acting.Record(object, Outcome::Refused, FromAnsi(reason));
     return {false, reason};
 }
 

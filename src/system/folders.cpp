@@ -6,7 +6,7 @@
 
 #include "system/com_scope.h"
 #include "system/handles.h"
-#include "system/wide_paths.h"
+#include "system/text_codes.h"
 
 namespace {
 
@@ -72,10 +72,10 @@ std::wstring GetSpecialFolderW(int csidl) {
     return buffer;
 }
 
-FolderEmptying DeleteFilesInFolder(const std::string& folder) { return DeleteFilesInFolder(WideFromStored(folder)); }
+FolderEmptying DeleteFilesInFolder(const std::string& folder) { return DeleteFilesInFolder(FromAnsi(folder)); }
 
 FolderEmptying DeleteExeFilesInFolder(const std::string& folder) {
-    return DeleteExeFilesInFolder(WideFromStored(folder));
+    return DeleteExeFilesInFolder(FromAnsi(folder));
 }
 
 const char kShellLibraryFailure[] = "Failed to load Shell32.dll.";

@@ -5,7 +5,7 @@
 #include "system/handles.h"
 #include "system/process_entry_points.h"
 #include "system/process_names.h"
-#include "system/wide_paths.h"
+#include "system/text_codes.h"
 
 namespace {
 
@@ -155,7 +155,7 @@ namespace {
 const wchar_t kOtherProgramReason[] = L"its id now belongs to another program";
 
 ActedObject ProcessObject(DWORD processId, const std::string& exeFile, const std::string& imagePath) {
-    ActedObject object{ObjectKind::Process, Outcome::Planned, WideFromStored(imagePath), WideFromStored(exeFile)};
+    ActedObject object{ObjectKind::Process, Outcome::Planned, FromAnsi(imagePath), FromAnsi(exeFile)};
     object.processId = processId;
     return object;
 }
@@ -221,7 +221,7 @@ void KillProcessByNameOrId(const std::string& name, const Acting& acting) {
 }
 
 bool KillProcessByPath(const std::string& name, const std::string& pathText, const Acting& acting) {
-    const std::wstring qualifier = L"none whose image path holds " + WideFromStored(pathText);
+    const std::wstring qualifier = L"none whose image path holds " + FromAnsi(pathText);
     if (pathText.empty()) {
         RecordNoProcess(acting, name, qualifier);
         return false;

@@ -6,12 +6,6 @@
 // "C:\Temp\" and "C:\Temp" join "x" alike as "C:\Temp\x".
 #include <string>
 
-// Our own stored or constant text (decoded signatures, fixed names) in the code page that the
-// ANSI calls would use. Never used for a name that a listing or enumeration handed back.
-std::wstring WideFromStored(const std::string& text);
-// For messages and tests only: the wide text in that code page.
-std::string StoredFromWide(const std::wstring& text);
-
 // Absolute means drive-qualified ("C:\" or "C:/" and more) or a UNC share ("\\server\...").
 // Device and verbatim forms ("\\?\", "\\.\") and anything relative are not.
 bool IsAbsoluteFolder(const std::wstring& folder);

@@ -16,7 +16,6 @@
 #include "system/folder_lists.h"
 #include "system/folders.h"
 #include "system/protected_folders.h"
-#include "system/wide_paths.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "support/traps.h"
 #include "system/folders.h"
 #include "system/protected_folders.h"
+#include "system/text_codes.h"
 #include "system/wide_paths.h"
 
 namespace {
@@ -43,7 +44,7 @@ TEST(ProtectedFolders, WellKnownFoldersAndWhatHoldsThemAreRefused) {
         {"relative", L"windows"},
         {"empty", L""},
     };
-    for (const Case& c : cases) EXPECT_TRUE(IsProtectedFolder(c.folder)) << c.name << ": " << StoredFromWide(c.folder);
+    for (const Case& c : cases) EXPECT_TRUE(IsProtectedFolder(c.folder)) << c.name << ": " << ToAnsi(c.folder);
     wchar_t syswow64[MAX_PATH] = {};
     if (GetSystemWow64DirectoryW(syswow64, MAX_PATH)) {
         EXPECT_TRUE(IsProtectedFolder(syswow64));

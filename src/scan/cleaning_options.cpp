@@ -11,6 +11,8 @@
 #include "system/signature.h"
 #include "system/text_codes.h"
 
+const char kShellLibraryFailure[] = "Failed to load Shell32.dll.";
+
 namespace {
 
 constexpr int kOrder[] = {kClearBhoOption, kEmptyRecycleBinOption, 2, 3, 4, 5, 6};

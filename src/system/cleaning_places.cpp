@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "system/exact_deletion.h"
 #include "system/folder_lists.h"
 #include "system/folders.h"
 #include "system/handles.h"

@@ -6,7 +6,6 @@
 
 #include "system/com_scope.h"
 #include "system/handles.h"
-#include "system/text_codes.h"
 
 namespace {
 
@@ -71,14 +70,6 @@ std::wstring GetSpecialFolderW(int csidl) {
     if (SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK) return {};
     return buffer;
 }
-
-FolderEmptying DeleteFilesInFolder(const std::string& folder) { return DeleteFilesInFolder(FromAnsi(folder)); }
-
-FolderEmptying DeleteExeFilesInFolder(const std::string& folder) {
-    return DeleteExeFilesInFolder(FromAnsi(folder));
-}
-
-const char kShellLibraryFailure[] = "Failed to load Shell32.dll.";
 
 bool EmptyRecycleBin(const char* library) {
     UniqueLibrary shell32(LoadLibraryA(library));

@@ -13,6 +13,7 @@
 
 #include "support/traps.h"
 #include "system/cleaning_places.h"
+#include "system/exact_deletion.h"
 #include "system/folder_lists.h"
 #include "system/folders.h"
 #include "system/protected_folders.h"

@@ -138,7 +138,7 @@ RemovableTarget CheckRemovable(FolderRoot root, const char* relativeText) {
     if (SettableRoot(root) && IsProtectedFolder(rootReal)) return {{}, kRefusedSettableRoot};
     if (!ReachedWithoutLinks(rootPath, relative)) {
         // No folder there is nothing to delete; one reached another way has a link on its way.
-        const std::wstring holder = JoinPath(rootPath, relative.substr(0, relative.find_last_of(L"\\/")));
+        const std::wstring holder = JoinPath(rootPath, PathBeforeLastPart(relative));
         return {{}, RealPath(holder).empty() ? std::string() : std::string(kRefusedLinkInPath)};
     }
     // The deletion checks the entry against this real path, fixed here: a link swapped in on the

@@ -58,14 +58,13 @@ std::wstring RealPathOf(HANDLE handle) {
     }
 }
 
-// Splits "folder\name" at its last separator; false when there is none or the name is empty.
+// Splits "folder\name" (trailing separators dropped) into the folder with its separator and the
+// name; false when there is no separator or no name, as for a drive root.
 bool SplitLast(const std::wstring& path, std::wstring& folder, std::wstring& name) {
-    std::wstring trimmed = WithoutTrailingSeparators(path);
-    std::size_t cut = trimmed.find_last_of(L"\\/");
-    if (cut == std::wstring::npos || cut + 1 >= trimmed.size()) return false;
-    folder = trimmed.substr(0, cut + 1);
-    name = trimmed.substr(cut + 1);
-    return true;
+    const std::wstring trimmed = WithoutTrailingSeparators(path);
+    folder = PathUpToLastPart(trimmed);
+    name = LastPathPart(trimmed);
+    return !folder.empty() && !name.empty();
 }
 
 // The basic information alone: the whole-file query also asks for the volume's serial number,
@@ -256,9 +255,7 @@ std::wstring RealPath(const std::wstring& path) {
 }
 
 bool ReachedWithoutLinks(const std::wstring& root, const std::wstring& relative) {
-    std::wstring rel = WithoutTrailingSeparators(relative);
-    std::size_t cut = rel.find_last_of(L"\\/");
-    std::wstring folders = cut == std::wstring::npos ? std::wstring() : rel.substr(0, cut);
+    const std::wstring folders = PathBeforeLastPart(WithoutTrailingSeparators(relative));
     if (folders.find_first_not_of(L"\\/") == std::wstring::npos) return !RealPath(root).empty();
     std::wstring rootReal = RealPath(root);
     return !rootReal.empty() && SamePathText(RealPath(JoinPath(root, folders)), JoinPath(rootReal, folders));

@@ -6,6 +6,7 @@
 
 #include "system/com_scope.h"
 #include "system/handles.h"
+#include "system/wide_paths.h"
 
 namespace {
 
@@ -16,9 +17,7 @@ std::string UpToNul(const char* buffer) { return std::string(buffer); }
 std::string GetAppFolder() {
     char buffer[MAX_PATH + 1] = {};
     GetModuleFileNameA(nullptr, buffer, MAX_PATH + 1);
-    std::string path = UpToNul(buffer);
-    std::size_t cut = path.find_last_of("\\:");
-    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+    return PathUpToLastPart(UpToNul(buffer));
 }
 
 std::string GetWindowsFolder() {

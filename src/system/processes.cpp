@@ -6,6 +6,7 @@
 #include "system/process_entry_points.h"
 #include "system/process_names.h"
 #include "system/text_codes.h"
+#include "system/wide_paths.h"
 
 namespace {
 
@@ -67,8 +68,6 @@ UniqueHandle OpenToEnd(DWORD processId, std::string& imagePath) {
     }
     return UniqueHandle(OpenProcess(PROCESS_TERMINATE, FALSE, processId));
 }
-
-std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
 
 thread_local ProcessListScope* currentScope = nullptr;
 
@@ -181,7 +180,7 @@ bool EndListed(const Acting& acting, DWORD processId, const std::string& exeFile
         return false;
     }
     // Another program that took the listed id is left alone.
-    if (!imagePath.empty() && !same(FileNameOf(imagePath))) {
+    if (!imagePath.empty() && !same(LastPathPart(imagePath))) {
         acting.Record(object, Outcome::Refused, kOtherProgramReason);
         return false;
     }
@@ -235,7 +234,7 @@ bool KillProcessByPath(const std::string& name, const std::string& pathText, con
         std::string imagePath;
         UniqueHandle process = OpenToEnd(processId, imagePath);
         // The name too: the listed id may have passed to another program whose path holds the fragment.
-        if (!process || imagePath.find(pathText) == std::string::npos || !ExeNameMatches(FileNameOf(imagePath), name))
+        if (!process || imagePath.find(pathText) == std::string::npos || !ExeNameMatches(LastPathPart(imagePath), name))
             return;
         last = std::move(process);
         lastObject = ProcessObject(processId, exeFile, imagePath);

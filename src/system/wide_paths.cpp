@@ -8,6 +8,15 @@ bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
+// Where the last part begins: just after the last separator, or 0.
+template <class Text>
+std::size_t LastPartStart(const Text& path) {
+    for (std::size_t i = path.size(); i > 0; --i) {
+        if (path[i - 1] == '\\' || path[i - 1] == '/') return i;
+    }
+    return 0;
+}
+
 }  // namespace
 
 bool IsAbsoluteFolder(const std::wstring& folder) {
@@ -44,4 +53,14 @@ bool IsInsideFolder(const std::wstring& path, const std::wstring& folder) {
     const std::wstring within = prefix.back() == L'\\' ? prefix : prefix + L"\\";
     const std::wstring candidate = WithoutTrailingSeparators(path);
     return candidate.size() > within.size() && SamePathText(candidate.substr(0, within.size()), within);
+}
+
+std::wstring LastPathPart(const std::wstring& path) { return path.substr(LastPartStart(path)); }
+std::string LastPathPart(const std::string& path) { return path.substr(LastPartStart(path)); }
+std::wstring PathUpToLastPart(const std::wstring& path) { return path.substr(0, LastPartStart(path)); }
+std::string PathUpToLastPart(const std::string& path) { return path.substr(0, LastPartStart(path)); }
+
+std::wstring PathBeforeLastPart(const std::wstring& path) {
+    const std::size_t start = LastPartStart(path);
+    return start == 0 ? std::wstring() : path.substr(0, start - 1);
 }

@@ -16,8 +16,7 @@
 namespace {
 
 std::wstring Parent(const std::wstring& folder) {
-    std::wstring path = WithoutTrailingSeparators(folder);
-    return WithoutTrailingSeparators(path.substr(0, path.find_last_of(L'\\') + 1));
+    return WithoutTrailingSeparators(PathUpToLastPart(WithoutTrailingSeparators(folder)));
 }
 
 TEST(ProtectedFolders, WellKnownFoldersAndWhatHoldsThemAreRefused) {

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "system/com_scope.h"
+#include "system/error_text.h"
 #include "system/exact_deletion.h"
 #include "system/files.h"
 #include "system/folders.h"

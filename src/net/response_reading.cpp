@@ -134,7 +134,7 @@ void ReadResponse(RequestState& state, HINTERNET request, int64_t announced, DWO
         NoteProgress(state, body.Size());
         if (state.abortRequested.load()) return;
         if (read > 0 && state.settings.signalEachRead && !SetEvent(state.wakeEvent.get()))
-            throw Exception("SetEvent failed: " + ToAnsi(SystemErrorMessage(GetLastError())));
+            throw Exception("SetEvent failed: " + ToAnsi(InternetErrorMessage(GetLastError())));
         if (read == 0) break;
     }
     // Wine reports a connection reset in the middle of a body as its normal end.

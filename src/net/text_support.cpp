@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "system/error_text.h"
+
 std::wstring LowerAscii(std::wstring text) {
     for (auto& c : text) if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
     return text;
@@ -128,18 +130,7 @@ std::string HeaderValue(const TStringList& headers, const std::string& name) {
     return line.substr(start);
 }
 
-std::wstring SystemErrorMessage(unsigned long code) {
-    wchar_t buffer[1024] = {};
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                                  buffer, 1024, nullptr);
-    if (length == 0) {
-        // Internet errors live in the library's own message table.
-        HMODULE wininet = GetModuleHandleW(L"wininet.dll");
-        if (wininet)
-            length = FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS, wininet, code, 0,
-                                    buffer, 1024, nullptr);
-    }
-    std::wstring text(buffer, length);
-    while (!text.empty() && (text.back() <= L' ' || text.back() == L'.')) text.pop_back();
-    return text;
+std::wstring InternetErrorMessage(unsigned long code) {
+    // Only when the library is loaded already: a message is no reason to load it.
+    return SystemErrorMessage(code, GetModuleHandleW(L"wininet.dll"));
 }

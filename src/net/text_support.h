@@ -28,5 +28,6 @@ std::string JoinLines(const TStringList& lines);
 int HeaderIndex(const TStringList& headers, const std::string& name);
 std::string HeaderValue(const TStringList& headers, const std::string& name);
 
-// The system's message for an error code, without the trailing line break and full stop.
-std::wstring SystemErrorMessage(unsigned long code);
+// The system's message for an error code, else WinInet's own for its codes, without the trailing
+// line break and full stop; empty when neither has one.
+std::wstring InternetErrorMessage(unsigned long code);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "system/error_text.h"
 #include "system/handles.h"
 #include "system/process_entry_points.h"
 #include "system/process_names.h"

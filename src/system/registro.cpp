@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "system/error_text.h"
 #include "system/handles.h"
 #include "system/text_codes.h"
 #include "system/wide_paths.h"

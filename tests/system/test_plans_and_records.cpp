@@ -13,6 +13,7 @@
 #include "support/test_process.h"
 #include "support/test_registry.h"
 #include "system/acting.h"
+#include "system/error_text.h"
 #include "system/exact_deletion.h"
 #include "system/processes.h"
 #include "system/registro.h"

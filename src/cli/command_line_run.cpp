@@ -108,7 +108,7 @@ bool WriteReportFile(const std::wstring& path, const ScanReport& report, std::ws
         // A report that cannot even be made is one that was not written.
     }
     if (error == ERROR_SUCCESS) return true;
-    *reason = L"The report could not be written to \"" + path + L"\": " + SystemErrorText(error) + L".";
+    *reason = L"The report could not be written to \"" + path + L"\": " + SystemErrorReason(error) + L".";
     return false;
 }
 

@@ -67,7 +67,7 @@ struct Acting {
         }
         const DWORD error = act();
         if (error == ERROR_SUCCESS) Record(object, Outcome::Done);
-        else Record(object, Outcome::Failed, SystemErrorText(error));
+        else Record(object, Outcome::Failed, SystemErrorReason(error));
         return error == ERROR_SUCCESS;
     }
 };

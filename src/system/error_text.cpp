@@ -13,7 +13,7 @@ std::wstring SystemErrorMessage(DWORD code, HMODULE moreMessages) {
     return text;
 }
 
-std::wstring SystemErrorText(DWORD code) {
+std::wstring SystemErrorReason(DWORD code) {
     std::wstring text = SystemErrorMessage(code);
     return text.empty() ? L"error " + std::to_wstring(code) : text;
 }

@@ -8,5 +8,6 @@
 // system has none, the message table of moreMessages when one is given (WinInet keeps its errors
 // in its own). Empty when neither has a text.
 std::wstring SystemErrorMessage(DWORD code, HMODULE moreMessages = nullptr);
-// The system's message, or "error N" where it has none: a record always says why.
-std::wstring SystemErrorText(DWORD code);
+// The system's message, or "error N" where it has none: a reason that is never empty, as a record
+// of a failure needs.
+std::wstring SystemErrorReason(DWORD code);

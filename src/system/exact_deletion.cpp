@@ -30,7 +30,7 @@ namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // Opens the entry itself: a reparse point as such, a folder as well as a file.
-constexpr DWORD kItself = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
+constexpr DWORD kOpenEntryItself = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
 // FileDispositionInfoEx and FILE_DISPOSITION_INFO_EX.
 constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
 struct DispositionInfoEx {
@@ -92,7 +92,7 @@ OpenedEntry OpenEntryItself(const std::wstring& folderReal, const std::wstring& 
     if (folderReal.empty() || name.empty() || name == L"." || name == L"..") return {};
     const std::wstring expected = JoinPath(folderReal, name);
     if (expected.empty()) return {{}, kRefusedNotAbsolute};
-    UniqueHandle entry = Open(expected, access | FILE_READ_ATTRIBUTES, kShareAll, kItself);
+    UniqueHandle entry = Open(expected, access | FILE_READ_ATTRIBUTES, kShareAll, kOpenEntryItself);
     if (!entry) return {{}, {}, GetLastError()};
     if (!SamePathText(RealPathOf(entry.get()), expected)) return {{}, kRefusedLinkInPath};
     return {std::move(entry), {}, ERROR_SUCCESS};
@@ -107,7 +107,7 @@ void RecordMissed(const Acting& acting, ObjectKind kind, const std::wstring& pat
     const ActedObject object{kind, Outcome::NotFound, path};
     if (!entry.refusal.empty()) acting.Record(object, Outcome::Refused, FromAnsi(entry.refusal));
     else if (IsMissing(entry.error)) acting.Record(object, Outcome::NotFound);
-    else acting.Record(object, Outcome::Failed, SystemErrorText(entry.error));
+    else acting.Record(object, Outcome::Failed, SystemErrorReason(entry.error));
 }
 
 DWORD ErrorOf(bool done) { return done ? DWORD{ERROR_SUCCESS} : GetLastError(); }
@@ -158,7 +158,7 @@ ExactDeletion DeleteReadOnlyFile(const Acting& acting, const ActedObject& file, 
     }
     bool oneName = LinkCount(handle) == 1;
     if (oneName && !SetReadOnly(handle, false)) {
-        acting.Record(file, Outcome::Failed, SystemErrorText(GetLastError()));
+        acting.Record(file, Outcome::Failed, SystemErrorReason(GetLastError()));
         return {};
     }
     if (oneName && LinkCount(handle) != 1) {
@@ -192,7 +192,7 @@ OpenedEntry HoldFolder(const std::wstring& fixed, std::wstring& real) {
     const std::wstring path = WithoutTrailingSeparators(fixed);
     if (!SplitLast(path, parent, name)) return {{}, kRefusedDriveRoot};
     UniqueHandle handle =
-        Open(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, kItself);
+        Open(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, kOpenEntryItself);
     DWORD attributes = 0;
     if (!handle || !Attributes(handle.get(), attributes)) return {{}, {}, GetLastError()};
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return {{}, kRefusedLinkInPath};
@@ -238,7 +238,7 @@ FolderEmptying DeleteListedFiles(const std::wstring& folder, const wchar_t* patt
         if (!file.handle) {
             RecordMissed(acting, ObjectKind::File, path, file);
         } else if (!Attributes(file.handle.get(), attributes)) {
-            acting.Record({ObjectKind::File, Outcome::Failed, path}, Outcome::Failed, SystemErrorText(GetLastError()));
+            acting.Record({ObjectKind::File, Outcome::Failed, path}, Outcome::Failed, SystemErrorReason(GetLastError()));
         } else if (!(attributes & skipped)) {
             // Decide on what was opened, not on what was listed a moment before.
             DeleteOpenedFile(acting, path, file.handle.get(), attributes, false);
@@ -285,7 +285,7 @@ ExactDeletion DeleteFileExactly(const std::wstring& path, bool clearReadOnly, co
         return {false, file.refusal};
     }
     if (!Attributes(file.handle.get(), attributes)) {
-        acting.Record(object, Outcome::Failed, SystemErrorText(GetLastError()));
+        acting.Record(object, Outcome::Failed, SystemErrorReason(GetLastError()));
         return {};
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Refuse(acting, object, kRefusedNotAFile);
@@ -304,7 +304,7 @@ ExactDeletion RemoveFolderExactly(const std::wstring& path, const Acting& acting
         return {false, entry.refusal};
     }
     if (!Attributes(entry.handle.get(), attributes)) {
-        acting.Record(object, Outcome::Failed, SystemErrorText(GetLastError()));
+        acting.Record(object, Outcome::Failed, SystemErrorReason(GetLastError()));
         return {};
     }
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return Refuse(acting, object, kRefusedNotAFolder);
@@ -316,7 +316,7 @@ FixedFolder FixFolder(const std::wstring& folder) {
     if (folder.empty()) return {};
     if (!IsAbsoluteFolder(folder)) return {{}, kRefusedNotAbsolute};
     const std::wstring path = WithoutTrailingSeparators(folder);
-    UniqueHandle handle = Open(path, FILE_READ_ATTRIBUTES, kShareAll, kItself);
+    UniqueHandle handle = Open(path, FILE_READ_ATTRIBUTES, kShareAll, kOpenEntryItself);
     DWORD attributes = 0;
     if (!handle || !Attributes(handle.get(), attributes)) return {};
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return {{}, kRefusedLinkInPath};

@@ -177,7 +177,7 @@ bool EndListed(const Acting& acting, DWORD processId, const std::string& exeFile
     UniqueHandle process = OpenToEnd(processId, imagePath);
     const ActedObject object = ProcessObject(processId, exeFile, imagePath);
     if (!process) {
-        acting.Record(object, Outcome::Failed, SystemErrorText(GetLastError()));
+        acting.Record(object, Outcome::Failed, SystemErrorReason(GetLastError()));
         return false;
     }
     // Another program that took the listed id is left alone.

@@ -15,7 +15,7 @@ namespace {
 
 constexpr DWORD kNameBufferChars = 1024;
 // Every key is opened as itself: a registry link as the link, never the key it points to.
-constexpr DWORD kItself = REG_OPTION_OPEN_LINK;
+constexpr DWORD kOpenKeyItself = REG_OPTION_OPEN_LINK;
 
 // An opened key. An empty path may hand back the root itself, which is not ours to close.
 struct OpenedKey {
@@ -25,7 +25,7 @@ struct OpenedKey {
 
 LONG OpenKeyStatus(HKEY parent, const std::wstring& path, REGSAM access, OpenedKey& key) {
     HKEY raw = nullptr;
-    const LONG status = RegOpenKeyExW(parent, path.c_str(), kItself, access, &raw);
+    const LONG status = RegOpenKeyExW(parent, path.c_str(), kOpenKeyItself, access, &raw);
     if (status != ERROR_SUCCESS) return status;
     key.handle = raw;
     if (raw != parent) key.owner.reset(raw);
@@ -124,7 +124,7 @@ bool IsMissing(LONG status) { return status == ERROR_FILE_NOT_FOUND || status ==
 // An object that could not be looked at: not there, or the system's error.
 void RecordUnreadable(const Acting& acting, const ActedObject& object, LONG status) {
     if (IsMissing(status)) acting.Record(object, Outcome::NotFound);
-    else acting.Record(object, Outcome::Failed, SystemErrorText(static_cast<DWORD>(status)));
+    else acting.Record(object, Outcome::Failed, SystemErrorReason(static_cast<DWORD>(status)));
 }
 
 RegistryDeletion Refuse(const Acting& acting, const ActedObject& object, const char* reason) {

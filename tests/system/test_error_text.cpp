@@ -21,7 +21,7 @@ TEST(ErrorText, TheSystemsMessageWithoutItsLineBreakAndFullStop) {
                        DWORD{ERROR_INVALID_NAME}}) {
         const std::wstring message = SystemErrorMessage(code);
         EXPECT_TRUE(EndsCleanly(message)) << code << ": " << ToUtf8(message);
-        EXPECT_EQ(SystemErrorText(code), message) << code;
+        EXPECT_EQ(SystemErrorReason(code), message) << code;
     }
 }
 
@@ -29,7 +29,7 @@ TEST(ErrorText, TheSystemsMessageWithoutItsLineBreakAndFullStop) {
 TEST(ErrorText, ACodeWithoutATextIsNamedByItsNumberInARecordOnly) {
     const DWORD code = 0x2000FFFF;  // the customer bit: no table of the system's has it
     EXPECT_EQ(SystemErrorMessage(code), L"");
-    EXPECT_EQ(SystemErrorText(code), L"error 536936447");
+    EXPECT_EQ(SystemErrorReason(code), L"error 536936447");
 }
 
 // WinInet's errors are in its own message table, read after the system's.

@@ -109,7 +109,7 @@ TEST(PlansAndRecords, NotFoundRefusedAndFailedAreToldApartInBothModes) {
         const std::vector<Seen> expected = {
             {ObjectKind::File, Outcome::NotFound, missing},
             carry == Carry::Plan ? Seen{ObjectKind::File, Outcome::Planned, held}
-                                 : Seen{ObjectKind::File, Outcome::Failed, held, SystemErrorText(ERROR_SHARING_VIOLATION)},
+                                 : Seen{ObjectKind::File, Outcome::Failed, held, SystemErrorReason(ERROR_SHARING_VIOLATION)},
             {ObjectKind::File, Outcome::Refused, sub, FromAnsi(kRefusedNotAFile)},
             {ObjectKind::File, Outcome::Refused, L"relative.txt", FromAnsi(kRefusedNotAbsolute)},
             {ObjectKind::Folder, Outcome::Refused, file, FromAnsi(kRefusedNotAFolder)},
@@ -118,7 +118,7 @@ TEST(PlansAndRecords, NotFoundRefusedAndFailedAreToldApartInBothModes) {
     }
     CloseHandle(holder);
     EXPECT_TRUE(WideFileExists(held));
-    EXPECT_FALSE(SystemErrorText(ERROR_SHARING_VIOLATION).empty());
+    EXPECT_FALSE(SystemErrorReason(ERROR_SHARING_VIOLATION).empty());
 }
 
 // A sink that asks to stop once it has seen a number of objects.

@@ -72,7 +72,7 @@ protected:
     // Beside the user's profile, in the users root.
     static std::string OtherUsersDocuments() {
         const std::string own = WithoutSeparator(GetSpecialFolder(CSIDL_PROFILE));
-        return own.substr(0, own.find_last_of('\\')) + "\\zarvex-other\\Documents";
+        return PathUpToLastPart(own) + "zarvex-other\\Documents";
     }
 
     enum class Redirect { Nothing, Temp, Cookies, Cache };

@@ -2,6 +2,7 @@
 // The machine's folder lists, looked up once per scan.
 #include <memory>
 #include <typeindex>
+#include <typeinfo>
 #include <unordered_map>
 #include <utility>
 

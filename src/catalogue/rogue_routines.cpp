@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "system/com_scope.h"
+#include "system/error_text.h"
 #include "system/exact_deletion.h"
 #include "system/files.h"
 #include "system/folders.h"
@@ -11,6 +12,7 @@
 #include "system/protected_folders.h"
 #include "system/registro.h"
 #include "system/signature.h"
+#include "system/text_codes.h"
 #include "system/wide_paths.h"
 
 namespace {
@@ -30,7 +32,7 @@ void Terminate(const RemovalStep& step, const Acting& acting) {
 // that is not there, as the shell would; a bare name is the shell's to find.
 void ShellOpen(const RemovalStep& step, const Acting& acting) {
     const std::string target = Decoded(step.operand);
-    const ActedObject program{ObjectKind::Program, Outcome::Planned, WideFromStored(target)};
+    const ActedObject program{ObjectKind::Program, Outcome::Planned, FromAnsi(target)};
     if (acting.Planning()) {
         const bool missing = IsAbsoluteFolder(program.path) && !IsExistingFile(program.path);
         acting.Record(program, missing ? Outcome::NotFound : Outcome::Planned);
@@ -40,7 +42,7 @@ void ShellOpen(const RemovalStep& step, const Acting& acting) {
     const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_HIDE));
     if (result > 32) acting.Record(program, Outcome::Done);
     else if (result == SE_ERR_FNF || result == SE_ERR_PNF) acting.Record(program, Outcome::NotFound);
-    else acting.Record(program, Outcome::Failed, SystemErrorText(static_cast<DWORD>(result)));
+    else acting.Record(program, Outcome::Failed, SystemErrorReason(static_cast<DWORD>(result)));
 }
 
 // Each deletion by path goes by the path fixed at the check; a refusal there or at the deletion is
@@ -51,7 +53,7 @@ StepOutcome AtRemovablePath(const RemovalStep& step, ObjectKind kind, const Acti
     if (target.path.empty()) {
         const ActedObject object{kind, Outcome::NotFound, RootedPathW(step.folder, step.operand.text)};
         if (target.refusal.empty()) acting.Record(object, Outcome::NotFound);
-        else acting.Record(object, Outcome::Refused, WideFromStored(target.refusal));
+        else acting.Record(object, Outcome::Refused, FromAnsi(target.refusal));
         return {target.refusal};
     }
     return {remove(target.path).refusal};
@@ -109,11 +111,11 @@ std::wstring FolderRootPathW(FolderRoot root) {
 }
 
 std::string JoinRootPath(const std::string& rootPath, const std::string& relative) {
-    return StoredFromWide(JoinPath(WideFromStored(rootPath), WideFromStored(relative)));
+    return ToAnsi(JoinPath(FromAnsi(rootPath), FromAnsi(relative)));
 }
 
 std::wstring RootedPathW(FolderRoot root, const char* relativeText) {
-    return JoinPath(FolderRootPathW(root), WideFromStored(DecodeSignature(relativeText)));
+    return JoinPath(FolderRootPathW(root), FromAnsi(DecodeSignature(relativeText)));
 }
 
 const char kRefusedSettableRoot[] = "its root folder is set to a system folder or a drive root";
@@ -128,7 +130,7 @@ bool SettableRoot(FolderRoot root) {
 
 RemovableTarget CheckRemovable(FolderRoot root, const char* relativeText) {
     const std::wstring rootPath = FolderRootPathW(root);
-    const std::wstring relative = WithoutTrailingSeparators(WideFromStored(DecodeSignature(relativeText)));
+    const std::wstring relative = WithoutTrailingSeparators(FromAnsi(DecodeSignature(relativeText)));
     if (rootPath.empty() || relative.find_first_not_of(L"\\/") == std::wstring::npos) return {};
     if (JoinPath(rootPath, relative).empty()) return {{}, kRefusedNotAbsolute};
     const std::wstring rootReal = RealPath(rootPath);
@@ -137,7 +139,7 @@ RemovableTarget CheckRemovable(FolderRoot root, const char* relativeText) {
     if (SettableRoot(root) && IsProtectedFolder(rootReal)) return {{}, kRefusedSettableRoot};
     if (!ReachedWithoutLinks(rootPath, relative)) {
         // No folder there is nothing to delete; one reached another way has a link on its way.
-        const std::wstring holder = JoinPath(rootPath, relative.substr(0, relative.find_last_of(L"\\/")));
+        const std::wstring holder = JoinPath(rootPath, PathBeforeLastPart(relative));
         return {{}, RealPath(holder).empty() ? std::string() : std::string(kRefusedLinkInPath)};
     }
     // The deletion checks the entry against this real path, fixed here: a link swapped in on the
@@ -149,10 +151,10 @@ std::wstring RemovablePath(FolderRoot root, const char* relativeText) {
     return CheckRemovable(root, relativeText).path;
 }
 
-std::string FolderRootPath(FolderRoot root) { return StoredFromWide(FolderRootPathW(root)); }
+std::string FolderRootPath(FolderRoot root) { return ToAnsi(FolderRootPathW(root)); }
 
 std::string RootedPath(FolderRoot root, const char* relativeText) {
-    return StoredFromWide(RootedPathW(root, relativeText));
+    return ToAnsi(RootedPathW(root, relativeText));
 }
 
 bool CheckIsTrue(const DetectCheck& check) {

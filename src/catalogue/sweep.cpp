@@ -9,7 +9,7 @@
 #include "system/files.h"
 #include "system/processes.h"
 #include "system/signature.h"
-#include "system/wide_paths.h"
+#include "system/text_codes.h"
 
 using namespace entry_notation;
 
@@ -75,7 +75,7 @@ ExactDeletion DeleteFileAt(const SweepStep& step, bool clearReadOnly, const Acti
     if (target.path.empty()) {
         const ActedObject file{ObjectKind::File, Outcome::NotFound, FilePath(step)};
         if (target.refusal.empty()) acting.Record(file, Outcome::NotFound);
-        else acting.Record(file, Outcome::Refused, WideFromStored(target.refusal));
+        else acting.Record(file, Outcome::Refused, FromAnsi(target.refusal));
         return {false, target.refusal};
     }
     return DeleteFileExactly(target.path, clearReadOnly, acting);

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "net/text_support.h"
 #include "scan/settings_items.h"
+#include "system/text_codes.h"
 
 namespace {
 

@@ -4,11 +4,12 @@
 
 #include "cli/exit_code.h"
 #include "cli/usage.h"
-#include "net/text_support.h"
 #include "scan/scan_report.h"
 #include "scan/settings_items.h"
 #include "system/debugger.h"
+#include "system/error_text.h"
 #include "system/file_replace.h"
+#include "system/text_codes.h"
 #include "ui/error_box.h"
 
 namespace {
@@ -107,9 +108,7 @@ bool WriteReportFile(const std::wstring& path, const ScanReport& report, std::ws
         // A report that cannot even be made is one that was not written.
     }
     if (error == ERROR_SUCCESS) return true;
-    std::wstring why = SystemErrorMessage(error);
-    if (why.empty()) why = L"error " + std::to_wstring(error);
-    *reason = L"The report could not be written to \"" + path + L"\": " + why + L".";
+    *reason = L"The report could not be written to \"" + path + L"\": " + SystemErrorReason(error) + L".";
     return false;
 }
 

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "catalogue/catalogue_identity.h"
-#include "net/text_support.h"
 #include "scan/settings_items.h"
+#include "system/text_codes.h"
 #include "ui/error_box.h"
 
 // A message box lays out no columns: one switch a line, its meaning after a dash.

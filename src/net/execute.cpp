@@ -7,6 +7,7 @@
 #include "net/iehttp.h"
 #include "net/worker.h"
 #include "system/exception.h"
+#include "system/text_codes.h"
 
 namespace {
 constexpr DWORD kTurnMilliseconds = 500;
@@ -56,7 +57,7 @@ std::shared_ptr<RequestState> TIEHTTP::StartRequestState() {
     if (TotalTimeout > 0) state->totalDeadline = now + static_cast<int64_t>(TotalTimeout) * 1000;
     ResetDeadline(*state);
     state->wakeEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!state->wakeEvent) throw Exception("Cannot create event: " + ToAnsi(SystemErrorMessage(GetLastError())));
+    if (!state->wakeEvent) throw Exception("Cannot create event: " + ToAnsi(InternetErrorMessage(GetLastError())));
     return state;
 }
 
@@ -185,7 +186,7 @@ void TIEHTTP::Execute() {
         AbortRequested.store(false);
         state = StartRequestState();
         if (!TTimeout::Start(state))
-            throw Exception("Cannot start the request thread: " + ToAnsi(SystemErrorMessage(GetLastError())));
+            throw Exception("Cannot start the request thread: " + ToAnsi(InternetErrorMessage(GetLastError())));
         while (!WaitTurn(*state, turns)) {
         }
         FinishResults(*state, turns);

@@ -3,6 +3,7 @@
 #include "net/request_state.h"
 #include "system/base64.h"
 #include "system/exception.h"
+#include "system/text_codes.h"
 
 namespace {
 const std::wstring kMultipartBoundary = L"-----------------------------7cf87224d2020a";

@@ -8,6 +8,7 @@
 
 #include "net/request_state.h"
 #include "system/exception.h"
+#include "system/text_codes.h"
 
 namespace {
 constexpr DWORD kFirstHeaderBufferBytes = 16 * 1024;

@@ -6,6 +6,7 @@
 
 #include "net/request_state.h"
 #include "system/exception.h"
+#include "system/text_codes.h"
 
 namespace {
 // Wine's library reports only what its own 8 KiB buffer holds; when that is full the sender is
@@ -133,7 +134,7 @@ void ReadResponse(RequestState& state, HINTERNET request, int64_t announced, DWO
         NoteProgress(state, body.Size());
         if (state.abortRequested.load()) return;
         if (read > 0 && state.settings.signalEachRead && !SetEvent(state.wakeEvent.get()))
-            throw Exception("SetEvent failed: " + ToAnsi(SystemErrorMessage(GetLastError())));
+            throw Exception("SetEvent failed: " + ToAnsi(InternetErrorMessage(GetLastError())));
         if (read == 0) break;
     }
     // Wine reports a connection reset in the middle of a body as its normal end.

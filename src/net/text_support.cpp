@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "system/error_text.h"
+
 std::wstring LowerAscii(std::wstring text) {
     for (auto& c : text) if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
     return text;
@@ -26,29 +28,6 @@ std::string Trim(const std::string& text) {
     while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
     return text.substr(first, last - first);
 }
-
-namespace {
-std::string FromWide(const std::wstring& text, UINT codePage) {
-    if (text.empty()) return {};
-    int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size : 0, '\0');
-    if (size > 0) WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
-
-std::wstring ToWide(const std::string& text, UINT codePage) {
-    if (text.empty()) return {};
-    int size = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(size > 0 ? size : 0, L'\0');
-    if (size > 0) MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-    return out;
-}
-}  // namespace
-
-std::string ToAnsi(const std::wstring& text) { return FromWide(text, CP_ACP); }
-std::string ToUtf8(const std::wstring& text) { return FromWide(text, CP_UTF8); }
-std::wstring FromAnsi(const std::string& text) { return ToWide(text, CP_ACP); }
-std::wstring FromUtf8(const std::string& text) { return ToWide(text, CP_UTF8); }
 
 std::vector<std::wstring> SplitText(const std::wstring& text, const std::wstring& delimiter) {
     std::vector<std::wstring> pieces;
@@ -151,18 +130,7 @@ std::string HeaderValue(const TStringList& headers, const std::string& name) {
     return line.substr(start);
 }
 
-std::wstring SystemErrorMessage(unsigned long code) {
-    wchar_t buffer[1024] = {};
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                                  buffer, 1024, nullptr);
-    if (length == 0) {
-        // Internet errors live in the library's own message table.
-        HMODULE wininet = GetModuleHandleW(L"wininet.dll");
-        if (wininet)
-            length = FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS, wininet, code, 0,
-                                    buffer, 1024, nullptr);
-    }
-    std::wstring text(buffer, length);
-    while (!text.empty() && (text.back() <= L' ' || text.back() == L'.')) text.pop_back();
-    return text;
+std::wstring InternetErrorMessage(unsigned long code) {
+    // Only when the library is loaded already: a message is no reason to load it.
+    return SystemErrorMessage(code, GetModuleHandleW(L"wininet.dll"));
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Text helpers of the HTTP component: case folding, code-page conversion, splitting and
-// header lookup. All plain functions, no state.
+// Text helpers of the HTTP component: case folding, splitting and header lookup. All plain
+// functions, no state.
 #include <string>
 #include <vector>
 
@@ -10,12 +10,6 @@ std::wstring LowerAscii(std::wstring text);
 std::string LowerAscii(std::string text);
 std::wstring UpperAscii(std::wstring text);
 std::string Trim(const std::string& text);
-
-// The system's 8-bit code page and UTF-8, both ways.
-std::string ToAnsi(const std::wstring& text);
-std::string ToUtf8(const std::wstring& text);
-std::wstring FromAnsi(const std::string& text);
-std::wstring FromUtf8(const std::string& text);
 
 // Pieces before each delimiter; an empty piece between two delimiters is kept, a trailing
 // delimiter gives no empty last piece.
@@ -34,5 +28,6 @@ std::string JoinLines(const TStringList& lines);
 int HeaderIndex(const TStringList& headers, const std::string& name);
 std::string HeaderValue(const TStringList& headers, const std::string& name);
 
-// The system's message for an error code, without the trailing line break and full stop.
-std::wstring SystemErrorMessage(unsigned long code);
+// The system's message for an error code, else WinInet's own for its codes, without the trailing
+// line break and full stop; empty when neither has one.
+std::wstring InternetErrorMessage(unsigned long code);

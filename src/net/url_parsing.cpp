@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "net/text_support.h"
+#include "system/text_codes.h"
 
 namespace {
 constexpr DWORD kPartLength = 2048;
@@ -38,7 +39,7 @@ void ParseURL(const std::wstring& url, ParsedAddress& address, std::string& requ
     parts.dwExtraInfoLength = kPartLength;
     if (!InternetCrackUrlW(url.c_str(), 0, ICU_ESCAPE, &parts)) {
         DWORD code = GetLastError();
-        errorText = L"http: Invalid URL. Error - " + std::to_wstring(code) + L" = " + SystemErrorMessage(code);
+        errorText = L"http: Invalid URL. Error - " + std::to_wstring(code) + L" = " + InternetErrorMessage(code);
         return;
     }
     address.hostName.assign(host.data(), parts.dwHostNameLength);

@@ -9,7 +9,9 @@
 #include "system/folders.h"
 #include "system/registro.h"
 #include "system/signature.h"
-#include "system/wide_paths.h"
+#include "system/text_codes.h"
+
+const char kShellLibraryFailure[] = "Failed to load Shell32.dll.";
 
 namespace {
 
@@ -28,7 +30,7 @@ void EmptyTheRecycleBin(const Acting& acting, CleaningOutcome& outcome) {
         return;
     }
     outcome.shellLibraryFailed = !EmptyRecycleBin();
-    if (outcome.shellLibraryFailed) acting.Record(bin, Outcome::Failed, WideFromStored(kShellLibraryFailure));
+    if (outcome.shellLibraryFailed) acting.Record(bin, Outcome::Failed, FromAnsi(kShellLibraryFailure));
     else acting.Record(bin, Outcome::Done);
 }
 
@@ -59,7 +61,7 @@ CleaningOutcome ApplyCleaningOption(int box, const Acting& acting) {
         case 3: emptying = CleanProfileFolder(GetSpecialFolderW(CSIDL_INTERNET_CACHE), acting); break;
         case 4: emptying = CleanProfileFolder(GetTempFolderW(), acting); break;
         case 5:
-            emptying = CleanWindowsFolderPart(WideFromStored(DecodeSignature(WindowsTempPartText())), acting);
+            emptying = CleanWindowsFolderPart(FromAnsi(DecodeSignature(WindowsTempPartText())), acting);
             break;
         case 6: outcome.refusal = RemoveKey(HKEY_CURRENT_USER, MuiCacheKeyText(), acting); break;
     }

@@ -14,6 +14,9 @@ std::span<const int> CleaningOrder();
 // the others.
 const char* CleanedFolderName(int box);
 
+// What the scan says when the Recycle Bin option finds no shell library to empty it with.
+extern const char kShellLibraryFailure[];
+
 // What an applied option did, as far as the scan shows it: why it was refused, when it was (then
 // it deleted nothing).
 struct CleaningOutcome {

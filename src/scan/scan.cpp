@@ -13,7 +13,7 @@
 #include "system/folder_lists.h"
 #include "system/folders.h"
 #include "system/processes.h"
-#include "system/wide_paths.h"
+#include "system/text_codes.h"
 
 const char kRemovedStatus[] = "REMOVED";
 const char kErrorOnRemoveStatus[] = "Error on remove";
@@ -156,7 +156,7 @@ private:
     void AddRefusalRows(const ScanSection& section, const std::string& prefix) {
         for (const ActedObject& object : section.objects) {
             if (object.outcome != Outcome::Refused) continue;
-            Add({prefix + StoredFromWide(object.path), kSkippedPrefix + StoredFromWide(object.reason), false, true});
+            Add({prefix + ToAnsi(object.path), kSkippedPrefix + ToAnsi(object.reason), false, true});
         }
     }
 

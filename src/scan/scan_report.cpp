@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "catalogue/catalogue_identity.h"
-#include "net/text_support.h"
+#include "system/text_codes.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The report as one JSON document: the text report's content, field by field.
 #include <cstdio>
 
-#include "net/text_support.h"
 #include "scan/scan_report.h"
 #include "scan/settings_items.h"
+#include "system/text_codes.h"
 
 namespace {
 

@@ -1,14 +1,5 @@
 #include "system/acting.h"
 
-std::wstring SystemErrorText(DWORD code) {
-    wchar_t buffer[512] = {};
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,
-                                  512, nullptr);
-    std::wstring text(buffer, length);
-    while (!text.empty() && (text.back() <= L' ' || text.back() == L'.')) text.pop_back();
-    return text.empty() ? L"error " + std::to_wstring(code) : text;
-}
-
 namespace {
 
 // Names compare as the file system and the registry compare them: letters folded.

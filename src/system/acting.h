@@ -12,9 +12,7 @@
 #include <utility>
 #include <vector>
 
-// The system's message for an error code, without the trailing line break and full stop; the
-// number when the system has no text for it.
-std::wstring SystemErrorText(DWORD code);
+#include "system/error_text.h"
 
 enum class Carry { Remove, Plan };
 
@@ -69,7 +67,7 @@ struct Acting {
         }
         const DWORD error = act();
         if (error == ERROR_SUCCESS) Record(object, Outcome::Done);
-        else Record(object, Outcome::Failed, SystemErrorText(error));
+        else Record(object, Outcome::Failed, SystemErrorReason(error));
         return error == ERROR_SUCCESS;
     }
 };

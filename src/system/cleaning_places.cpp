@@ -6,10 +6,12 @@
 
 #include <functional>
 
+#include "system/exact_deletion.h"
 #include "system/folder_lists.h"
 #include "system/folders.h"
 #include "system/handles.h"
 #include "system/protected_folders.h"
+#include "system/text_codes.h"
 #include "system/wide_paths.h"
 
 const char kRefusedNoProfile[] = "the user's profile folder is not known";
@@ -111,7 +113,7 @@ FolderEmptying CleanAt(const std::wstring& folder, const FolderRule& rule, const
     if (fixed.real.empty()) {
         const ActedObject object{ObjectKind::Folder, Outcome::NotFound, WithoutTrailingSeparators(folder)};
         if (fixed.refusal.empty()) acting.Record(object, Outcome::NotFound);
-        else acting.Record(object, Outcome::Refused, WideFromStored(fixed.refusal));
+        else acting.Record(object, Outcome::Refused, FromAnsi(fixed.refusal));
         return {fixed.refusal};
     }
     return DeleteFilesInFolder(fixed.real, &rule, acting);
@@ -160,13 +162,18 @@ std::string CleaningPlaces::SecondLine(const std::wstring& real) const {
     return secondLine_ && !secondLine_->Protects(real) ? std::string() : std::string(kRefusedSystemFolder);
 }
 
+std::shared_ptr<const CleaningPlaces> SharedCleaningPlaces() {
+    return FolderListScope::Shared<CleaningPlaces>(
+        [] { return std::make_shared<const CleaningPlaces>(SharedProtectedFolders()); });
+}
+
 FolderEmptying CleanProfileFolder(const std::wstring& folder, const Acting& acting) {
-    const std::shared_ptr<const CleaningPlaces> places = FolderListScope::Places();
+    const std::shared_ptr<const CleaningPlaces> places = SharedCleaningPlaces();
     return CleanAt(folder, JudgedBy([&](const std::wstring& real) { return places->ProfileRefusal(real); }), acting);
 }
 
 FolderEmptying CleanWindowsFolderPart(const std::wstring& part, const Acting& acting) {
-    const std::shared_ptr<const CleaningPlaces> places = FolderListScope::Places();
+    const std::shared_ptr<const CleaningPlaces> places = SharedCleaningPlaces();
     return CleanAt(JoinPath(GetWindowsFolderW(), part),
                    JudgedBy([&](const std::wstring& real) { return places->WindowsRefusal(real, part); }), acting);
 }

@@ -40,6 +40,10 @@ private:
     std::wstring windows_;                 // real path
 };
 
+// The scan's places (system/folder_lists.h), behind the scan's protected folders, made at their
+// first use; without a scan, new ones.
+std::shared_ptr<const CleaningPlaces> SharedCleaningPlaces();
+
 // Empties a cleaning option's folder (DeleteFilesInFolder) where such a folder belongs. The folder
 // is opened itself and its real path fixed there (a folder that is a link is refused); it is then
 // judged on the real path read through the handle that holds it while it is emptied. A folder that

@@ -4,7 +4,9 @@
 
 #include <vector>
 
+#include "system/error_text.h"
 #include "system/handles.h"
+#include "system/text_codes.h"
 #include "system/wide_paths.h"
 
 // The headers name these only for Windows 10 targets; the program asks for them at run time and
@@ -28,7 +30,7 @@ namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // Opens the entry itself: a reparse point as such, a folder as well as a file.
-constexpr DWORD kItself = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
+constexpr DWORD kOpenEntryItself = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
 // FileDispositionInfoEx and FILE_DISPOSITION_INFO_EX.
 constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
 struct DispositionInfoEx {
@@ -57,14 +59,13 @@ std::wstring RealPathOf(HANDLE handle) {
     }
 }
 
-// Splits "folder\name" at its last separator; false when there is none or the name is empty.
+// Splits "folder\name" (trailing separators dropped) into the folder with its separator and the
+// name; false when there is no separator or no name, as for a drive root.
 bool SplitLast(const std::wstring& path, std::wstring& folder, std::wstring& name) {
-    std::wstring trimmed = WithoutTrailingSeparators(path);
-    std::size_t cut = trimmed.find_last_of(L"\\/");
-    if (cut == std::wstring::npos || cut + 1 >= trimmed.size()) return false;
-    folder = trimmed.substr(0, cut + 1);
-    name = trimmed.substr(cut + 1);
-    return true;
+    const std::wstring trimmed = WithoutTrailingSeparators(path);
+    folder = PathUpToLastPart(trimmed);
+    name = LastPathPart(trimmed);
+    return !folder.empty() && !name.empty();
 }
 
 // The basic information alone: the whole-file query also asks for the volume's serial number,
@@ -91,7 +92,7 @@ OpenedEntry OpenEntryItself(const std::wstring& folderReal, const std::wstring& 
     if (folderReal.empty() || name.empty() || name == L"." || name == L"..") return {};
     const std::wstring expected = JoinPath(folderReal, name);
     if (expected.empty()) return {{}, kRefusedNotAbsolute};
-    UniqueHandle entry = Open(expected, access | FILE_READ_ATTRIBUTES, kShareAll, kItself);
+    UniqueHandle entry = Open(expected, access | FILE_READ_ATTRIBUTES, kShareAll, kOpenEntryItself);
     if (!entry) return {{}, {}, GetLastError()};
     if (!SamePathText(RealPathOf(entry.get()), expected)) return {{}, kRefusedLinkInPath};
     return {std::move(entry), {}, ERROR_SUCCESS};
@@ -101,14 +102,12 @@ OpenedEntry OpenEntryItself(const std::wstring& folderReal, const std::wstring& 
 // would refuse the delete access now, and go later.
 DWORD DeleteAccess(const Acting& acting) { return acting.Planning() ? 0 : DELETE; }
 
-std::wstring Wide(const std::string& reason) { return WideFromStored(reason); }
-
 // Records an object that was not reached: refused with the reason, not there, or failed.
 void RecordMissed(const Acting& acting, ObjectKind kind, const std::wstring& path, const OpenedEntry& entry) {
     const ActedObject object{kind, Outcome::NotFound, path};
-    if (!entry.refusal.empty()) acting.Record(object, Outcome::Refused, Wide(entry.refusal));
+    if (!entry.refusal.empty()) acting.Record(object, Outcome::Refused, FromAnsi(entry.refusal));
     else if (IsMissing(entry.error)) acting.Record(object, Outcome::NotFound);
-    else acting.Record(object, Outcome::Failed, SystemErrorText(entry.error));
+    else acting.Record(object, Outcome::Failed, SystemErrorReason(entry.error));
 }
 
 DWORD ErrorOf(bool done) { return done ? DWORD{ERROR_SUCCESS} : GetLastError(); }
@@ -159,7 +158,7 @@ ExactDeletion DeleteReadOnlyFile(const Acting& acting, const ActedObject& file, 
     }
     bool oneName = LinkCount(handle) == 1;
     if (oneName && !SetReadOnly(handle, false)) {
-        acting.Record(file, Outcome::Failed, SystemErrorText(GetLastError()));
+        acting.Record(file, Outcome::Failed, SystemErrorReason(GetLastError()));
         return {};
     }
     if (oneName && LinkCount(handle) != 1) {
@@ -167,7 +166,7 @@ ExactDeletion DeleteReadOnlyFile(const Acting& acting, const ActedObject& file, 
         oneName = false;
     }
     if (!oneName) {
-        acting.Record(file, Outcome::Refused, Wide(kRefusedManyNames));
+        acting.Record(file, Outcome::Refused, FromAnsi(kRefusedManyNames));
         return {false, kRefusedManyNames};
     }
     return {acting.Perform(file, [&] { return ErrorOf(MarkForDeletion(handle)); }), {}};
@@ -179,7 +178,7 @@ ExactDeletion DeleteOpenedFile(const Acting& acting, const std::wstring& path, H
     const ActedObject file{ObjectKind::File, Outcome::Planned, path};
     if (attributes & FILE_ATTRIBUTE_READONLY) {
         if (clearReadOnly) return DeleteReadOnlyFile(acting, file, handle);
-        acting.Record(file, Outcome::Refused, Wide(kRefusedReadOnly));
+        acting.Record(file, Outcome::Refused, FromAnsi(kRefusedReadOnly));
         return {false, kRefusedReadOnly};
     }
     return {acting.Perform(file, [&] { return ErrorOf(MarkForDeletion(handle)); }), {}};
@@ -193,7 +192,7 @@ OpenedEntry HoldFolder(const std::wstring& fixed, std::wstring& real) {
     const std::wstring path = WithoutTrailingSeparators(fixed);
     if (!SplitLast(path, parent, name)) return {{}, kRefusedDriveRoot};
     UniqueHandle handle =
-        Open(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, kItself);
+        Open(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, kOpenEntryItself);
     DWORD attributes = 0;
     if (!handle || !Attributes(handle.get(), attributes)) return {{}, {}, GetLastError()};
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return {{}, kRefusedLinkInPath};
@@ -239,7 +238,7 @@ FolderEmptying DeleteListedFiles(const std::wstring& folder, const wchar_t* patt
         if (!file.handle) {
             RecordMissed(acting, ObjectKind::File, path, file);
         } else if (!Attributes(file.handle.get(), attributes)) {
-            acting.Record({ObjectKind::File, Outcome::Failed, path}, Outcome::Failed, SystemErrorText(GetLastError()));
+            acting.Record({ObjectKind::File, Outcome::Failed, path}, Outcome::Failed, SystemErrorReason(GetLastError()));
         } else if (!(attributes & skipped)) {
             // Decide on what was opened, not on what was listed a moment before.
             DeleteOpenedFile(acting, path, file.handle.get(), attributes, false);
@@ -257,9 +256,7 @@ std::wstring RealPath(const std::wstring& path) {
 }
 
 bool ReachedWithoutLinks(const std::wstring& root, const std::wstring& relative) {
-    std::wstring rel = WithoutTrailingSeparators(relative);
-    std::size_t cut = rel.find_last_of(L"\\/");
-    std::wstring folders = cut == std::wstring::npos ? std::wstring() : rel.substr(0, cut);
+    const std::wstring folders = PathBeforeLastPart(WithoutTrailingSeparators(relative));
     if (folders.find_first_not_of(L"\\/") == std::wstring::npos) return !RealPath(root).empty();
     std::wstring rootReal = RealPath(root);
     return !rootReal.empty() && SamePathText(RealPath(JoinPath(root, folders)), JoinPath(rootReal, folders));
@@ -269,7 +266,7 @@ namespace {
 
 // Refused with a reason, recorded and handed back.
 ExactDeletion Refuse(const Acting& acting, const ActedObject& object, const char* reason) {
-    acting.Record(object, Outcome::Refused, Wide(reason));
+    acting.Record(object, Outcome::Refused, FromAnsi(reason));
     return {false, reason};
 }
 
@@ -288,7 +285,7 @@ ExactDeletion DeleteFileExactly(const std::wstring& path, bool clearReadOnly, co
         return {false, file.refusal};
     }
     if (!Attributes(file.handle.get(), attributes)) {
-        acting.Record(object, Outcome::Failed, SystemErrorText(GetLastError()));
+        acting.Record(object, Outcome::Failed, SystemErrorReason(GetLastError()));
         return {};
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Refuse(acting, object, kRefusedNotAFile);
@@ -307,7 +304,7 @@ ExactDeletion RemoveFolderExactly(const std::wstring& path, const Acting& acting
         return {false, entry.refusal};
     }
     if (!Attributes(entry.handle.get(), attributes)) {
-        acting.Record(object, Outcome::Failed, SystemErrorText(GetLastError()));
+        acting.Record(object, Outcome::Failed, SystemErrorReason(GetLastError()));
         return {};
     }
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return Refuse(acting, object, kRefusedNotAFolder);
@@ -319,7 +316,7 @@ FixedFolder FixFolder(const std::wstring& folder) {
     if (folder.empty()) return {};
     if (!IsAbsoluteFolder(folder)) return {{}, kRefusedNotAbsolute};
     const std::wstring path = WithoutTrailingSeparators(folder);
-    UniqueHandle handle = Open(path, FILE_READ_ATTRIBUTES, kShareAll, kItself);
+    UniqueHandle handle = Open(path, FILE_READ_ATTRIBUTES, kShareAll, kOpenEntryItself);
     DWORD attributes = 0;
     if (!handle || !Attributes(handle.get(), attributes)) return {};
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return {{}, kRefusedLinkInPath};

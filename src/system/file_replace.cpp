@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "system/handles.h"
+#include "system/wide_paths.h"
 
 namespace {
 
@@ -39,8 +40,7 @@ DWORD WriteAll(HANDLE file, const std::string& bytes, FileWriteStep write) {
 
 DWORD ReplaceFileContents(const std::wstring& target, const std::string& bytes, FileWriteStep write) {
     const std::wstring full = FullPath(target);
-    const size_t separator = full.find_last_of(L"\\/");
-    if (full.empty() || separator == std::wstring::npos || separator + 1 == full.size()) return ERROR_INVALID_NAME;
+    if (PathUpToLastPart(full).empty() || LastPathPart(full).empty()) return ERROR_INVALID_NAME;
     UniqueHandle file;
     std::wstring temporary;
     // A name of its own for each writer and attempt; CREATE_NEW never opens someone else's file.

@@ -4,7 +4,7 @@
 
 #include "system/exception.h"
 #include "system/handles.h"
-#include "system/wide_paths.h"
+#include "system/text_codes.h"
 
 std::string ReadWholeFile(const std::string& path) {
     UniqueHandle file(ValidOrNull(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -21,7 +21,7 @@ std::string ReadWholeFile(const std::string& path) {
     }
 }
 
-bool IsExistingFile(const std::string& path) { return IsExistingFile(WideFromStored(path)); }
+bool IsExistingFile(const std::string& path) { return IsExistingFile(FromAnsi(path)); }
 
 bool IsExistingFile(const std::wstring& path) {
     if (path.empty()) return false;

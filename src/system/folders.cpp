@@ -17,9 +17,7 @@ std::string UpToNul(const char* buffer) { return std::string(buffer); }
 std::string GetAppFolder() {
     char buffer[MAX_PATH + 1] = {};
     GetModuleFileNameA(nullptr, buffer, MAX_PATH + 1);
-    std::string path = UpToNul(buffer);
-    std::size_t cut = path.find_last_of("\\:");
-    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+    return PathUpToLastPart(UpToNul(buffer));
 }
 
 std::string GetWindowsFolder() {
@@ -71,14 +69,6 @@ std::wstring GetSpecialFolderW(int csidl) {
     if (SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK) return {};
     return buffer;
 }
-
-FolderEmptying DeleteFilesInFolder(const std::string& folder) { return DeleteFilesInFolder(WideFromStored(folder)); }
-
-FolderEmptying DeleteExeFilesInFolder(const std::string& folder) {
-    return DeleteExeFilesInFolder(WideFromStored(folder));
-}
-
-const char kShellLibraryFailure[] = "Failed to load Shell32.dll.";
 
 bool EmptyRecycleBin(const char* library) {
     UniqueLibrary shell32(LoadLibraryA(library));

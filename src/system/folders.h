@@ -3,8 +3,6 @@
 // system/exact_deletion.h); the 8-bit look-ups are for texts shown or read, never for deleting.
 #include <string>
 
-#include "system/exact_deletion.h"
-
 // The folder of the running program, ending in a separator.
 std::string GetAppFolder();
 // The Windows folder, without a trailing separator.
@@ -20,11 +18,7 @@ std::wstring GetWindowsFolderW();
 std::wstring GetSystemFolderW();
 std::wstring GetTempFolderW();
 std::wstring GetSpecialFolderW(int csidl);
-// DeleteFilesInFolder and DeleteExeFilesInFolder for a folder given as our own 8-bit text.
-FolderEmptying DeleteFilesInFolder(const std::string& folder);
-FolderEmptying DeleteExeFilesInFolder(const std::string& folder);
 // Empties the Recycle Bins of all drives without asking or showing anything. False when the shell
-// library cannot be loaded: the caller tells the user (kShellLibraryFailure), since a scan may run
-// off the window's thread or without a window. Tests name a library that does not exist.
-extern const char kShellLibraryFailure[];
+// library cannot be loaded: the caller tells the user, since a scan may run off the window's
+// thread or without a window. Tests name a library that does not exist.
 bool EmptyRecycleBin(const char* library = "Shell32.dll");

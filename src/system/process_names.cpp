@@ -1,8 +1,10 @@
 #include "system/process_names.h"
 
+#include "system/wide_paths.h"
+
 std::string ExeNamePart(const std::string& exeFile) {
-    std::size_t cut = exeFile.find_last_of("\\:");
-    return cut == std::string::npos ? exeFile : exeFile.substr(cut + 1);
+    const std::string last = LastPathPart(exeFile);
+    return last.substr(last.find_last_of(':') + 1);
 }
 
 std::string AsciiUpper(std::string text) {

@@ -2,7 +2,8 @@
 // How the process walks compare an entry's executable text with a wanted name.
 #include <string>
 
-// The text after the last '\' or ':'; the whole text when neither occurs.
+// The last part of the text (system/wide_paths.h), and of that what follows its last ':', as after
+// a drive ("C:zvx.exe") or in a stream ("notes.txt:zvx.exe"); the whole text when there is neither.
 std::string ExeNamePart(const std::string& exeFile);
 // Folds only 'a' to 'z': other letters must match byte for byte.
 std::string AsciiUpper(std::string text);

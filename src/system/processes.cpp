@@ -2,9 +2,11 @@
 
 #include <cstring>
 
+#include "system/error_text.h"
 #include "system/handles.h"
 #include "system/process_entry_points.h"
 #include "system/process_names.h"
+#include "system/text_codes.h"
 #include "system/wide_paths.h"
 
 namespace {
@@ -67,8 +69,6 @@ UniqueHandle OpenToEnd(DWORD processId, std::string& imagePath) {
     }
     return UniqueHandle(OpenProcess(PROCESS_TERMINATE, FALSE, processId));
 }
-
-std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
 
 thread_local ProcessListScope* currentScope = nullptr;
 
@@ -155,7 +155,7 @@ namespace {
 const wchar_t kOtherProgramReason[] = L"its id now belongs to another program";
 
 ActedObject ProcessObject(DWORD processId, const std::string& exeFile, const std::string& imagePath) {
-    ActedObject object{ObjectKind::Process, Outcome::Planned, WideFromStored(imagePath), WideFromStored(exeFile)};
+    ActedObject object{ObjectKind::Process, Outcome::Planned, FromAnsi(imagePath), FromAnsi(exeFile)};
     object.processId = processId;
     return object;
 }
@@ -177,11 +177,11 @@ bool EndListed(const Acting& acting, DWORD processId, const std::string& exeFile
     UniqueHandle process = OpenToEnd(processId, imagePath);
     const ActedObject object = ProcessObject(processId, exeFile, imagePath);
     if (!process) {
-        acting.Record(object, Outcome::Failed, SystemErrorText(GetLastError()));
+        acting.Record(object, Outcome::Failed, SystemErrorReason(GetLastError()));
         return false;
     }
     // Another program that took the listed id is left alone.
-    if (!imagePath.empty() && !same(FileNameOf(imagePath))) {
+    if (!imagePath.empty() && !same(LastPathPart(imagePath))) {
         acting.Record(object, Outcome::Refused, kOtherProgramReason);
         return false;
     }
@@ -221,7 +221,7 @@ void KillProcessByNameOrId(const std::string& name, const Acting& acting) {
 }
 
 bool KillProcessByPath(const std::string& name, const std::string& pathText, const Acting& acting) {
-    const std::wstring qualifier = L"none whose image path holds " + WideFromStored(pathText);
+    const std::wstring qualifier = L"none whose image path holds " + FromAnsi(pathText);
     if (pathText.empty()) {
         RecordNoProcess(acting, name, qualifier);
         return false;
@@ -235,7 +235,7 @@ bool KillProcessByPath(const std::string& name, const std::string& pathText, con
         std::string imagePath;
         UniqueHandle process = OpenToEnd(processId, imagePath);
         // The name too: the listed id may have passed to another program whose path holds the fragment.
-        if (!process || imagePath.find(pathText) == std::string::npos || !ExeNameMatches(FileNameOf(imagePath), name))
+        if (!process || imagePath.find(pathText) == std::string::npos || !ExeNameMatches(LastPathPart(imagePath), name))
             return;
         last = std::move(process);
         lastObject = ProcessObject(processId, exeFile, imagePath);

@@ -61,8 +61,8 @@ void AddProfiles(std::vector<std::wstring>& folders, std::vector<std::wstring>& 
     }
     std::wstring own = GetSpecialFolderW(CSIDL_PROFILE);
     folders.push_back(own);
-    std::size_t cut = WithoutTrailingSeparators(own).find_last_of(L"\\/");
-    if (cut != std::wstring::npos) usersRoots.push_back(own.substr(0, cut));
+    const std::wstring usersRoot = PathBeforeLastPart(WithoutTrailingSeparators(own));
+    if (!usersRoot.empty()) usersRoots.push_back(usersRoot);
 }
 
 std::vector<std::wstring> KnownFolders(std::vector<std::wstring>& usersRoots) {
@@ -99,10 +99,9 @@ bool IsSameOrAbove(const std::wstring& candidate, const std::wstring& known) {
     return SamePathText(candidate, known) || IsInsideFolder(known, candidate);
 }
 
+// "C:\" for "C:\x": the parent of a folder directly in a drive root is the root.
 std::wstring ParentOf(const std::wstring& real) {
-    std::wstring path = WithoutTrailingSeparators(real);
-    std::size_t cut = path.find_last_of(L'\\');
-    return cut == std::wstring::npos ? std::wstring() : WithoutTrailingSeparators(path.substr(0, cut + 1));
+    return WithoutTrailingSeparators(PathUpToLastPart(WithoutTrailingSeparators(real)));
 }
 
 }  // namespace
@@ -133,4 +132,8 @@ bool ProtectedFolders::Protects(const std::wstring& folder) const {
     return false;
 }
 
-bool IsProtectedFolder(const std::wstring& folder) { return FolderListScope::Protected()->Protects(folder); }
+std::shared_ptr<const ProtectedFolders> SharedProtectedFolders() {
+    return FolderListScope::Shared<ProtectedFolders>([] { return std::make_shared<const ProtectedFolders>(); });
+}
+
+bool IsProtectedFolder(const std::wstring& folder) { return SharedProtectedFolders()->Protects(folder); }

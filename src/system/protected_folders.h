@@ -1,6 +1,7 @@
 #pragma once
 // Folders that nothing may empty, whatever a setting or the environment names: the second line
 // behind the cleaning options' places (system/cleaning_places.h) and the roots a user can set.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,3 +23,6 @@ private:
     std::vector<std::wstring> known_;       // real paths
     std::vector<std::wstring> usersRoots_;  // real paths
 };
+
+// The scan's list (system/folder_lists.h), made at its first use; without a scan, a new one.
+std::shared_ptr<const ProtectedFolders> SharedProtectedFolders();

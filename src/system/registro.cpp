@@ -2,7 +2,9 @@
 
 #include <vector>
 
+#include "system/error_text.h"
 #include "system/handles.h"
+#include "system/text_codes.h"
 #include "system/wide_paths.h"
 
 const char kRefusedKeyLinkInPath[] = "a registry link stands in its path";
@@ -13,7 +15,7 @@ namespace {
 
 constexpr DWORD kNameBufferChars = 1024;
 // Every key is opened as itself: a registry link as the link, never the key it points to.
-constexpr DWORD kItself = REG_OPTION_OPEN_LINK;
+constexpr DWORD kOpenKeyItself = REG_OPTION_OPEN_LINK;
 
 // An opened key. An empty path may hand back the root itself, which is not ours to close.
 struct OpenedKey {
@@ -23,7 +25,7 @@ struct OpenedKey {
 
 LONG OpenKeyStatus(HKEY parent, const std::wstring& path, REGSAM access, OpenedKey& key) {
     HKEY raw = nullptr;
-    const LONG status = RegOpenKeyExW(parent, path.c_str(), kItself, access, &raw);
+    const LONG status = RegOpenKeyExW(parent, path.c_str(), kOpenKeyItself, access, &raw);
     if (status != ERROR_SUCCESS) return status;
     key.handle = raw;
     if (raw != parent) key.owner.reset(raw);
@@ -76,8 +78,8 @@ LONG OpenKeyByParts(HKEY root, const std::wstring& path, REGSAM access, OpenedKe
 bool SplitValuePath(const std::string& valuePath, std::wstring& keyPath, std::wstring& valueName) {
     int p = LastCharPos('\\', valuePath);
     if (p == 0) return false;
-    keyPath = WideFromStored(valuePath.substr(0, p - 1));
-    valueName = WideFromStored(valuePath.substr(p));
+    keyPath = FromAnsi(valuePath.substr(0, p - 1));
+    valueName = FromAnsi(valuePath.substr(p));
     return true;
 }
 
@@ -122,11 +124,11 @@ bool IsMissing(LONG status) { return status == ERROR_FILE_NOT_FOUND || status ==
 // An object that could not be looked at: not there, or the system's error.
 void RecordUnreadable(const Acting& acting, const ActedObject& object, LONG status) {
     if (IsMissing(status)) acting.Record(object, Outcome::NotFound);
-    else acting.Record(object, Outcome::Failed, SystemErrorText(static_cast<DWORD>(status)));
+    else acting.Record(object, Outcome::Failed, SystemErrorReason(static_cast<DWORD>(status)));
 }
 
 RegistryDeletion Refuse(const Acting& acting, const ActedObject& object, const char* reason) {
-    acting.Record(object, Outcome::Refused, WideFromStored(reason));
+    acting.Record(object, Outcome::Refused, FromAnsi(reason));
     return {false, reason};
 }
 
@@ -141,7 +143,7 @@ int LastCharPos(char c, const std::string& text) {
 
 bool RegKeyExists(HKEY root, const std::string& keyPath) {
     OpenedKey key;
-    return OpenKey(root, WideFromStored(keyPath), KEY_READ, key);
+    return OpenKey(root, FromAnsi(keyPath), KEY_READ, key);
 }
 
 bool RegValueExists(HKEY root, const std::string& valuePath) {
@@ -166,7 +168,7 @@ RegistryDeletion DeleteRegistryKey(HKEY root, const std::string& keyPath, bool r
     if (keyPath.find('\\') == std::string::npos) return {};
     OpenedKey key;
     std::string refusal;
-    if (OpenKeyByParts(root, WideFromStored(keyPath), KEY_ENUMERATE_SUB_KEYS | DELETE, key, refusal) != ERROR_SUCCESS)
+    if (OpenKeyByParts(root, FromAnsi(keyPath), KEY_ENUMERATE_SUB_KEYS | DELETE, key, refusal) != ERROR_SUCCESS)
         return {false, refusal};
     // The platform refuses to delete a key that still has subkeys.
     return {(recursive ? DeleteTree(key.handle) : DeleteOpenedKey(key.handle)) == ERROR_SUCCESS, {}};
@@ -182,7 +184,7 @@ std::wstring RegistryPathText(HKEY root, const std::wstring& path) {
 }
 
 RegistryDeletion RemoveKeyTree(HKEY root, const std::string& keyPath, const Acting& acting) {
-    const std::wstring path = WideFromStored(keyPath);
+    const std::wstring path = FromAnsi(keyPath);
     const ActedObject object{ObjectKind::Key, Outcome::Planned, RegistryPathText(root, path)};
     OpenedKey key;
     if (LONG status = OpenKeyStatus(root, path, KEY_READ, key); status != ERROR_SUCCESS) {
@@ -207,7 +209,7 @@ RegistryDeletion RemoveKeyTree(HKEY root, const std::string& keyPath, const Acti
 RegistryDeletion RemoveValuePath(HKEY root, const std::string& valuePath, const Acting& acting) {
     std::wstring keyPath, valueName;
     if (!SplitValuePath(valuePath, keyPath, valueName))
-        return Refuse(acting, {ObjectKind::Value, Outcome::Planned, RegistryPathText(root, WideFromStored(valuePath))},
+        return Refuse(acting, {ObjectKind::Value, Outcome::Planned, RegistryPathText(root, FromAnsi(valuePath))},
                       kRefusedNoKey);
     const ActedObject object{ObjectKind::Value, Outcome::Planned, RegistryPathText(root, keyPath), valueName};
     OpenedKey key;

@@ -8,23 +8,16 @@ bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
+// Where the last part begins: just after the last separator, or 0.
+template <class Text>
+std::size_t LastPartStart(const Text& path) {
+    for (std::size_t i = path.size(); i > 0; --i) {
+        if (path[i - 1] == '\\' || path[i - 1] == '/') return i;
+    }
+    return 0;
+}
+
 }  // namespace
-
-std::wstring WideFromStored(const std::string& text) {
-    if (text.empty()) return {};
-    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
-
-std::string StoredFromWide(const std::wstring& text) {
-    if (text.empty()) return {};
-    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n, nullptr, nullptr);
-    return narrow;
-}
 
 bool IsAbsoluteFolder(const std::wstring& folder) {
     if (folder.size() >= 3 && IsDriveLetter(folder[0]) && folder[1] == L':' && IsSeparator(folder[2])) return true;
@@ -60,4 +53,14 @@ bool IsInsideFolder(const std::wstring& path, const std::wstring& folder) {
     const std::wstring within = prefix.back() == L'\\' ? prefix : prefix + L"\\";
     const std::wstring candidate = WithoutTrailingSeparators(path);
     return candidate.size() > within.size() && SamePathText(candidate.substr(0, within.size()), within);
+}
+
+std::wstring LastPathPart(const std::wstring& path) { return path.substr(LastPartStart(path)); }
+std::string LastPathPart(const std::string& path) { return path.substr(LastPartStart(path)); }
+std::wstring PathUpToLastPart(const std::wstring& path) { return path.substr(0, LastPartStart(path)); }
+std::string PathUpToLastPart(const std::string& path) { return path.substr(0, LastPartStart(path)); }
+
+std::wstring PathBeforeLastPart(const std::wstring& path) {
+    const std::size_t start = LastPartStart(path);
+    return start == 0 ? std::wstring() : path.substr(0, start - 1);
 }

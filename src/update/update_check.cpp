@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "net/iehttp.h"
-#include "net/text_support.h"
 #include "system/files.h"
 #include "system/folders.h"
 #include "system/signature.h"
+#include "system/text_codes.h"
 #include "update/update_address.h"
 
 bool FindVersion(const std::string& text, std::string& version) {

@@ -8,7 +8,7 @@
 #include "system/files.h"
 #include "system/folders.h"
 #include "system/handles.h"
-#include "system/wide_paths.h"
+#include "system/text_codes.h"
 #include "ui/main_form.h"
 
 namespace {
@@ -213,7 +213,7 @@ StartedProgram::StartedProgram(const std::string& exeName, DWORD creationFlags)
     : StartedProgram(exeName, std::wstring(), creationFlags) {}
 
 StartedProgram::StartedProgram(const std::string& exeName, const std::wstring& arguments, DWORD creationFlags) {
-    std::wstring command = L"\"" + WideFromStored(GetAppFolder() + exeName) + L"\"";
+    std::wstring command = L"\"" + FromAnsi(GetAppFolder() + exeName) + L"\"";
     if (!arguments.empty()) command += L" " + arguments;
     STARTUPINFOW startup{sizeof(startup)};
     PROCESS_INFORMATION info{};

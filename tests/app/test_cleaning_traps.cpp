@@ -19,14 +19,13 @@
 #include "support/test_registry.h"
 #include "support/traps.h"
 #include "system/folders.h"
+#include "system/text_codes.h"
 #include "system/wide_paths.h"
 
 namespace {
 
 const ScanRows kNothingFound = {{"No malicious software was found.", ""}};
 const char kMuiCacheKey[] = "Software\\Microsoft\\Windows\\ShellNoRoam\\MUICache";
-
-std::string Narrow(const std::wstring& text) { return StoredFromWide(text); }
 
 std::string WithoutSeparator(std::string folder) {
     while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
@@ -73,7 +72,7 @@ protected:
     // Beside the user's profile, in the users root.
     static std::string OtherUsersDocuments() {
         const std::string own = WithoutSeparator(GetSpecialFolder(CSIDL_PROFILE));
-        return own.substr(0, own.find_last_of('\\')) + "\\zarvex-other\\Documents";
+        return PathUpToLastPart(own) + "zarvex-other\\Documents";
     }
 
     enum class Redirect { Nothing, Temp, Cookies, Cache };
@@ -135,8 +134,8 @@ TEST_F(CleaningTraps, ATempFolderTheEnvironmentPointsAnywhereButATempIsRefused) 
         {"a drive root", L"C:\\"},
         {"the drive root, doubled separator", L"C:\\\\"},
         {"a link to the Windows folder", kTraps + L"\\windows-link-holder\\windows-link"},
-        {"a program's folder", WideFromStored(ProgramFolder())},
-        {"another user's Documents", WideFromStored(OtherUsersDocuments())},
+        {"a program's folder", FromAnsi(ProgramFolder())},
+        {"another user's Documents", FromAnsi(OtherUsersDocuments())},
         {"the user's own Documents", wideProfile + L"\\Documents"},
         {"a link in the profile to the user's Documents", DocumentsLinkInProfile()},
         {"a relative folder", L"Documents", false, false},
@@ -190,7 +189,7 @@ TEST_F(CleaningTraps, ATempFolderWithFileLinksLosesOnlyItsOwnFiles) {
     scan.ClickScan();
     EXPECT_FALSE(WideFileExists(links + L"\\own.tmp"));
     EXPECT_FALSE(WideFileExists(links + L"\\\xFF0E\xFF0E\xFF3C" L"bystander-file.txt"));
-    for (const std::wstring& file : BystanderFiles()) EXPECT_EQ(WideFileText(file), "kept\n") << Narrow(file);
+    for (const std::wstring& file : BystanderFiles()) EXPECT_EQ(WideFileText(file), "kept\n") << ToAnsi(file);
     // The folder is the user's own; only the links in it are refused, each in the report alone.
     ExpectBystandersKeptAndTheRestCleaned(Redirect::Temp, false);
 }
@@ -205,7 +204,7 @@ TEST_F(CleaningTraps, TheSweepsFileThatIsALinkIsShownAsSkipped) {
     scan.TickOption(4, false);
     scan.ClickScan();
     EXPECT_EQ(scan.Rows(), (ScanRows{{"%tempdir%\\services.exe", "Error on remove"},
-                                     {Narrow(sweepTemp) + "\\services.exe", "Skipped: a link stands in its path"}}));
+                                     {ToAnsi(sweepTemp) + "\\services.exe", "Skipped: a link stands in its path"}}));
     EXPECT_EQ(WideFileText(kTraps + L"\\bystander-file.exe"), "kept\n");
     EXPECT_EQ(scan.Outcome().remaining, 1) << "the refusal is no finding of its own";
 }

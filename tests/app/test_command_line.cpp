@@ -20,7 +20,7 @@
 #include "support/traps.h"
 #include "system/folders.h"
 #include "system/handles.h"
-#include "system/wide_paths.h"
+#include "system/text_codes.h"
 #include "ui/main_form.h"
 
 namespace {
@@ -277,21 +277,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-    const int length = static_cast<int>(text.size());
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), size, nullptr, nullptr);
-    return out;
-}
-
-std::wstring FromUtf8(const std::string& text) {
-    int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-    return out;
-}
-
 // The arguments as the program's own split gives them back from a command line.
 std::vector<std::wstring> SplitAgain(const std::wstring& arguments) {
     int count = 0;
@@ -315,7 +300,7 @@ TEST(CommandLineText, JoinedArgumentsSplitBackAsGiven) {
     };
     for (const std::vector<std::wstring>& arguments : cases) {
         const std::wstring joined = JoinArguments(arguments);
-        EXPECT_EQ(SplitAgain(joined), arguments) << Utf8(joined);
+        EXPECT_EQ(SplitAgain(joined), arguments) << ToUtf8(joined);
     }
     EXPECT_EQ(JoinArguments({L"/scan", L"/quiet"}), L"/scan /quiet") << "plain arguments stay as typed";
 }
@@ -400,7 +385,7 @@ TEST(CommandLineScanReport, AReportWriteThatFailsHalfWayLeavesTheEarlierReportWh
         gWriteBudget = ScanReportText(report).size() / 2;
         std::wstring reason;
         EXPECT_FALSE(WriteReportFile(path, report, &reason, WriteThenFail));
-        EXPECT_EQ(reason.rfind(L"The report could not be written to \"" + path + L"\": ", 0), 0u) << Utf8(reason);
+        EXPECT_EQ(reason.rfind(L"The report could not be written to \"" + path + L"\": ", 0), 0u) << ToUtf8(reason);
         bool present = false;
         const std::string left = ReadWide(path, &present);
         EXPECT_EQ(present, hadOne);
@@ -410,7 +395,7 @@ TEST(CommandLineScanReport, AReportWriteThatFailsHalfWayLeavesTheEarlierReportWh
         EXPECT_EQ(FilesIn(folder), hadOne ? std::vector<std::wstring>{kReportName} : std::vector<std::wstring>{});
     }
     std::wstring reason;
-    ASSERT_TRUE(WriteReportFile(path, report, &reason)) << Utf8(reason);
+    ASSERT_TRUE(WriteReportFile(path, report, &reason)) << ToUtf8(reason);
     bool present = false;
     EXPECT_EQ(ReadWide(path, &present), ScanReportText(report));
 }
@@ -511,7 +496,7 @@ TEST(CommandLineScanStopped, ClosingDuringTheCleaningOfALargeFolderStopsBetweenT
         EXPECT_EQ(line->rfind("\tfile\t", 0), 0u) << *line;
         EXPECT_TRUE(line->ends_with("\tdeleted")) << *line;
         const std::string path = line->substr(6, line->rfind('\t') - 6);
-        EXPECT_FALSE(WideFileExists(WideFromStored(path))) << path;
+        EXPECT_FALSE(WideFileExists(FromAnsi(path))) << path;
         ++deleted;
     }
     EXPECT_GT(deleted, 0);

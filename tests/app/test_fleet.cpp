@@ -14,7 +14,6 @@
 #include "app_test_support.h"
 #include "catalogue/catalogue_identity.h"
 #include "catalogue/rogue_routines.h"
-#include "net/text_support.h"
 #include "scan/scan_report.h"
 #include "support/json_reader.h"
 #include "support/planting.h"
@@ -27,7 +26,7 @@
 #include "system/handles.h"
 #include "system/registro.h"
 #include "system/signature.h"
-#include "system/wide_paths.h"
+#include "system/text_codes.h"
 #include "ui/main_form.h"
 
 namespace {
@@ -120,8 +119,6 @@ const JsonValue* ProductResult(const JsonValue& document, const char* name) {
     return nullptr;
 }
 
-std::string Narrow(const std::wstring& text) { return ToUtf8(text); }
-
 // Plants everything the entry's steps name beside what its detection looks for: files, keys,
 // values; its programs run from its folder.
 std::vector<const WaiterProcess*> PlantEverything(const RogueEntry& entry, Planting& planting) {
@@ -140,16 +137,16 @@ std::vector<const WaiterProcess*> PlantEverything(const RogueEntry& entry, Plant
 std::set<ObjectKey> PlantedObjects(const RogueEntry& entry, const std::vector<const WaiterProcess*>& programs) {
     std::set<ObjectKey> keys;
     for (const WaiterProcess* program : programs) {
-        const std::wstring path = WideFromStored(program->Path());
+        const std::wstring path = FromAnsi(program->Path());
         keys.insert({L"process", Upper(path), Upper(path.substr(path.rfind(L'\\') + 1)), static_cast<int>(program->Id())});
         keys.insert({L"file", Upper(path), L"", 0});
     }
-    const std::wstring folder = WideFromStored(ProgramFolderOf(entry));
+    const std::wstring folder = FromAnsi(ProgramFolderOf(entry));
     keys.insert({L"folder", Upper(folder), L"", 0});
     keys.insert({L"file", Upper(folder + L"\\readme.txt"), L"", 0});
     keys.insert({L"file", Upper(folder + L"\\data.bin"), L"", 0});
     for (const RemovalStep& step : entry.steps) {
-        const std::wstring plain = step.operand.text ? WideFromStored(DecodeSignature(step.operand.text)) : L"";
+        const std::wstring plain = step.operand.text ? FromAnsi(DecodeSignature(step.operand.text)) : L"";
         const std::wstring root = RegistryPathText(RegistryRootKey(step.registry), L"");
         if (step.kind == StepKind::RemoveFile)
             keys.insert({L"file", Upper(RootedPathW(step.folder, step.operand.text)), L"", 0});
@@ -187,8 +184,8 @@ TEST(Fleet, DetectChangesNothingAndPlansEveryPlantedObjectThatTheRemovalThenDele
         if (object["outcome"].text == L"planned") planned.insert(KeyOf(object));
     }
     for (const ObjectKey& key : planted) {
-        EXPECT_TRUE(planned.count(key)) << "not planned: " << Narrow(std::get<0>(key)) << " "
-                                        << Narrow(std::get<1>(key)) << " " << Narrow(std::get<2>(key));
+        EXPECT_TRUE(planned.count(key)) << "not planned: " << ToUtf8(std::get<0>(key)) << " "
+                                        << ToUtf8(std::get<1>(key)) << " " << ToUtf8(std::get<2>(key));
     }
     EXPECT_EQ(planned, planted) << "planned beyond what was planted";
 
@@ -225,13 +222,13 @@ std::vector<std::string> ObjectLinesFromJson(const JsonValue& document) {
                                                       object["path"].text;
             std::wstring outcome = object["outcome"].text;
             if (!object["reason"].text.empty()) outcome += L": " + object["reason"].text;
-            lines.push_back("\t" + Narrow(kind) + "\t" + Narrow(text) + "\t" + Narrow(outcome));
+            lines.push_back("\t" + ToUtf8(kind) + "\t" + ToUtf8(text) + "\t" + ToUtf8(outcome));
         }
     };
-    for (const JsonValue& option : document["cleaning"].items) add("Option: " + Narrow(option["caption"].text), option["objects"]);
+    for (const JsonValue& option : document["cleaning"].items) add("Option: " + ToUtf8(option["caption"].text), option["objects"]);
     add("Sweep: Trojan traces", document["sweep"]);
     for (const JsonValue& product : document["productResults"].items)
-        if (product["found"].boolean) add("Product: " + Narrow(product["name"].text), product["objects"]);
+        if (product["found"].boolean) add("Product: " + ToUtf8(product["name"].text), product["objects"]);
     return lines;
 }
 
@@ -255,18 +252,18 @@ TEST(Fleet, TheJsonReportParsesAndSaysWhatTheTextReportSays) {
 
     const std::vector<std::string> lines = Lines(text.report);
     ASSERT_GT(lines.size(), 12u);
-    EXPECT_EQ(lines[0], "Zarvex " + Narrow(d["version"].text) + " report");
+    EXPECT_EQ(lines[0], "Zarvex " + ToUtf8(d["version"].text) + " report");
     EXPECT_EQ(d["program"].text, L"Zarvex");
     EXPECT_EQ(d["schemaVersion"].number, 1);
-    EXPECT_EQ(lines[2], "Computer: " + Narrow(d["computer"].text));
-    EXPECT_EQ(lines[3], "User: " + Narrow(d["user"].text));
-    EXPECT_EQ(lines[5], "Catalogue: " + Narrow(d["catalogue"].text));
-    EXPECT_EQ(Narrow(d["catalogue"].text), CatalogueIdentity());
+    EXPECT_EQ(lines[2], "Computer: " + ToUtf8(d["computer"].text));
+    EXPECT_EQ(lines[3], "User: " + ToUtf8(d["user"].text));
+    EXPECT_EQ(lines[5], "Catalogue: " + ToUtf8(d["catalogue"].text));
+    EXPECT_EQ(ToUtf8(d["catalogue"].text), CatalogueIdentity());
     EXPECT_EQ(lines[6], "Mode: detect only, nothing was changed");
     EXPECT_TRUE(d["detectOnly"].boolean);
     EXPECT_TRUE(d["scanned"].boolean);
     std::string options;
-    for (const JsonValue& option : d["options"].items) options += (options.empty() ? "" : ", ") + Narrow(option["caption"].text);
+    for (const JsonValue& option : d["options"].items) options += (options.empty() ? "" : ", ") + ToUtf8(option["caption"].text);
     EXPECT_EQ(lines[7], "Options: " + options);
     ASSERT_EQ(d["options"].items.size(), 2u);
     EXPECT_EQ(d["options"].items[0]["number"].number, 3);
@@ -285,7 +282,7 @@ TEST(Fleet, TheJsonReportParsesAndSaysWhatTheTextReportSays) {
     std::size_t at = 9;
     ASSERT_EQ(lines[at++], "Results:");
     for (const JsonValue& row : d["results"].items)
-        EXPECT_EQ(lines[at++], Narrow(row["label"].text) + "\t" + Narrow(row["status"].text));
+        EXPECT_EQ(lines[at++], ToUtf8(row["label"].text) + "\t" + ToUtf8(row["status"].text));
     EXPECT_EQ(d["results"].items.size(), 1u);
     EXPECT_EQ(d["skipped"].items.size(), 0u);
     const std::vector<std::string> objects = ObjectLinesFromJson(d);
@@ -308,7 +305,7 @@ TEST(Fleet, TheJsonReportParsesAndSaysWhatTheTextReportSays) {
                                               object["outcome"].text == L"planned");
     EXPECT_TRUE(tempFilePlanned);
     const std::wstring started = d["started"].text, ended = d["ended"].text;
-    EXPECT_EQ(started.size(), 24u) << Narrow(started);
+    EXPECT_EQ(started.size(), 24u) << ToUtf8(started);
     EXPECT_EQ(started.back(), L'Z');
     EXPECT_EQ(started[10], L'T');
     EXPECT_LE(started, ended);
@@ -332,8 +329,8 @@ TEST(Fleet, APlanOfAllProductsListsExactlyWhatTheRemovalThenDeletes) {
     std::vector<ObjectKey> onlyPlanned, onlyDone;
     std::set_difference(planned.begin(), planned.end(), done.begin(), done.end(), std::back_inserter(onlyPlanned));
     std::set_difference(done.begin(), done.end(), planned.begin(), planned.end(), std::back_inserter(onlyDone));
-    for (const ObjectKey& key : onlyPlanned) ADD_FAILURE() << "planned, not done: " << Narrow(std::get<1>(key));
-    for (const ObjectKey& key : onlyDone) ADD_FAILURE() << "done, not planned: " << Narrow(std::get<1>(key));
+    for (const ObjectKey& key : onlyPlanned) ADD_FAILURE() << "planned, not done: " << ToUtf8(std::get<1>(key));
+    for (const ObjectKey& key : onlyDone) ADD_FAILURE() << "done, not planned: " << ToUtf8(std::get<1>(key));
     EXPECT_EQ(ObjectsWith(*plan, {L"deleted", L"ended", L"failed"}).size(), 0u) << "a plan acted";
 }
 
@@ -343,7 +340,7 @@ TEST(Fleet, ARefusedOptionIsListedUnderItsOwnHeadingAndKeepsTheExitCode) {
     Planting planting;
     const std::string bystander = GetWindowsFolder() + "\\zarvex-bystander.txt";
     planting.File(bystander);
-    const std::wstring windows = WideFromStored(GetWindowsFolder());
+    const std::wstring windows = FromAnsi(GetWindowsFolder());
     QuietRun run;
     {
         // The Temp folder the environment names is the Windows folder; the program inherits it.

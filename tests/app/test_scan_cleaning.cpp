@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "scan/cleaning_options.h"
 #include "support/planting.h"
 #include "support/scan_window.h"
 #include "support/test_paths.h"
@@ -118,6 +119,12 @@ TEST_F(ScanCleaning, TheBhoOptionRemovesTheWholeKey) {
 
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kBhoKey));
     EXPECT_EQ(scan.Rows(), kNothingFound);
+}
+
+// The notice when the Recycle Bin option cannot load the shell library; the failure itself is in
+// tests/system/test_recycle_bin.cpp, since the program always has Shell32.
+TEST(ScanCleaningNotice, TheShellLibraryFailure) {
+    EXPECT_STREQ(kShellLibraryFailure, "Failed to load Shell32.dll.");
 }
 
 }  // namespace

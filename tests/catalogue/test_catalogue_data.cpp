@@ -17,6 +17,7 @@
 #include "support/test_registry.h"
 #include "system/folders.h"
 #include "system/handles.h"
+#include "system/process_names.h"
 #include "system/signature.h"
 
 namespace {
@@ -177,8 +178,7 @@ std::set<std::string> RunningProcessNames() {
     entry.dwSize = sizeof(entry);
     if (!snapshot || !Process32First(snapshot.get(), &entry)) return names;
     do {
-        std::string name = entry.szExeFile;
-        names.insert(Lower(name.substr(name.find_last_of("\\:") == std::string::npos ? 0 : name.find_last_of("\\:") + 1)));
+        names.insert(Lower(ExeNamePart(entry.szExeFile)));
     } while (Process32Next(snapshot.get(), &entry));
     return names;
 }

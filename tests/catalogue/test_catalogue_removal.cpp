@@ -14,7 +14,7 @@
 #include "support/test_registry.h"
 #include "system/processes.h"
 #include "system/signature.h"
-#include "system/wide_paths.h"
+#include "system/text_codes.h"
 
 namespace {
 
@@ -151,7 +151,7 @@ std::vector<std::string> Acted(const ObjectList& list, Outcome outcome) {
     for (const ActedObject& object : list.Objects()) {
         if (object.outcome != outcome || object.kind == ObjectKind::Program) continue;
         lines.push_back(std::to_string(static_cast<int>(object.kind)) + " " + std::to_string(object.processId) + " " +
-                        Upper(StoredFromWide(object.path)) + " " + Upper(StoredFromWide(object.name)));
+                        Upper(ToAnsi(object.path)) + " " + Upper(ToAnsi(object.name)));
     }
     std::sort(lines.begin(), lines.end());
     return lines;
@@ -159,7 +159,7 @@ std::vector<std::string> Acted(const ObjectList& list, Outcome outcome) {
 
 bool Listed(const ObjectList& list, const std::string& path) {
     for (const ActedObject& object : list.Objects())
-        if (Upper(StoredFromWide(object.path)) == Upper(path)) return true;
+        if (Upper(ToAnsi(object.path)) == Upper(path)) return true;
     return false;
 }
 

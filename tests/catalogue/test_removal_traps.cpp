@@ -22,7 +22,7 @@
 #include "system/exact_deletion.h"
 #include "system/folders.h"
 #include "system/registro.h"
-#include "system/wide_paths.h"
+#include "system/text_codes.h"
 
 using namespace entry_notation;
 
@@ -48,7 +48,7 @@ protected:
     }
     void TearDown() override {
         for (const std::wstring& file : BystanderFiles()) {
-            EXPECT_EQ(WideFileText(file), "kept\n") << StoredFromWide(file);
+            EXPECT_EQ(WideFileText(file), "kept\n") << ToAnsi(file);
         }
         EXPECT_TRUE(WideFolderExists(kTraps + L"\\bystander-empty"));
         RestoreBystanders();
@@ -138,9 +138,9 @@ TEST_F(RemovalTraps, APlanListsEveryLinkInAProductsFoldersAsRefused) {
     RemoveRogue(entry, {Carry::Plan, &plan});
     std::vector<std::string> lines;
     for (const ActedObject& object : plan.Objects()) {
-        lines.push_back(StoredFromWide(object.path.substr(kLinks.size())) + " " +
+        lines.push_back(ToAnsi(object.path.substr(kLinks.size())) + " " +
                         (object.outcome == Outcome::Planned ? "planned" : object.outcome == Outcome::Refused ? "refused" : "?") +
-                        (object.reason.empty() ? "" : ": " + StoredFromWide(object.reason)));
+                        (object.reason.empty() ? "" : ": " + ToAnsi(object.reason)));
     }
     EXPECT_EQ(lines, (std::vector<std::string>{
                          "\\own-product\\product.exe planned",
@@ -234,8 +234,8 @@ TEST(RemovablePaths, ASettableRootSetToASystemFolderOrDriveRootNamesNothing) {
         ScopedVariable tmp(L"TMP", temp);
         ScopedVariable temporary(L"TEMP", temp);
         const RemovableTarget target = CheckRemovable(TMP, SIG("notepad.exe"));
-        EXPECT_EQ(target.path, L"") << StoredFromWide(temp);
-        EXPECT_EQ(target.refusal, kRefusedSettableRoot) << StoredFromWide(temp);
+        EXPECT_EQ(target.path, L"") << ToAnsi(temp);
+        EXPECT_EQ(target.refusal, kRefusedSettableRoot) << ToAnsi(temp);
     }
     EXPECT_NE(RemovablePath(TMP, SIG("services.exe")), L"");
     EXPECT_EQ(CheckRemovable(TMP, SIG("\\zarvex-no-such-folder\\x.exe")).refusal, "") << "missing is no refusal";

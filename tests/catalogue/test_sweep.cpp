@@ -13,6 +13,7 @@
 #include "system/handles.h"
 #include "system/processes.h"
 #include "system/signature.h"
+#include "system/wide_paths.h"
 
 namespace {
 
@@ -115,9 +116,7 @@ std::vector<DWORD> ProcessIdsNamed(const char* name) {
     entry.dwSize = sizeof(entry);
     if (!snapshot || !Process32First(snapshot.get(), &entry)) return ids;
     do {
-        std::string exe = entry.szExeFile;
-        std::size_t at = exe.find_last_of('\\');
-        if (lstrcmpiA(exe.substr(at == std::string::npos ? 0 : at + 1).c_str(), name) == 0) ids.push_back(entry.th32ProcessID);
+        if (lstrcmpiA(LastPathPart(std::string(entry.szExeFile)).c_str(), name) == 0) ids.push_back(entry.th32ProcessID);
     } while (Process32Next(snapshot.get(), &entry));
     return ids;
 }

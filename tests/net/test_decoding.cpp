@@ -7,6 +7,7 @@
 
 #include "net/response_decoding.h"
 #include "support/compression.h"
+#include "system/text_codes.h"
 
 namespace {
 const std::string kText = "line one\nline two\n";

@@ -11,6 +11,7 @@
 #include "support/error_message.h"
 #include "support/loopback_server.h"
 #include "system/exception.h"
+#include "system/text_codes.h"
 
 namespace {
 std::string Gzip(const std::string& text) { return Deflate(text, 16 + MAX_WBITS); }

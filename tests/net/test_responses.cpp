@@ -6,6 +6,7 @@
 #include "support/error_message.h"
 #include "support/loopback_server.h"
 #include "system/exception.h"
+#include "system/text_codes.h"
 
 #include <zlib.h>
 

@@ -4,7 +4,7 @@
 
 #include "system/folders.h"
 #include "system/handles.h"
-#include "system/wide_paths.h"
+#include "system/text_codes.h"
 
 ScratchFolder::ScratchFolder(const std::string& name) {
     path_ = GetTempFolder() + "zarvex-test-" + name;
@@ -43,12 +43,12 @@ std::string WideFileText(const std::wstring& path) {
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    return WriteWideFile(WideFromStored(path), bytes);
+    return WriteWideFile(FromAnsi(path), bytes);
 }
 
-bool FileExists(const std::string& path) { return WideFileExists(WideFromStored(path)); }
+bool FileExists(const std::string& path) { return WideFileExists(FromAnsi(path)); }
 
-bool FolderExists(const std::string& path) { return WideFolderExists(WideFromStored(path)); }
+bool FolderExists(const std::string& path) { return WideFolderExists(FromAnsi(path)); }
 
 void RemoveTree(const std::string& path) {
     // Guard: only absolute paths on C: and deeper than the drive root.

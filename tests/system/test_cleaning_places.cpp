@@ -9,13 +9,14 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "support/traps.h"
 #include "system/cleaning_places.h"
+#include "system/exact_deletion.h"
 #include "system/folder_lists.h"
 #include "system/folders.h"
 #include "system/protected_folders.h"
-#include "system/wide_paths.h"
 
 namespace {
 
@@ -117,16 +118,41 @@ TEST(CleaningPlaces, TheWindowsTempOnlyDirectlyInTheWindowsFolder) {
 // Within one scope the machine's folders are looked up once; a scope inside it adds nothing, and
 // without a scope each check looks them up anew.
 TEST(CleaningPlaces, OneListPerScope) {
-    EXPECT_NE(FolderListScope::Protected(), FolderListScope::Protected());
+    EXPECT_NE(SharedProtectedFolders(), SharedProtectedFolders());
     {
         FolderListScope scan;
-        const auto protectedFolders = FolderListScope::Protected();
-        const auto places = FolderListScope::Places();
+        const auto protectedFolders = SharedProtectedFolders();
+        const auto places = SharedCleaningPlaces();
         FolderListScope inner;
-        EXPECT_EQ(FolderListScope::Protected(), protectedFolders);
-        EXPECT_EQ(FolderListScope::Places(), places);
+        EXPECT_EQ(SharedProtectedFolders(), protectedFolders);
+        EXPECT_EQ(SharedCleaningPlaces(), places);
     }
-    EXPECT_NE(FolderListScope::Places(), FolderListScope::Places());
+    EXPECT_NE(SharedCleaningPlaces(), SharedCleaningPlaces());
+}
+
+// The scope keys its lists by type alone: a list made while another is being made (the places ask
+// for the protected folders) is stored once and handed to both, and the scope is this thread's.
+TEST(CleaningPlaces, AListMadeInsideAnothersMakingIsTheScopesOwn) {
+    struct Inner {};
+    struct Outer {
+        std::shared_ptr<const Inner> inner;
+    };
+    int innerMade = 0;
+    auto inner = [&] {
+        return FolderListScope::Shared<Inner>([&] {
+            ++innerMade;
+            return std::make_shared<const Inner>();
+        });
+    };
+    FolderListScope scan;
+    const auto outer = FolderListScope::Shared<Outer>([&] { return std::make_shared<const Outer>(Outer{inner()}); });
+    EXPECT_EQ(inner(), outer->inner);
+    EXPECT_EQ(FolderListScope::Shared<Outer>([] { return std::make_shared<const Outer>(); }), outer);
+    EXPECT_EQ(innerMade, 1);
+    std::shared_ptr<const Inner> elsewhere;
+    std::thread([&] { elsewhere = inner(); }).join();
+    EXPECT_NE(elsewhere, outer->inner);
+    EXPECT_EQ(innerMade, 2);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include "support/traps.h"
 #include "system/exact_deletion.h"
+#include "system/text_codes.h"
 #include "system/wide_paths.h"
 
 namespace {
@@ -30,7 +31,7 @@ protected:
     void TearDown() override {
         // Every bystander as it was laid.
         for (const std::wstring& file : BystanderFiles()) {
-            EXPECT_EQ(WideFileText(file), "kept\n") << StoredFromWide(file);
+            EXPECT_EQ(WideFileText(file), "kept\n") << ToAnsi(file);
         }
         RestoreBystanders();
     }
@@ -51,7 +52,7 @@ TEST_F(Traps, EmptyingAFolderSparesWhatItsLinksPointAt) {
 TEST_F(Traps, AFolderThatIsALinkIsNeverListed) {
     for (const wchar_t* folder : {L"\\links\\dir-link", L"\\links\\dir-link\\", L"\\links\\dir-link\\\\",
                                   L"\\links\\parent-link\\product"}) {
-        SCOPED_TRACE(StoredFromWide(folder));
+        SCOPED_TRACE(ToAnsi(folder));
         EXPECT_EQ(DeleteFilesInFolder(kTraps + folder).refusal, kRefusedLinkInPath);
         EXPECT_EQ(DeleteExeFilesInFolder(kTraps + folder).refusal, kRefusedLinkInPath);
     }
@@ -80,7 +81,7 @@ TEST_F(Traps, AFolderIsFixedWhereItLiesAndALinkIsRefused) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const FixedFolder fixed = FixFolder(c.folder);
-        EXPECT_TRUE(SamePathText(fixed.real, c.real)) << StoredFromWide(fixed.real);
+        EXPECT_TRUE(SamePathText(fixed.real, c.real)) << ToAnsi(fixed.real);
         EXPECT_EQ(fixed.refusal, c.refusal);
     }
 }
@@ -110,9 +111,9 @@ TEST_F(Traps, APlanListsEachLinkAsRefusedAndChangesNothing) {
     DeleteFileExactly(kLinks + L"\\file-link.exe", true, {Carry::Plan, &plan});
     std::vector<std::string> lines;
     for (const ActedObject& object : plan.Objects())
-        lines.push_back(StoredFromWide(object.path.substr(kLinks.size())) + " " +
+        lines.push_back(ToAnsi(object.path.substr(kLinks.size())) + " " +
                         (object.outcome == Outcome::Planned ? "planned" : object.outcome == Outcome::Refused ? "refused" : "?") +
-                        (object.reason.empty() ? "" : " " + StoredFromWide(object.reason)));
+                        (object.reason.empty() ? "" : " " + ToAnsi(object.reason)));
     std::sort(lines.begin(), lines.end());
     EXPECT_EQ(lines, (std::vector<std::string>{"\\dir-link refused a link stands in its path",
                                                "\\file-link.exe refused a link stands in its path",
@@ -149,7 +150,7 @@ TEST(ExactNames, ListedNamesAreDeletedAsListed) {
     for (const std::wstring& name : listed) ASSERT_TRUE(WriteWideFile(inner + L"\\" + name, "x"));
 
     DeleteFilesInFolder(inner);
-    for (const std::wstring& name : listed) EXPECT_FALSE(WideFileExists(inner + L"\\" + name)) << StoredFromWide(name);
+    for (const std::wstring& name : listed) EXPECT_FALSE(WideFileExists(inner + L"\\" + name)) << ToAnsi(name);
     EXPECT_EQ(WideFileText(outer + L"\\victim.txt"), "bystander");
     EXPECT_EQ(WideFileText(outer + L"\\other.txt"), "bystander");
 
@@ -251,7 +252,7 @@ TEST(ExactNames, OnlyLongNamesMatchAPattern) {
         {L"report.executive", L"*.*", true},
         {L"no-dot", L"*.*", true},
     };
-    for (const Case& c : cases) EXPECT_EQ(LongNameMatches(c.name, c.pattern), c.matches) << StoredFromWide(c.name);
+    for (const Case& c : cases) EXPECT_EQ(LongNameMatches(c.name, c.pattern), c.matches) << ToAnsi(c.name);
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "support/test_paths.h"
+#include "system/exact_deletion.h"
 #include "system/folders.h"
+#include "system/text_codes.h"
 
 namespace {
 
@@ -98,18 +100,18 @@ private:
 using Names = std::vector<std::string>;
 
 TEST_F(FolderFixture, DeleteFilesLeavesReadOnlyHiddenSystemFilesAndSubfolders) {
-    DeleteFilesInFolder(Folder());
+    DeleteFilesInFolder(FromAnsi(Folder()));
     EXPECT_EQ(Remaining(), (Names{"readonly.txt", "hidden.txt", "system.txt", "sub\\inner.txt", "sub\\inner.exe"}));
     EXPECT_TRUE(FolderExists(Folder()));
 }
 
 TEST_F(FolderFixture, TrailingSeparatorIsTheSameFolder) {
-    DeleteFilesInFolder(Folder() + "\\");
+    DeleteFilesInFolder(FromAnsi(Folder() + "\\"));
     EXPECT_EQ(Remaining(), (Names{"readonly.txt", "hidden.txt", "system.txt", "sub\\inner.txt", "sub\\inner.exe"}));
 }
 
 TEST_F(FolderFixture, DeleteExeFilesTakesOnlyProgramFilesDirectlyInTheFolder) {
-    DeleteExeFilesInFolder(Folder());
+    DeleteExeFilesInFolder(FromAnsi(Folder()));
     EXPECT_EQ(Remaining(), (Names{"ordinary.txt", "other.exe.bak", "readonly.txt", "hidden.txt", "system.txt",
                                   "sub\\inner.txt", "sub\\inner.exe"}));
 }
@@ -117,7 +119,7 @@ TEST_F(FolderFixture, DeleteExeFilesTakesOnlyProgramFilesDirectlyInTheFolder) {
 TEST_F(FolderFixture, FileInUseStaysAndTheRestGoes) {
     HANDLE held = CreateFileA(Path("ordinary.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    DeleteFilesInFolder(Folder());
+    DeleteFilesInFolder(FromAnsi(Folder()));
     CloseHandle(held);
     EXPECT_EQ(Remaining(), (Names{"ordinary.txt", "readonly.txt", "hidden.txt", "system.txt", "sub\\inner.txt",
                                   "sub\\inner.exe"}));
@@ -125,8 +127,8 @@ TEST_F(FolderFixture, FileInUseStaysAndTheRestGoes) {
 
 TEST(Folders, MissingFolderChangesNothing) {
     ScratchFolder scratch("missing");
-    DeleteFilesInFolder(scratch.Path() + "\\does-not-exist");
-    DeleteExeFilesInFolder(scratch.Path() + "\\does-not-exist");
+    DeleteFilesInFolder(FromAnsi(scratch.Path() + "\\does-not-exist"));
+    DeleteExeFilesInFolder(FromAnsi(scratch.Path() + "\\does-not-exist"));
     EXPECT_TRUE(FolderExists(scratch.Path()));
 }
 
@@ -143,8 +145,8 @@ TEST(Folders, EmptyOrRelativeFolderDeletesNothing) {
     GetCurrentDirectoryA(MAX_PATH, previous);
     ASSERT_TRUE(SetCurrentDirectoryA(scratch.Path().c_str()));
     for (const char* folder : {"", ".", "\\", "relative", "C:"}) {
-        DeleteFilesInFolder(folder);
-        DeleteExeFilesInFolder(folder);
+        DeleteFilesInFolder(FromAnsi(folder));
+        DeleteExeFilesInFolder(FromAnsi(folder));
     }
     SetCurrentDirectoryA(previous);
     EXPECT_TRUE(FileExists(victim));

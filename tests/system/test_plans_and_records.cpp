@@ -13,9 +13,11 @@
 #include "support/test_process.h"
 #include "support/test_registry.h"
 #include "system/acting.h"
+#include "system/error_text.h"
 #include "system/exact_deletion.h"
 #include "system/processes.h"
 #include "system/registro.h"
+#include "system/text_codes.h"
 #include "system/wide_paths.h"
 
 namespace {
@@ -29,8 +31,8 @@ struct Seen {
 };
 
 void PrintTo(const Seen& seen, std::ostream* out) {
-    *out << static_cast<int>(seen.kind) << " " << static_cast<int>(seen.outcome) << " " << StoredFromWide(seen.path)
-         << " " << StoredFromWide(seen.reason);
+    *out << static_cast<int>(seen.kind) << " " << static_cast<int>(seen.outcome) << " " << ToAnsi(seen.path)
+         << " " << ToAnsi(seen.reason);
 }
 
 std::vector<Seen> SeenIn(const ObjectList& list) {
@@ -50,7 +52,7 @@ std::vector<Seen> AsDone(std::vector<Seen> seen) {
 // subfolders are not the option's and are not listed at all.
 TEST(PlansAndRecords, APlanOfEmptyingAFolderListsEachFileTheRemovalThenDeletes) {
     ScratchFolder scratch("plans-folder");
-    const std::wstring folder = WideFromStored(scratch.Path());
+    const std::wstring folder = FromAnsi(scratch.Path());
     const std::wstring plain = folder + L"\\plain.txt", wide = folder + L"\\\x4E2D\x6587.dat";
     const std::wstring readOnly = folder + L"\\readonly.txt", hidden = folder + L"\\hidden.txt";
     for (const std::wstring& file : {plain, wide, readOnly, hidden}) ASSERT_TRUE(WriteWideFile(file, "x"));
@@ -65,7 +67,7 @@ TEST(PlansAndRecords, APlanOfEmptyingAFolderListsEachFileTheRemovalThenDeletes) 
     for (const std::wstring& file : {plain, wide, readOnly, hidden}) EXPECT_TRUE(WideFileExists(file));
     std::vector<Seen> expected = {{ObjectKind::File, Outcome::Planned, plain},
                                   {ObjectKind::File, Outcome::Planned, wide},
-                                  {ObjectKind::File, Outcome::Refused, readOnly, WideFromStored(kRefusedReadOnly)}};
+                                  {ObjectKind::File, Outcome::Refused, readOnly, FromAnsi(kRefusedReadOnly)}};
     std::vector<Seen> listed = SeenIn(plan);
     std::sort(listed.begin(), listed.end(), [](const Seen& a, const Seen& b) { return a.path < b.path; });
     std::sort(expected.begin(), expected.end(), [](const Seen& a, const Seen& b) { return a.path < b.path; });
@@ -88,7 +90,7 @@ TEST(PlansAndRecords, APlanOfEmptyingAFolderListsEachFileTheRemovalThenDeletes) 
 // programs before it deletes, and only then does the system's answer count.
 TEST(PlansAndRecords, NotFoundRefusedAndFailedAreToldApartInBothModes) {
     ScratchFolder scratch("plans-outcomes");
-    const std::wstring folder = WideFromStored(scratch.Path());
+    const std::wstring folder = FromAnsi(scratch.Path());
     const std::wstring held = folder + L"\\held.txt", missing = folder + L"\\missing.txt", sub = folder + L"\\sub";
     const std::wstring file = folder + L"\\file.txt";
     ASSERT_TRUE(WriteWideFile(held, "x"));
@@ -107,16 +109,16 @@ TEST(PlansAndRecords, NotFoundRefusedAndFailedAreToldApartInBothModes) {
         const std::vector<Seen> expected = {
             {ObjectKind::File, Outcome::NotFound, missing},
             carry == Carry::Plan ? Seen{ObjectKind::File, Outcome::Planned, held}
-                                 : Seen{ObjectKind::File, Outcome::Failed, held, SystemErrorText(ERROR_SHARING_VIOLATION)},
-            {ObjectKind::File, Outcome::Refused, sub, WideFromStored(kRefusedNotAFile)},
-            {ObjectKind::File, Outcome::Refused, L"relative.txt", WideFromStored(kRefusedNotAbsolute)},
-            {ObjectKind::Folder, Outcome::Refused, file, WideFromStored(kRefusedNotAFolder)},
+                                 : Seen{ObjectKind::File, Outcome::Failed, held, SystemErrorReason(ERROR_SHARING_VIOLATION)},
+            {ObjectKind::File, Outcome::Refused, sub, FromAnsi(kRefusedNotAFile)},
+            {ObjectKind::File, Outcome::Refused, L"relative.txt", FromAnsi(kRefusedNotAbsolute)},
+            {ObjectKind::Folder, Outcome::Refused, file, FromAnsi(kRefusedNotAFolder)},
         };
         EXPECT_EQ(SeenIn(list), expected);
     }
     CloseHandle(holder);
     EXPECT_TRUE(WideFileExists(held));
-    EXPECT_FALSE(SystemErrorText(ERROR_SHARING_VIOLATION).empty());
+    EXPECT_FALSE(SystemErrorReason(ERROR_SHARING_VIOLATION).empty());
 }
 
 // A sink that asks to stop once it has seen a number of objects.
@@ -131,7 +133,7 @@ private:
 
 TEST(PlansAndRecords, EmptyingAFolderStopsBetweenTwoFilesWhenAsked) {
     ScratchFolder scratch("plans-stop");
-    const std::wstring folder = WideFromStored(scratch.Path());
+    const std::wstring folder = FromAnsi(scratch.Path());
     for (int i = 0; i < 10; ++i) ASSERT_TRUE(WriteWideFile(folder + L"\\f" + std::to_wstring(i) + L".tmp", "x"));
     StopAfter sink(3);
     const FolderEmptying result = DeleteFilesInFolder(folder, nullptr, {Carry::Remove, &sink});
@@ -143,7 +145,7 @@ TEST(PlansAndRecords, EmptyingAFolderStopsBetweenTwoFilesWhenAsked) {
     EXPECT_EQ(left, 7);
     for (const ActedObject& object : sink.Objects()) {
         EXPECT_EQ(object.outcome, Outcome::Done);
-        EXPECT_FALSE(WideFileExists(object.path)) << StoredFromWide(object.path);
+        EXPECT_FALSE(WideFileExists(object.path)) << ToAnsi(object.path);
     }
 }
 
@@ -172,8 +174,8 @@ TEST(PlansAndRecords, AKeyAndAValueArePlannedThenDeletedAndThenNotFound) {
     DeleteKeyTree(HKEY_CURRENT_USER, base);
     ASSERT_TRUE(SetStringValue(HKEY_CURRENT_USER, base + "\\Product\\Settings", "Version", "1"));
     ASSERT_TRUE(SetStringValue(HKEY_CURRENT_USER, base + "\\Run", "product", "x"));
-    const std::wstring key = L"HKCU\\" + WideFromStored(base) + L"\\Product";
-    const std::wstring run = L"HKCU\\" + WideFromStored(base) + L"\\Run";
+    const std::wstring key = L"HKCU\\" + FromAnsi(base) + L"\\Product";
+    const std::wstring run = L"HKCU\\" + FromAnsi(base) + L"\\Run";
     const Outcome outcomes[] = {Outcome::Planned, Outcome::Done, Outcome::NotFound};
     for (Outcome expected : outcomes) {
         ObjectList list;
@@ -197,7 +199,7 @@ TEST(PlansAndRecords, AKeyAndAValueArePlannedThenDeletedAndThenNotFound) {
     RemoveKeyTree(HKEY_CURRENT_USER, "Software", {Carry::Plan, &list});
     ASSERT_EQ(list.Objects().size(), 1u);
     EXPECT_EQ(list.Objects()[0].outcome, Outcome::Refused);
-    EXPECT_EQ(list.Objects()[0].reason, WideFromStored(kRefusedKeyUnderRoot));
+    EXPECT_EQ(list.Objects()[0].reason, FromAnsi(kRefusedKeyUnderRoot));
     DeleteKeyTree(HKEY_CURRENT_USER, base);
 }
 
@@ -213,8 +215,8 @@ TEST(PlansAndRecords, AKillIsPlannedWithIdNameAndImagePathThenEnded) {
     EXPECT_EQ(planned.kind, ObjectKind::Process);
     EXPECT_EQ(planned.outcome, Outcome::Planned);
     EXPECT_EQ(planned.processId, waiter.Id());
-    EXPECT_TRUE(SamePathText(planned.name, L"zvxplanned.exe")) << StoredFromWide(planned.name);
-    EXPECT_TRUE(SamePathText(planned.path, WideFromStored(waiter.Path()))) << StoredFromWide(planned.path);
+    EXPECT_TRUE(SamePathText(planned.name, L"zvxplanned.exe")) << ToAnsi(planned.name);
+    EXPECT_TRUE(SamePathText(planned.path, FromAnsi(waiter.Path()))) << ToAnsi(planned.path);
     EXPECT_TRUE(waiter.Running());
 
     ObjectList record;

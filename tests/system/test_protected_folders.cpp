@@ -10,13 +10,13 @@
 #include "support/traps.h"
 #include "system/folders.h"
 #include "system/protected_folders.h"
+#include "system/text_codes.h"
 #include "system/wide_paths.h"
 
 namespace {
 
 std::wstring Parent(const std::wstring& folder) {
-    std::wstring path = WithoutTrailingSeparators(folder);
-    return WithoutTrailingSeparators(path.substr(0, path.find_last_of(L'\\') + 1));
+    return WithoutTrailingSeparators(PathUpToLastPart(WithoutTrailingSeparators(folder)));
 }
 
 TEST(ProtectedFolders, WellKnownFoldersAndWhatHoldsThemAreRefused) {
@@ -43,7 +43,7 @@ TEST(ProtectedFolders, WellKnownFoldersAndWhatHoldsThemAreRefused) {
         {"relative", L"windows"},
         {"empty", L""},
     };
-    for (const Case& c : cases) EXPECT_TRUE(IsProtectedFolder(c.folder)) << c.name << ": " << StoredFromWide(c.folder);
+    for (const Case& c : cases) EXPECT_TRUE(IsProtectedFolder(c.folder)) << c.name << ": " << ToAnsi(c.folder);
     wchar_t syswow64[MAX_PATH] = {};
     if (GetSystemWow64DirectoryW(syswow64, MAX_PATH)) {
         EXPECT_TRUE(IsProtectedFolder(syswow64));

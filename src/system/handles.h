@@ -1,5 +1,9 @@
 #pragma once
-// Small owners for every kind of handle the program opens, so each is closed on every path.
+// system: the Windows primitives everything else stands on, knowing nothing of ours above them:
+// wide paths and exact deletion, protected folders and where each cleaned folder may be, files,
+// processes, the registry, plans and records, texts and error texts, stored-text decoding.
+//
+// Here: small owners for every kind of handle the program opens, so each is closed on every path.
 #include <windows.h>
 #include <wininet.h>
 #include <memory>

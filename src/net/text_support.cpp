@@ -7,21 +7,6 @@
 
 #include "system/error_text.h"
 
-std::wstring LowerAscii(std::wstring text) {
-    for (auto& c : text) if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    return text;
-}
-
-std::string LowerAscii(std::string text) {
-    for (auto& c : text) if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-std::wstring UpperAscii(std::wstring text) {
-    for (auto& c : text) if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-    return text;
-}
-
 std::string Trim(const std::string& text) {
     size_t first = 0, last = text.size();
     while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;

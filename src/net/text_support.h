@@ -1,14 +1,13 @@
 #pragma once
-// Text helpers of the HTTP component: case folding, splitting and header lookup. All plain
-// functions, no state.
+// Text helpers of the HTTP component: trimming, splitting and header lookup. All plain
+// functions, no state. Case folding and code pages are system/text_codes.h.
 #include <string>
 #include <vector>
 
+#include "system/text_codes.h"
+
 using TStringList = std::vector<std::string>;
 
-std::wstring LowerAscii(std::wstring text);
-std::string LowerAscii(std::string text);
-std::wstring UpperAscii(std::wstring text);
 std::string Trim(const std::string& text);
 
 // Pieces before each delimiter; an empty piece between two delimiters is kept, a trailing

@@ -23,8 +23,6 @@ const char kRefusedSystemFolder[] = "a system folder, or a folder that holds one
 
 namespace {
 
-const wchar_t kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
-
 // Where the shell folder settings put them now...
 const int kDocumentFolders[] = {CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_MYPICTURES,
                                 CSIDL_MYMUSIC,          CSIDL_MYVIDEO,  CSIDL_FAVORITES};
@@ -77,7 +75,7 @@ std::wstring OwnProfileFolder() {
     const std::wstring sid = UserSidText();
     if (sid.empty()) return {};
     HKEY raw = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kProfileList) + L"\\" + sid).c_str(), 0,
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kProfileListKey) + L"\\" + sid).c_str(), 0,
                       KEY_QUERY_VALUE | KEY_WOW64_64KEY, &raw) != ERROR_SUCCESS)
         return {};
     UniqueKey key(raw);

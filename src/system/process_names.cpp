@@ -1,5 +1,6 @@
 #include "system/process_names.h"
 
+#include "system/text_codes.h"
 #include "system/wide_paths.h"
 
 std::string ExeNamePart(const std::string& exeFile) {
@@ -7,15 +8,8 @@ std::string ExeNamePart(const std::string& exeFile) {
     return last.substr(last.find_last_of(':') + 1);
 }
 
-std::string AsciiUpper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
 bool ExeNameMatches(const std::string& exeFile, const std::string& name) {
     if (name.empty()) return false;
-    std::string wanted = AsciiUpper(name);
-    return AsciiUpper(ExeNamePart(exeFile)) == wanted || AsciiUpper(exeFile) == wanted;
+    std::string wanted = UpperAscii(name);
+    return UpperAscii(ExeNamePart(exeFile)) == wanted || UpperAscii(exeFile) == wanted;
 }

@@ -5,8 +5,6 @@
 // The last part of the text (system/wide_paths.h), and of that what follows its last ':', as after
 // a drive ("C:zvx.exe") or in a stream ("notes.txt:zvx.exe"); the whole text when there is neither.
 std::string ExeNamePart(const std::string& exeFile);
-// Folds only 'a' to 'z': other letters must match byte for byte.
-std::string AsciiUpper(std::string text);
 // The name part of exeFile, or else the whole exeFile, equals the name, ASCII case folded.
 // An empty name matches nothing.
 bool ExeNameMatches(const std::string& exeFile, const std::string& name);

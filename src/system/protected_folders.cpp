@@ -11,10 +11,11 @@
 #include "system/handles.h"
 #include "system/wide_paths.h"
 
+const wchar_t kProfileListKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+
 namespace {
 
 const wchar_t kCurrentVersion[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-const wchar_t kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
 std::wstring Expanded(const std::wstring& text) {
     wchar_t buffer[MAX_PATH * 2] = {};
@@ -45,9 +46,14 @@ std::wstring SysWow64Folder() {
     return n > 0 && n <= MAX_PATH ? std::wstring(buffer) : std::wstring();
 }
 
+// "C:\" for "C:\x": the parent of a folder directly in a drive root is the root.
+std::wstring ParentOf(const std::wstring& real) {
+    return WithoutTrailingSeparators(PathUpToLastPart(WithoutTrailingSeparators(real)));
+}
+
 // The profiles' folder and each profile's own folder, as the machine lists them.
 void AddProfiles(std::vector<std::wstring>& folders, std::vector<std::wstring>& usersRoots) {
-    if (UniqueKey list = OpenMachineKey(kProfileList)) {
+    if (UniqueKey list = OpenMachineKey(kProfileListKey)) {
         usersRoots.push_back(StringValue(list.get(), L"ProfilesDirectory"));
         wchar_t name[256];
         for (DWORD i = 0;; ++i) {
@@ -61,7 +67,8 @@ void AddProfiles(std::vector<std::wstring>& folders, std::vector<std::wstring>& 
     }
     std::wstring own = GetSpecialFolderW(CSIDL_PROFILE);
     folders.push_back(own);
-    const std::wstring usersRoot = PathBeforeLastPart(WithoutTrailingSeparators(own));
+    // "C:\" for a profile directly in a drive root: "C:" alone would name drive C's current folder.
+    const std::wstring usersRoot = ParentOf(own);
     if (!usersRoot.empty()) usersRoots.push_back(usersRoot);
 }
 
@@ -97,11 +104,6 @@ bool IsDriveRoot(const std::wstring& real) {
 
 bool IsSameOrAbove(const std::wstring& candidate, const std::wstring& known) {
     return SamePathText(candidate, known) || IsInsideFolder(known, candidate);
-}
-
-// "C:\" for "C:\x": the parent of a folder directly in a drive root is the root.
-std::wstring ParentOf(const std::wstring& real) {
-    return WithoutTrailingSeparators(PathUpToLastPart(WithoutTrailingSeparators(real)));
 }
 
 }  // namespace

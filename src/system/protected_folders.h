@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+// The machine's list of profiles under HKEY_LOCAL_MACHINE: one key per SID, each naming its folder.
+extern const wchar_t kProfileListKey[];
+
 // True when the folder is a drive root, the Windows, System or SysWOW64 folder, a Program Files
 // folder, ProgramData, the Users root, a profile root (any folder directly in the Users root, or a
 // profile's folder wherever it lies), or a folder that holds any of these. Compared on real paths,

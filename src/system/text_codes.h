@@ -1,5 +1,6 @@
 #pragma once
-// Texts between UTF-16 and 8 bits: the system's ANSI code page and UTF-8, both ways.
+// Texts between UTF-16 and 8 bits: the system's ANSI code page and UTF-8, both ways; and ASCII
+// case folding.
 //
 // Only for our own stored or constant texts (decoded signatures, fixed names, messages) and for
 // what is only shown or sent. Never for a name that a listing or an enumeration handed back: that
@@ -14,3 +15,10 @@ std::string ToAnsi(const std::wstring& text);
 std::wstring FromAnsi(const std::string& text);
 std::string ToUtf8(const std::wstring& text);
 std::wstring FromUtf8(const std::string& text);
+
+// Fold only 'A' to 'Z' (or 'a' to 'z'): every other character, a code page's letters too, stays
+// as it is and must match exactly.
+std::string LowerAscii(std::string text);
+std::wstring LowerAscii(std::wstring text);
+std::string UpperAscii(std::string text);
+std::wstring UpperAscii(std::wstring text);

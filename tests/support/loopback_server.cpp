@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "system/text_codes.h"
+
 namespace {
 constexpr int kPollMs = 20;
 
@@ -21,11 +23,6 @@ bool Readable(SOCKET s) {
     FD_SET(s, &set);
     timeval wait{0, kPollMs * 1000};
     return select(0, &set, nullptr, nullptr, &wait) > 0;
-}
-
-std::string LowerAscii(std::string text) {
-    for (auto& c : text) if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
 }
 
 // Bytes the whole request takes, or 0 while its headers are incomplete.

@@ -14,6 +14,7 @@
 #include "system/folders.h"
 #include "system/process_names.h"
 #include "system/processes.h"
+#include "system/text_codes.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ TEST(ProcessNames, NamePartFollowsLastSeparator) {
 }
 
 TEST(ProcessNames, UpperCasingFoldsAsciiLettersOnly) {
-    EXPECT_EQ(AsciiUpper("azAZ09`{@[.\xE9\xFF"), "AZAZ09`{@[.\xE9\xFF");
+    EXPECT_EQ(UpperAscii(std::string("azAZ09`{@[.\xE9\xFF")), "AZAZ09`{@[.\xE9\xFF");
 }
 
 // szExeFile holds only the file name on Wine; the full-path rows stand for systems that give the path.

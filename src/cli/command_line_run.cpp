@@ -46,7 +46,7 @@ bool WriteReport(const CommandLine& line, const ScanReport& report, std::wstring
     return line.reportPath.empty() || WriteReportFile(line.reportPath, report, reason);
 }
 
-int Refuse(const CommandLine& line) {
+int RefuseCommandLine(const CommandLine& line) {
     ScanReport report = ReportFor(line);
     report.error = line.error;
     report.exitCode = kExitBadCommandLine;
@@ -113,7 +113,7 @@ bool WriteReportFile(const std::wstring& path, const ScanReport& report, std::ws
 }
 
 std::optional<int> RunWithoutWindow(const CommandLine& line) {
-    if (!line.error.empty()) return Refuse(line);
+    if (!line.error.empty()) return RefuseCommandLine(line);
     if (line.usage) {
         if (!line.quiet) ShowUsageBox();
         return 0;

@@ -30,9 +30,9 @@ std::string HomePageHost() {
     return separator == std::string::npos ? address : address.substr(separator + sizeof(kSchemeSeparator) - 1);
 }
 
-void ShellOpen(const std::string& target) {
+void OpenWithDefaultProgram(const std::string& target) {
     // The result is ignored: a target the shell cannot open simply has no visible effect.
     ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
-void OpenHomePage() { ShellOpen(HomePageAddress()); }
+void OpenHomePage() { OpenWithDefaultProgram(HomePageAddress()); }

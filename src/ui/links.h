@@ -9,6 +9,6 @@ std::string HomePageAddress();
 // The home page's host name (the address without its scheme).
 std::string HomePageHost();
 // Asks the shell to open the address or file with its default program, shown normally.
-void ShellOpen(const std::string& target);
+void OpenWithDefaultProgram(const std::string& target);
 // Opens the home page in the default browser.
 void OpenHomePage();

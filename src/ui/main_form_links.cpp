@@ -15,5 +15,5 @@ void TForm1::Image3Click() {
 
 void TForm1::OpenReadMe1Click() {
     std::string path = GetAppFolder() + "Readme.txt";
-    if (IsExistingFile(path)) ShellOpen(path);
+    if (IsExistingFile(path)) OpenWithDefaultProgram(path);
 }

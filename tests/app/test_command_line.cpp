@@ -14,6 +14,7 @@
 #include "cli/command_line.h"
 #include "cli/command_line_run.h"
 #include "scan/scan_report.h"
+#include "support/failing_write.h"
 #include "support/planting.h"
 #include "support/rogue_planting.h"
 #include "support/test_paths.h"
@@ -45,8 +46,6 @@ struct CommandLineCase {
 // A name the system code page cannot spell, so only a wide path reaches it.
 const std::wstring kReportName = L"report-\u00fc\u4e2d.txt";
 
-std::wstring Widened(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
-
 std::vector<std::string> LinesOf(const std::string& text, bool* onlyCrLf) {
     std::vector<std::string> lines;
     *onlyCrLf = true;
@@ -57,17 +56,6 @@ std::vector<std::string> LinesOf(const std::string& text, bool* onlyCrLf) {
     }
     if (start != text.size()) *onlyCrLf = false;
     return lines;
-}
-
-std::string ReadWide(const std::wstring& path, bool* present) {
-    UniqueHandle file(ValidOrNull(
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
-    *present = file != nullptr;
-    std::string text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (file && ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) text.append(buffer, read);
-    return text;
 }
 
 void DeleteFilesIn(const std::wstring& folder) {
@@ -133,7 +121,7 @@ class CommandLineScan : public ::testing::TestWithParam<CommandLineCase> {};
 TEST_P(CommandLineScan, GivesItsExitCodeAndReport) {
     const CommandLineCase& row = GetParam();
     ScratchFolder scratch("command-line");
-    const std::wstring folder = Widened(scratch.Path());
+    const std::wstring folder = FromAnsi(scratch.Path());
     DeleteFilesIn(folder);
     WideFilesGone filesGone{folder};
     const std::wstring report = folder + L"\\" + kReportName;
@@ -177,7 +165,7 @@ TEST_P(CommandLineScan, GivesItsExitCodeAndReport) {
 
     bool present = false;
     bool onlyCrLf = false;
-    std::vector<std::string> lines = LinesOf(ReadWide(report, &present), &onlyCrLf);
+    std::vector<std::string> lines = LinesOf(WideFileBytes(report, &present), &onlyCrLf);
     if (row.reportLines.empty()) {
         EXPECT_FALSE(present);
         EXPECT_TRUE(FilesIn(folder).empty()) << "a temporary file was left";
@@ -309,7 +297,7 @@ TEST(CommandLineText, JoinedArgumentsSplitBackAsGiven) {
 // back from it as they were given.
 TEST(CommandLineScanReport, SwitchesLineCanBeTypedAgain) {
     ScratchFolder scratch("command-line-blanks");
-    const std::wstring folder = Widened(scratch.Path()) + L"\\with blanks";
+    const std::wstring folder = FromAnsi(scratch.Path()) + L"\\with blanks";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     const std::wstring report = folder + L"\\" + kReportName;
     WideFilesGone filesGone{folder};
@@ -320,7 +308,7 @@ TEST(CommandLineScanReport, SwitchesLineCanBeTypedAgain) {
     ASSERT_TRUE(program.WaitEnded());
     EXPECT_EQ(program.ExitCode(), 0u);
     bool present = false, onlyCrLf = false;
-    std::vector<std::string> lines = LinesOf(ReadWide(report, &present), &onlyCrLf);
+    std::vector<std::string> lines = LinesOf(WideFileBytes(report, &present), &onlyCrLf);
     ASSERT_TRUE(present);
     ASSERT_GE(lines.size(), 5u);
     ASSERT_EQ(lines[4].rfind("Switches: ", 0), 0u) << lines[4];
@@ -331,7 +319,7 @@ TEST(CommandLineScanReport, SwitchesLineCanBeTypedAgain) {
 // with 4, and the report that was there before survives whole, with nothing left beside it.
 TEST(CommandLineScanReport, ReportThatCannotBeWrittenAfterTheScanInTheWindowEndsWithFour) {
     ScratchFolder scratch("command-line-unwritable");
-    const std::wstring folder = Widened(scratch.Path());
+    const std::wstring folder = FromAnsi(scratch.Path());
     const std::wstring report = folder + L"\\" + kReportName;
     WideFilesGone filesGone{folder};
     const std::string earlier = "An earlier report, kept whole.\r\n";
@@ -351,28 +339,15 @@ TEST(CommandLineScanReport, ReportThatCannotBeWrittenAfterTheScanInTheWindowEnds
     ASSERT_EQ(seen.boxTexts.size(), 1u);
     EXPECT_EQ(seen.boxTexts[0].rfind("The report could not be written to \"", 0), 0u) << seen.boxTexts[0];
     bool present = false;
-    EXPECT_EQ(ReadWide(report, &present), earlier);
+    EXPECT_EQ(WideFileBytes(report, &present), earlier);
     EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{kReportName}) << "a temporary file was left";
-}
-
-size_t gWriteBudget = 0;
-
-// Writes what the budget allows, then fails as a full disk would: Wine cannot be made to.
-BOOL WINAPI WriteThenFail(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
-    const DWORD part = static_cast<DWORD>(std::min<size_t>(size, gWriteBudget));
-    *written = 0;
-    if (part > 0 && !WriteFile(file, data, part, written, overlapped)) return FALSE;
-    gWriteBudget -= *written;
-    if (*written == size) return TRUE;
-    SetLastError(ERROR_DISK_FULL);
-    return FALSE;
 }
 
 // A report write that fails half-way: the earlier report survives whole, none is left where
 // there was none, and nothing else is left beside it; the reason names the failure.
 TEST(CommandLineScanReport, AReportWriteThatFailsHalfWayLeavesTheEarlierReportWhole) {
     ScratchFolder scratch("command-line-half-way");
-    const std::wstring folder = Widened(scratch.Path());
+    const std::wstring folder = FromAnsi(scratch.Path());
     const std::wstring path = folder + L"\\" + kReportName;
     WideFilesGone filesGone{folder};
     ScanReport report = NewScanReport();
@@ -387,7 +362,7 @@ TEST(CommandLineScanReport, AReportWriteThatFailsHalfWayLeavesTheEarlierReportWh
         EXPECT_FALSE(WriteReportFile(path, report, &reason, WriteThenFail));
         EXPECT_EQ(reason.rfind(L"The report could not be written to \"" + path + L"\": ", 0), 0u) << ToUtf8(reason);
         bool present = false;
-        const std::string left = ReadWide(path, &present);
+        const std::string left = WideFileBytes(path, &present);
         EXPECT_EQ(present, hadOne);
         if (hadOne) {
             EXPECT_EQ(left, earlier);
@@ -397,14 +372,14 @@ TEST(CommandLineScanReport, AReportWriteThatFailsHalfWayLeavesTheEarlierReportWh
     std::wstring reason;
     ASSERT_TRUE(WriteReportFile(path, report, &reason)) << ToUtf8(reason);
     bool present = false;
-    EXPECT_EQ(ReadWide(path, &present), ScanReportText(report));
+    EXPECT_EQ(WideFileBytes(path, &present), ScanReportText(report));
 }
 
 // Closing the window during /scan lets the removal in progress finish, then ends: the products
 // not reached are unknown, so the code is 4, never a success, and the report says why.
 TEST(CommandLineScanStopped, ClosingTheWindowMidScanEndsWithCodeFourAndTheRowsSoFar) {
     ScratchFolder scratch("command-line-stopped");
-    const std::wstring report = Widened(scratch.Path()) + L"\\report.txt";
+    const std::wstring report = FromAnsi(scratch.Path()) + L"\\report.txt";
     Planting planting;
     std::vector<const WaiterProcess*> ultra = PlantDetectedTraces(EntryAtIndex(5), planting);
     PlantDetectedTraces(EntryAtIndex(6), planting);
@@ -423,7 +398,7 @@ TEST(CommandLineScanStopped, ClosingTheWindowMidScanEndsWithCodeFourAndTheRowsSo
     EXPECT_TRUE(FolderExists(ProgramFolderOf(EntryAtIndex(6)))) << "the product after the close was not reached";
     bool present = false;
     bool onlyCrLf = false;
-    std::vector<std::string> lines = LinesOf(ReadWide(report, &present), &onlyCrLf);
+    std::vector<std::string> lines = LinesOf(WideFileBytes(report, &present), &onlyCrLf);
     ASSERT_TRUE(present);
     ASSERT_GE(lines.size(), 6u);
     EXPECT_EQ(WithoutObjects(std::vector<std::string>(lines.begin() + 6, lines.end())),
@@ -453,10 +428,10 @@ BOOL CALLBACK FindStatusBar(HWND child, LPARAM found) {
 TEST(CommandLineScanStopped, ClosingDuringTheCleaningOfALargeFolderStopsBetweenTwoFiles) {
     constexpr int kFiles = 20000;
     ScratchFolder scratch("command-line-large-temp");
-    const std::wstring temp = Widened(scratch.Path()) + L"\\Temp";
+    const std::wstring temp = FromAnsi(scratch.Path()) + L"\\Temp";
     ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr));
     for (int i = 0; i < kFiles; ++i) ASSERT_TRUE(WriteWideFile(temp + L"\\f" + std::to_wstring(i) + L".tmp", "x"));
-    const std::wstring report = Widened(scratch.Path()) + L"\\report.txt";
+    const std::wstring report = FromAnsi(scratch.Path()) + L"\\report.txt";
     ScopedVariable tmp(L"TMP", temp.c_str());
     StartedProgram program("Zarvex.exe", L"/scan /noupdate /options 3 /products \"Antivirus 360\" /report \"" +
                                              report + L"\"");
@@ -487,7 +462,7 @@ TEST(CommandLineScanStopped, ClosingDuringTheCleaningOfALargeFolderStopsBetweenT
     EXPECT_GT(left, 0) << "the whole folder was cleaned before the close was heeded";
     bool present = false;
     bool onlyCrLf = false;
-    std::vector<std::string> lines = LinesOf(ReadWide(report, &present), &onlyCrLf);
+    std::vector<std::string> lines = LinesOf(WideFileBytes(report, &present), &onlyCrLf);
     ASSERT_TRUE(present);
     int deleted = 0;
     auto option = std::find(lines.begin(), lines.end(), "Option: Clear Temp Folder");
@@ -508,7 +483,7 @@ TEST(CommandLineScanStopped, ClosingDuringTheCleaningOfALargeFolderStopsBetweenT
 // so the program ends with the scan's own code, as its report says, never 0.
 TEST(CommandLineScanStopped, ExitDuringTheLastRemovalEndsWithTheScansCode) {
     ScratchFolder scratch("command-line-exit");
-    const std::wstring report = Widened(scratch.Path()) + L"\\report.txt";
+    const std::wstring report = FromAnsi(scratch.Path()) + L"\\report.txt";
     Planting planting;
     std::vector<const WaiterProcess*> ultra = PlantDetectedTraces(EntryAtIndex(5), planting);
     ASSERT_FALSE(ultra.empty());
@@ -524,7 +499,7 @@ TEST(CommandLineScanStopped, ExitDuringTheLastRemovalEndsWithTheScansCode) {
     EXPECT_EQ(program.ExitCode(), 1u);
     bool present = false;
     bool onlyCrLf = false;
-    std::vector<std::string> lines = LinesOf(ReadWide(report, &present), &onlyCrLf);
+    std::vector<std::string> lines = LinesOf(WideFileBytes(report, &present), &onlyCrLf);
     ASSERT_TRUE(present);
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back(), "Exit code: 1");

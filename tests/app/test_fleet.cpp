@@ -33,18 +33,6 @@ namespace {
 
 constexpr int kUltra = 5;  // check-list index of Ultra Antivirus 2009
 
-std::wstring Widened(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
-
-std::string ReadAll(const std::wstring& path) {
-    UniqueHandle file(ValidOrNull(
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
-    std::string text;
-    char buffer[65536];
-    DWORD read = 0;
-    while (file && ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) text.append(buffer, read);
-    return text;
-}
-
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -60,14 +48,14 @@ struct QuietRun {
 
 // /scan /quiet /noupdate with these switches, the report written to a file of the scratch folder.
 QuietRun RunQuiet(const ScratchFolder& scratch, const std::wstring& switches, const char* reportName) {
-    const std::wstring report = Widened(scratch.Path()) + L"\\" + Widened(reportName);
+    const std::wstring report = FromAnsi(scratch.Path()) + L"\\" + FromAnsi(reportName);
     DeleteFileW(report.c_str());
     StartedProgram program("Zarvex.exe", L"/scan /quiet /noupdate " + switches + L" /report \"" + report + L"\"");
     QuietRun run;
     // Generous: a removal of all 33 products waits two seconds for each, by design.
     if (!program.Started() || WaitForSingleObject(program.Process(), 300000) != WAIT_OBJECT_0) return run;
     run.exitCode = program.ExitCode();
-    run.report = ReadAll(report);
+    run.report = WideFileBytes(report);
     return run;
 }
 
@@ -115,7 +103,7 @@ std::set<ObjectKey> ObjectsWith(const JsonValue& document, std::initializer_list
 
 const JsonValue* ProductResult(const JsonValue& document, const char* name) {
     for (const JsonValue& product : document["productResults"].items)
-        if (product["name"].text == Widened(name)) return &product;
+        if (product["name"].text == FromAnsi(name)) return &product;
     return nullptr;
 }
 

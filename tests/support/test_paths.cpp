@@ -42,6 +42,17 @@ std::string WideFileText(const std::wstring& path) {
     return std::string(buffer, read);
 }
 
+std::string WideFileBytes(const std::wstring& path, bool* present) {
+    UniqueHandle file(ValidOrNull(
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
+    if (present) *present = file != nullptr;
+    std::string text;
+    char buffer[65536];
+    DWORD read = 0;
+    while (file && ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) text.append(buffer, read);
+    return text;
+}
+
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     return WriteWideFile(FromAnsi(path), bytes);
 }

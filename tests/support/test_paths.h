@@ -27,6 +27,8 @@ bool WideFileExists(const std::wstring& path);
 bool WideFolderExists(const std::wstring& path);
 // The file's bytes (the first 256), or "<missing>".
 std::string WideFileText(const std::wstring& path);
+// All of the file's bytes; empty when it cannot be opened, and then *present, when given, is false.
+std::string WideFileBytes(const std::wstring& path, bool* present = nullptr);
 // The names of the entries in a folder, without "." and "..".
 std::vector<std::wstring> FilesIn(const std::wstring& folder);
 // Removes a folder tree; refuses anything that is not an absolute path below C:\.

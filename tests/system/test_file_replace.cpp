@@ -8,36 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "support/failing_write.h"
 #include "support/test_paths.h"
 #include "system/file_replace.h"
 #include "system/handles.h"
+#include "system/text_codes.h"
 
 namespace {
 
-std::wstring Widened(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
-
 std::string Contents(const std::wstring& path) {
-    UniqueHandle file(ValidOrNull(
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
-    if (!file) return "<missing>";
-    std::string text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) text.append(buffer, read);
-    return text;
-}
-
-// How many bytes the failing step writes, in all, before it fails.
-size_t gWriteBudget = 0;
-
-BOOL WINAPI WriteThenFail(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
-    const DWORD part = static_cast<DWORD>(std::min<size_t>(size, gWriteBudget));
-    *written = 0;
-    if (part > 0 && !WriteFile(file, data, part, written, overlapped)) return FALSE;
-    gWriteBudget -= *written;
-    if (*written == size) return TRUE;
-    SetLastError(ERROR_DISK_FULL);
-    return FALSE;
+    bool present = false;
+    std::string text = WideFileBytes(path, &present);
+    return present ? text : "<missing>";
 }
 
 // Fails without saying why: still a failure.
@@ -51,7 +33,7 @@ BOOL WINAPI FailSilently(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED) 
 
 TEST(ReplaceFileContents, AWriteThatFailsPartWayLeavesTheEarlierFileWholeAndNothingBeside) {
     ScratchFolder scratch("file-replace");
-    const std::wstring folder = Widened(scratch.Path());
+    const std::wstring folder = FromAnsi(scratch.Path());
     const std::wstring target = folder + L"\\report.txt";
     std::string fresh;
     while (fresh.size() < 3u * 1024 * 1024) fresh += "a line of the new report, long enough to need several pieces\r\n";
@@ -87,7 +69,7 @@ TEST(ReplaceFileContents, AWriteThatFailsPartWayLeavesTheEarlierFileWholeAndNoth
 // be deleted, a folder of that name. The earlier one stays as it was and the temporary file goes.
 TEST(ReplaceFileContents, ATargetThatCannotBeReplacedStaysAsItWas) {
     ScratchFolder scratch("file-replace-refused");
-    const std::wstring folder = Widened(scratch.Path());
+    const std::wstring folder = FromAnsi(scratch.Path());
     const std::wstring held = folder + L"\\held.txt";
     ASSERT_TRUE(WriteWideFile(held, "kept\r\n"));
     UniqueHandle holder(ValidOrNull(CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,

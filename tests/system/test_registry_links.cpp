@@ -10,6 +10,7 @@
 #include "support/test_registry.h"
 #include "system/handles.h"
 #include "system/registro.h"
+#include "system/text_codes.h"
 
 namespace {
 
@@ -28,16 +29,14 @@ bool CreateLinkKey(HKEY root, const std::wstring& path, const std::wstring& targ
                           static_cast<DWORD>(target.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
-std::wstring Wide(const char* text) { return std::wstring(text, text + strlen(text)); }
-
 class RegistryLinks : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, std::string(kBystander) + "\\Inner"));
         ASSERT_TRUE(SetStringValue(HKEY_LOCAL_MACHINE, kBystander, "value", "kept"));
         ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, std::string(kProduct) + "\\Real\\Deeper"));
-        ASSERT_TRUE(CreateLinkKey(HKEY_CURRENT_USER, Wide(kProduct) + L"\\Link", kBystanderTarget));
-        ASSERT_TRUE(CreateLinkKey(HKEY_CURRENT_USER, Wide(kProduct) + L"\\Real\\Link", kBystanderTarget));
+        ASSERT_TRUE(CreateLinkKey(HKEY_CURRENT_USER, FromAnsi(kProduct) + L"\\Link", kBystanderTarget));
+        ASSERT_TRUE(CreateLinkKey(HKEY_CURRENT_USER, FromAnsi(kProduct) + L"\\Real\\Link", kBystanderTarget));
         // Seen through the link, the bystander is there: the trap is armed.
         ASSERT_TRUE(KeyExists(HKEY_CURRENT_USER, std::string(kProduct) + "\\Link\\Inner"));
     }
@@ -102,7 +101,7 @@ TEST_F(RegistryLinks, ALinkOnTheWayRefusesTheDeletion) {
 TEST_F(RegistryLinks, SubkeysWithWideNamesGoToo) {
     for (const wchar_t* name : {L"\x4E2D\x6587", L"\xFF0E\xFF0E\xFF3C" L"Bystander"}) {
         HKEY raw = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (Wide(kProduct) + L"\\Real\\" + name).c_str(), 0, nullptr, 0,
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (FromAnsi(kProduct) + L"\\Real\\" + name).c_str(), 0, nullptr, 0,
                                   KEY_ALL_ACCESS, nullptr, &raw, nullptr),
                   ERROR_SUCCESS);
         RegCloseKey(raw);

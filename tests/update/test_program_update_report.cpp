@@ -12,16 +12,12 @@
 #include "support/loopback_server.h"
 #include "support/test_paths.h"
 #include "system/handles.h"
+#include "system/text_codes.h"
 
 namespace {
 
 std::vector<std::string> ReportLines(const std::string& path) {
-    UniqueHandle file(ValidOrNull(
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
-    std::string text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (file && ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) text.append(buffer, read);
+    const std::string text = WideFileBytes(FromAnsi(path));
     std::vector<std::string> lines;
     for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
         lines.push_back(text.substr(start, end - start));

@@ -74,7 +74,8 @@ LONG OpenKeyByParts(HKEY root, const std::wstring& path, REGSAM access, OpenedKe
     return ERROR_SUCCESS;
 }
 
-// Splits "key\value" at its last backslash; false when there is none.
+// Splits "key\value" at its last backslash; false when there is none. Not the file paths' rule
+// (system/wide_paths.h): in a registry name '/' is a character like any other.
 bool SplitValuePath(const std::string& valuePath, std::wstring& keyPath, std::wstring& valueName) {
     int p = LastCharPos('\\', valuePath);
     if (p == 0) return false;

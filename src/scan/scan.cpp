@@ -149,7 +149,11 @@ private:
         if (Planning()) return kFoundStatus;
         Sleep(kSettleMs);
         ProcessListScope::Refresh();
-        return DetectRogue(entry) ? kErrorOnRemoveStatus : kRemovedStatus;
+        // What a rule refused or the system failed to do stayed: the product cannot be gone.
+        bool stayed = false;
+        for (const ActedObject& object : section.objects)
+            stayed = stayed || object.outcome == Outcome::Refused || object.outcome == Outcome::Failed;
+        return stayed || DetectRogue(entry) ? kErrorOnRemoveStatus : kRemovedStatus;
     }
 
     // Whatever a rule left in place is shown, never silent: one row each.

@@ -10,6 +10,7 @@
 #include "catalogue/rogue_catalogue.h"
 #include "catalogue/rogue_routines.h"
 #include "support/planting.h"
+#include "support/rogue_planting.h"
 #include "support/test_paths.h"
 #include "support/test_registry.h"
 #include "system/processes.h"
@@ -72,8 +73,9 @@ void PlantKey(HKEY root, const std::string& path, Planting& planting, Expectatio
     expect.keptKeys.emplace_back(root, sibling);
 }
 
-void PlantValue(HKEY root, const std::string& valuePath, Planting& planting, Expectations& expect) {
-    planting.Value(root, valuePath);
+void PlantValue(HKEY root, const std::string& valuePath, Planting& planting, Expectations& expect,
+                const std::string& data = "C:\\planted.exe") {
+    planting.Value(root, valuePath, data);
     expect.goneValues.emplace_back(root, valuePath);
     std::string sibling = SplitValuePath(valuePath).first + "\\zarvex-bystander";
     planting.Value(root, sibling);
@@ -126,8 +128,23 @@ void PlantEntry(const RogueEntry& entry, Planting& planting, Expectations& expec
             }
             case StepKind::RemoveKey: PlantKey(registry, Plain(step.operand), planting, expect); break;
             case StepKind::RemoveValue: PlantValue(registry, Plain(step.operand), planting, expect); break;
+            // A Run value as the product sets it: it starts the product's program.
+            case StepKind::RemoveRunValue:
+                PlantValue(registry, Plain(step.operand), planting, expect, RunValueData(entry));
+                break;
+            // The product's folder of links: only its links, so that it goes with them.
+            case StepKind::RemoveShortcuts: {
+                std::string folder = WithoutTrailingSeparator(RootedPath(step.folder, step.operand.text));
+                planting.BareFolder(folder);
+                for (const char* link : {"\\Run.lnk", "\\Support.url"}) {
+                    planting.File(folder + link);
+                    expect.goneFiles.push_back(folder + link);
+                }
+                PlantBystandersUnder(step.folder, planting, expect, bystanderRoots);
+                break;
+            }
             case StepKind::Wait:
-            case StepKind::ShellOpen: break;
+            case StepKind::StartUninstaller: break;
         }
     }
     std::string programFolder = ProgramFolder(entry);

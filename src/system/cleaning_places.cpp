@@ -43,6 +43,7 @@ struct Place {
 const Place kPlaces[] = {
     {ProfileFolder::Temp, L"AppData\\Local", L"Temp"},
     {ProfileFolder::Temp, L"Local Settings", L"Temp"},
+    {ProfileFolder::Temp, L"", L"Temp"},  // where Wine keeps a profile's Temp
     {ProfileFolder::Cookies, L"AppData\\Local\\Microsoft\\Windows", L"INetCookies"},
     {ProfileFolder::Cookies, L"AppData\\Roaming\\Microsoft\\Windows", L"Cookies"},
     {ProfileFolder::Cache, L"AppData\\Local\\Microsoft\\Windows", L"INetCache"},
@@ -151,6 +152,11 @@ CleaningPlaces::CleaningPlaces(std::shared_ptr<const ProtectedFolders> secondLin
 }
 
 std::string CleaningPlaces::ProfileRefusal(const std::wstring& real) const {
+    const std::string refusal = ProfileRule(real);
+    return refusal.empty() ? SecondLine(real) : refusal;
+}
+
+std::string CleaningPlaces::ProfileRule(const std::wstring& real) const {
     if (profile_.empty()) return kRefusedNoProfile;
     if (SamePathText(WithoutTrailingSeparators(real), profile_)) return kRefusedProfileItself;
     if (!IsInsideFolder(real, profile_)) return kRefusedOutsideProfile;
@@ -159,21 +165,22 @@ std::string CleaningPlaces::ProfileRefusal(const std::wstring& real) const {
             IsInsideFolder(real, document))
             return kRefusedDocumentFolder;
     }
-    return SecondLine(real);
+    return {};
 }
 
 std::string CleaningPlaces::ProfileRefusal(const std::wstring& real, ProfileFolder folder) const {
-    std::string refusal = ProfileRefusal(real);
+    std::string refusal = ProfileRule(real);
     if (!refusal.empty()) return refusal;
     const std::wstring path = WithoutTrailingSeparators(real);
     for (const Place& place : kPlaces) {
         if (place.folder != folder) continue;
         // The folders on the way may be links (AppData moved elsewhere); the place itself is
         // compared by its name there, so a Temp that is a link to elsewhere names nothing.
-        const std::wstring allowed = JoinPath(RealOrNamed(JoinPath(profile_, place.parent)), place.name);
+        const std::wstring parent = *place.parent ? RealOrNamed(JoinPath(profile_, place.parent)) : profile_;
+        const std::wstring allowed = JoinPath(parent, place.name);
         // A session's own Temp lies in the Temp folder; the cookies and cache only at their place.
         if (SamePathText(path, allowed) || (folder == ProfileFolder::Temp && IsInsideFolder(path, allowed)))
-            return {};
+            return SecondLine(real);
     }
     return folder == ProfileFolder::Temp      ? kRefusedNotProfileTemp
            : folder == ProfileFolder::Cookies ? kRefusedNotCookies

@@ -35,13 +35,16 @@ public:
     // not.
     std::string ProfileRefusal(const std::wstring& real) const;
     // The same, and then only the folder's own places in the profile, now and in older Windows:
-    // the Temp in AppData\Local or Local Settings (or a folder in it, as a session's Temp is); the
+    // the Temp in AppData\Local or Local Settings, or directly in the profile as Wine has it (or a
+    // folder in it, as a session's Temp is); the
     // cookies and the cache at their places under AppData. Whatever a setting or TMP names.
     std::string ProfileRefusal(const std::wstring& real, ProfileFolder folder) const;
     // The Windows Temp: only the folder `name` directly inside the real Windows folder.
     std::string WindowsRefusal(const std::wstring& real, const std::wstring& name) const;
 
 private:
+    // The profile rule above without the second line.
+    std::string ProfileRule(const std::wstring& real) const;
     std::string SecondLine(const std::wstring& real) const;
 
     std::shared_ptr<const ProtectedFolders> secondLine_;

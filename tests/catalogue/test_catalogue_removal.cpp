@@ -101,6 +101,7 @@ void PlantEntry(const RogueEntry& entry, Planting& planting, Expectations& expec
     for (const DetectCheck& check : entry.checks) {
         if (check.kind == CheckKind::ProcessCheck) noteProcess(Plain(check.operand));
     }
+    std::set<std::string> linkFolders;
     for (const RemovalStep& step : entry.steps) {
         HKEY registry = RegistryRootKey(step.registry);
         switch (step.kind) {
@@ -108,6 +109,11 @@ void PlantEntry(const RogueEntry& entry, Planting& planting, Expectations& expec
             case StepKind::EmptyFolder:
             case StepKind::RemoveFolder: {
                 std::string folder = WithoutTrailingSeparator(RootedPath(step.folder, step.operand.text));
+                // A folder of links holds the links alone, and goes with them.
+                if (linkFolders.count(folder)) {
+                    expect.goneFolders.push_back(folder);
+                    break;
+                }
                 planting.Folder(folder);
                 expect.goneFiles.push_back(folder + "\\readme.txt");
                 expect.goneFiles.push_back(folder + "\\data.bin");
@@ -136,6 +142,7 @@ void PlantEntry(const RogueEntry& entry, Planting& planting, Expectations& expec
             case StepKind::RemoveShortcuts: {
                 std::string folder = WithoutTrailingSeparator(RootedPath(step.folder, step.operand.text));
                 planting.BareFolder(folder);
+                linkFolders.insert(folder);
                 for (const char* link : {"\\Run.lnk", "\\Support.url"}) {
                     planting.File(folder + link);
                     expect.goneFiles.push_back(folder + link);

@@ -10,7 +10,9 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "support/test_paths.h"
 #include "support/traps.h"
 #include "system/cleaning_places.h"
 #include "system/exact_deletion.h"
@@ -73,6 +75,7 @@ TEST(CleaningPlaces, EachOptionsFolderOnlyAtItsOwnPlace) {
         {"the Temp, other case", local + L"\\TEMP\\", ProfileFolder::Temp, ""},
         {"a session's Temp in it", local + L"\\Temp\\2", ProfileFolder::Temp, ""},
         {"the older Temp", profile + L"\\Local Settings\\Temp", ProfileFolder::Temp, ""},
+        {"Wine's Temp", profile + L"\\Temp", ProfileFolder::Temp, ""},
         {"the SSH keys", profile + L"\\.ssh", ProfileFolder::Temp, kRefusedNotProfileTemp},
         {"AppData\\Roaming itself", roaming, ProfileFolder::Temp, kRefusedNotProfileTemp},
         {"AppData\\Local itself", local, ProfileFolder::Temp, kRefusedNotProfileTemp},
@@ -94,7 +97,20 @@ TEST(CleaningPlaces, EachOptionsFolderOnlyAtItsOwnPlace) {
         {"Documents", profile + L"\\Documents", ProfileFolder::Cache, kRefusedDocumentFolder},
         {"outside the profile", Real(GetWindowsFolderW()) + L"\\Temp", ProfileFolder::Temp, kRefusedOutsideProfile},
     };
+    // The places accepted are there, as a folder cleaned is (a folder that is not there counts as
+    // protected); the ones made here go again.
+    std::vector<std::wstring> made;
+    for (const Case& c : cases) {
+        if (*c.refusal || WideFolderExists(c.real)) continue;
+        std::wstring path;
+        for (std::size_t at = profile.size(); at != std::wstring::npos; at = c.real.find(L'\\', at + 1)) {
+            path = c.real.substr(0, at);
+            if (!WideFolderExists(path) && CreateDirectoryW(path.c_str(), nullptr)) made.push_back(path);
+        }
+        if (CreateDirectoryW(c.real.c_str(), nullptr)) made.push_back(c.real);
+    }
     for (const Case& c : cases) EXPECT_EQ(places.ProfileRefusal(c.real, c.folder), c.refusal) << c.name;
+    for (auto it = made.rbegin(); it != made.rend(); ++it) RemoveDirectoryW(it->c_str());
     // The program's own folders, as the system names them here, are each at their place.
     EXPECT_EQ(places.ProfileRefusal(Real(GetTempFolderW()), ProfileFolder::Temp), "");
     EXPECT_EQ(places.ProfileRefusal(Real(GetSpecialFolderW(CSIDL_COOKIES)), ProfileFolder::Cookies), "");

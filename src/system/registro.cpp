@@ -1,5 +1,7 @@
 #include "system/registro.h"
 
+#include <winternl.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -40,25 +42,10 @@ bool OpenKey(HKEY parent, const std::wstring& path, REGSAM access, OpenedKey& ke
 
 // The functions of ntdll that the registry API has no counterpart for, looked up once.
 struct NtRegistry {
-    struct CountedName {
-        USHORT length;
-        USHORT maximumLength;
-        PWSTR buffer;
-    };
-    struct Attributes {
-        ULONG length;
-        HANDLE root;
-        CountedName* name;
-        ULONG attributes;
-        PVOID securityDescriptor;
-        PVOID securityQualityOfService;
-    };
-    using OpenKeyFn = LONG(NTAPI*)(PHANDLE, ACCESS_MASK, Attributes*);
+    using OpenKeyFn = LONG(NTAPI*)(PHANDLE, ACCESS_MASK, OBJECT_ATTRIBUTES*);
     using QueryKeyFn = LONG(NTAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
     using DeleteKeyFn = LONG(NTAPI*)(HANDLE);
     using StatusToErrorFn = ULONG(NTAPI*)(LONG);
-    static constexpr ULONG kCaseInsensitive = 0x40;  // OBJ_CASE_INSENSITIVE
-    static constexpr ULONG kOpenLink = 0x100;        // OBJ_OPENLINK
     static constexpr int kKeyNameInformation = 3;
 
     NtRegistry() {
@@ -164,10 +151,13 @@ LONG OpenSubkeyItself(HKEY parent, const std::wstring& name, ACCESS_MASK access,
     if (!Nt().openKey) return ERROR_PROC_NOT_FOUND;
     if (name.empty() || name.size() * sizeof(wchar_t) > 0xFFFE) return ERROR_INVALID_NAME;
     std::wstring copy = name;
-    NtRegistry::CountedName counted{static_cast<USHORT>(copy.size() * sizeof(wchar_t)),
-                                    static_cast<USHORT>(copy.size() * sizeof(wchar_t)), copy.data()};
-    NtRegistry::Attributes attributes{sizeof(NtRegistry::Attributes), parent, &counted,
-                                      NtRegistry::kCaseInsensitive | NtRegistry::kOpenLink, nullptr, nullptr};
+    UNICODE_STRING counted{static_cast<USHORT>(copy.size() * sizeof(wchar_t)),
+                           static_cast<USHORT>(copy.size() * sizeof(wchar_t)), copy.data()};
+    OBJECT_ATTRIBUTES attributes{};
+    attributes.Length = sizeof(attributes);
+    attributes.RootDirectory = parent;
+    attributes.ObjectName = &counted;
+    attributes.Attributes = OBJ_CASE_INSENSITIVE | OBJ_OPENLINK;
     HANDLE raw = nullptr;
     const LONG status = Nt().Error(Nt().openKey(&raw, access, &attributes));
     if (status != ERROR_SUCCESS) return status;

@@ -4,6 +4,7 @@
 // what the key is, and a subkey name that holds a NUL is deleted whole.
 #include <windows.h>
 #include <shlobj.h>
+#include <winternl.h>
 
 #include <gtest/gtest.h>
 
@@ -283,18 +284,7 @@ TEST(RegistryLinkRule, AValueThatOnlyLooksLikeALinkBlocksNothing) {
 // A subkey named with a NUL inside ("a\0b") is opened and deleted by its whole name: never cut to
 // its sibling "a", never tried again and again.
 TEST(RegistryNames, ASubkeyNameWithANulIsDeletedWhole) {
-    using NtCreateKeyFn = LONG(NTAPI*)(PHANDLE, ACCESS_MASK, void*, ULONG, void*, ULONG, PULONG);
-    struct CountedName {
-        USHORT length, maximumLength;
-        PWSTR buffer;
-    };
-    struct Attributes {
-        ULONG length;
-        HANDLE root;
-        CountedName* name;
-        ULONG attributes;
-        PVOID descriptor, quality;
-    };
+    using NtCreateKeyFn = LONG(NTAPI*)(PHANDLE, ACCESS_MASK, OBJECT_ATTRIBUTES*, ULONG, UNICODE_STRING*, ULONG, PULONG);
     const auto createKey = reinterpret_cast<NtCreateKeyFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtCreateKey")));
     ASSERT_TRUE(createKey);
@@ -305,8 +295,12 @@ TEST(RegistryNames, ASubkeyNameWithANulIsDeletedWhole) {
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, product.c_str(), 0, KEY_ALL_ACCESS, &raw), ERROR_SUCCESS);
     const UniqueKey parent(raw);
     std::wstring name(L"a\0b", 3);
-    CountedName counted{6, 6, name.data()};
-    Attributes attributes{sizeof(Attributes), raw, &counted, 0x40, nullptr, nullptr};
+    UNICODE_STRING counted{6, 6, name.data()};
+    OBJECT_ATTRIBUTES attributes{};
+    attributes.Length = sizeof(attributes);
+    attributes.RootDirectory = raw;
+    attributes.ObjectName = &counted;
+    attributes.Attributes = OBJ_CASE_INSENSITIVE;
     HANDLE created = nullptr;
     ASSERT_GE(createKey(&created, KEY_ALL_ACCESS, &attributes, 0, nullptr, 0, nullptr), 0);
     const UniqueKey nul(static_cast<HKEY>(created));

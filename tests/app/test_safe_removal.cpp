@@ -68,6 +68,24 @@ TEST(SafeRemoval, ATempThatNamesTheUsersDataIsRefused) {
     }
 }
 
+// A Temp folder that cannot be opened (here a link to itself, which the system cannot resolve) is
+// a failure in the record, with the system's reason, never "not found".
+TEST(SafeRemoval, ATempThatCannotBeOpenedIsAFailure) {
+    ASSERT_TRUE(TrapsLaid()) << kTrapsNotLaid;
+    ScratchFolder scratch("safe-failure");
+    const std::wstring loop = kTraps + L"\\link-loop";
+    QuietRun run;
+    {
+        ScopedVariable tmp(L"TMP", loop.c_str());
+        ScopedVariable temporary(L"TEMP", loop.c_str());
+        run = RunQuiet(scratch, L"/options 3 /products \"Antivirus 360\"", "report.txt");
+    }
+    EXPECT_EQ(run.exitCode, 0u) << run.report;
+    const std::vector<std::string> lines = Lines(run.report);
+    EXPECT_TRUE(HasLineStarting(lines, "\tfolder\t" + ToAnsi(loop) + "\tfailed: ")) << run.report;
+    EXPECT_FALSE(HasLine(lines, "\tfolder\t" + ToAnsi(loop) + "\tnot found")) << run.report;
+}
+
 // With TMP at the system folder, the sweep's Temp trace would be Windows' own services.exe: refused,
 // shown, not found, and the exit code says nothing was found.
 TEST(SafeRemoval, TheSystemsOwnServicesIsNoTrace) {

@@ -236,4 +236,34 @@ TEST(PlansAndRecords, AKillIsPlannedWithIdNameAndImagePathThenEnded) {
     EXPECT_EQ(none.Objects()[0].processId, 0u);
 }
 
+// An open that failed is told by the system's error: not there is "not found", a link that the
+// redirection-trust policy blocks (Windows 10 2004 and later; Wine has no such policy, so only the
+// mapping is shown here) is refused as a link, anything else is a failure with the system's text.
+TEST(PlansAndRecords, AnOpenThatFailedIsNotFoundOnlyWhenNothingIsThere) {
+    struct Case {
+        DWORD error;
+        const char* refusal;
+        Outcome outcome;
+    };
+    const Case cases[] = {
+        {ERROR_FILE_NOT_FOUND, "", Outcome::NotFound},
+        {ERROR_PATH_NOT_FOUND, "", Outcome::NotFound},
+        {ERROR_ACCESS_DENIED, "", Outcome::Failed},
+        {ERROR_SHARING_VIOLATION, "", Outcome::Failed},
+        {kErrorUntrustedMountPoint, "", Outcome::Refused},
+        {ERROR_FILE_NOT_FOUND, kRefusedLinkInPath, Outcome::Refused},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.error);
+        ObjectList list;
+        RecordUnopened({Carry::Remove, &list}, {ObjectKind::Folder, Outcome::Planned, L"C:\\x"}, c.refusal, c.error);
+        ASSERT_EQ(list.Objects().size(), 1u);
+        EXPECT_EQ(list.Objects()[0].outcome, c.outcome);
+        EXPECT_EQ(list.Objects()[0].reason.empty(), c.outcome == Outcome::NotFound);
+        if (c.outcome == Outcome::Refused) {
+            EXPECT_EQ(ToAnsi(list.Objects()[0].reason), kRefusedLinkInPath);
+        }
+    }
+}
+
 }  // namespace

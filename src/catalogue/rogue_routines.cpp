@@ -19,8 +19,15 @@ std::string Decoded(const SignatureRef& ref) { return DecodeSignature(ref.text);
 
 // Looked at by the rules of its deletion: a folder reached through a link on the way, or under a
 // root set to a system folder, is not the product's.
-bool FolderIsPresent(const DetectCheck& check) {
+// A folder there that the rules refuse is recorded as refused.
+bool FolderIsPresent(const DetectCheck& check, const Acting& acting) {
     const RemovableTarget target = CheckRemovable(check.folder, check.operand.text);
+    if (!target.refusal.empty()) {
+        const std::wstring named = RootedPathW(check.folder, check.operand.text);
+        if (IsExistingFolder(named))
+            acting.Record({ObjectKind::Folder, Outcome::Refused, WithoutTrailingSeparators(named)}, Outcome::Refused,
+                          FromAnsi(target.refusal));
+    }
     return !target.path.empty() && IsExistingFolder(target.path);
 }
 
@@ -194,11 +201,11 @@ std::string RootedPath(FolderRoot root, const char* relativeText) {
     return ToAnsi(RootedPathW(root, relativeText));
 }
 
-bool CheckIsTrue(const DetectCheck& check) {
+bool CheckIsTrue(const DetectCheck& check, const Acting& refusals) {
     switch (check.kind) {
         case CheckKind::ProcessCheck: return ProcessIsRunning(Decoded(check.operand));
         case CheckKind::KeyCheck: return RegKeyExists(RegistryRootKey(check.registry), Decoded(check.operand));
-        case CheckKind::FolderCheck: return FolderIsPresent(check);
+        case CheckKind::FolderCheck: return FolderIsPresent(check, refusals);
     }
     return false;
 }
@@ -230,11 +237,11 @@ StepOutcome RunStep(const RemovalStep& step, const Acting& acting, const std::ve
     return {};
 }
 
-bool DetectRogue(const RogueEntry& entry) {
+bool DetectRogue(const RogueEntry& entry, const Acting& refusals) {
     // An entry's checks are one phase: its process checks share one list (or the caller's).
     ProcessListScope phase;
     for (const DetectCheck& check : entry.checks) {
-        if (CheckIsTrue(check)) return true;
+        if (CheckIsTrue(check, refusals)) return true;
     }
     return false;
 }

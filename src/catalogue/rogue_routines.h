@@ -21,13 +21,15 @@ struct StepRefusal {
     std::string reason;
 };
 
-// True at the first true check; later checks are not evaluated.
-bool DetectRogue(const RogueEntry& entry);
+// True at the first true check; later checks are not evaluated. A check looks at a folder by the
+// rules of its deletion: one there that they refuse (a link on its way, its root set to a system
+// folder) is no trace, and is recorded as refused through refusals.
+bool DetectRogue(const RogueEntry& entry, const Acting& refusals = kRemoveUnrecorded);
 // Every step runs, whatever happened before it; hands back each refusal, in order. A plan waits
 // for nothing and starts nothing.
 std::vector<StepRefusal> RemoveRogue(const RogueEntry& entry, const Acting& acting = kRemoveUnrecorded);
 
-bool CheckIsTrue(const DetectCheck& check);
+bool CheckIsTrue(const DetectCheck& check, const Acting& refusals = kRemoveUnrecorded);
 // A Run value is deleted only while its data names one of productNames (RemoveRogue hands it the
 // entry's ProductNames); without names it is refused.
 StepOutcome RunStep(const RemovalStep& step, const Acting& acting = kRemoveUnrecorded,

@@ -128,14 +128,18 @@ private:
             progress_.Status("Checking " + std::to_string(position) + " of " + std::to_string(total) + ": " +
                              entry.displayName);
             ScanSection section{ScanSection::Kind::Product, entry.checkListIndex, entry.displayName, entry.resultLabel};
-            section.found = DetectRogue(entry);
+            SectionSink looked(progress_);
+            section.found = DetectRogue(entry, ActingFor(looked));
             section.result = kNotFoundResult;
             if (section.found) {
                 ++outcome_.found;
                 section.result = CarryOut(entry, section);
                 Add({entry.resultLabel, section.result, true});
-                AddRefusalRows(section, std::string(entry.resultLabel) + ": ");
+            } else {
+                // A folder the rules refuse to look at is shown, and is no finding.
+                section.objects = looked.Objects();
             }
+            AddRefusalRows(section, std::string(entry.resultLabel) + ": ");
             outcome_.sections.push_back(std::move(section));
         }
     }

@@ -20,6 +20,7 @@
 #include "support/test_registry.h"
 #include "support/traps.h"
 #include "system/acting.h"
+#include "system/exact_deletion.h"
 #include "system/folders.h"
 #include "system/handles.h"
 #include "system/registro.h"
@@ -228,6 +229,34 @@ TEST(DocumentFolders, OnlyTheProductsShortcutsGoFromTheDesktop) {
     EXPECT_TRUE(FileExists(folder + "\\letter.txt"));
     ASSERT_EQ(record.Objects().size(), 1u);
     EXPECT_EQ(record.Objects()[0].outcome, Outcome::Refused);
+}
+
+// A product check looks at its folder by the rules of its deletion: a folder reached through a
+// link on the way is no trace of the product, and shows as refused; the same folder reached
+// without one is found.
+TEST(ProductChecks, AFolderTheRulesRefuseIsNoTrace) {
+    ASSERT_TRUE(TrapsLaid()) << kTrapsNotLaid;
+    ScopedVariable tmp(L"TMP", kTraps.c_str());
+    struct Case {
+        const char* name;
+        const char* folder;
+        bool found;
+    } cases[] = {
+        {"through a link on the way", "\\links\\parent-link\\product\\", false},
+        {"the same folder without one", "\\bystander-parent\\product\\", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SignatureRef f1{"f1", StoredText(c.folder)};
+        const RogueEntry entry{99, "test", "test", {dir(TMP, f1)}, {}};
+        ObjectList refusals;
+        EXPECT_EQ(DetectRogue(entry, {Carry::Plan, &refusals}), c.found);
+        ASSERT_EQ(refusals.Objects().size(), c.found ? 0u : 1u);
+        if (!c.found) {
+            EXPECT_EQ(refusals.Objects()[0].outcome, Outcome::Refused);
+            EXPECT_EQ(ToAnsi(refusals.Objects()[0].reason), kRefusedLinkInPath);
+        }
+    }
 }
 
 // A folder on the way that cannot be opened (a link to itself, which the system cannot resolve) is

@@ -53,6 +53,14 @@ private:
     std::size_t files_ = 0;
 };
 
+// A file or folder that is there, or that cannot be looked at; any other object that failed.
+bool StillThere(const ActedObject& object) {
+    if (object.kind != ObjectKind::File && object.kind != ObjectKind::Folder) return true;
+    if (GetFileAttributesW(object.path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    const DWORD error = GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
 class Walk {
 public:
     Walk(const ScanChoices& choices, ScanProgress& progress, ScanOutcome& outcome)
@@ -153,10 +161,11 @@ private:
         if (Planning()) return kFoundStatus;
         Sleep(kSettleMs);
         ProcessListScope::Refresh();
-        // What a rule refused or the system failed to do stayed: the product cannot be gone.
+        // What a rule refused stayed, and so did what the system failed to delete unless it has gone
+        // since (a helper of the product let go of it): the product cannot be gone.
         bool stayed = false;
         for (const ActedObject& object : section.objects)
-            stayed = stayed || object.outcome == Outcome::Refused || object.outcome == Outcome::Failed;
+            stayed = stayed || object.outcome == Outcome::Refused || (object.outcome == Outcome::Failed && StillThere(object));
         return stayed || DetectRogue(entry) ? kErrorOnRemoveStatus : kRemovedStatus;
     }
 

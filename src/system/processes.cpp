@@ -154,6 +154,7 @@ DWORD FindProcessIdByPath(const std::string& name, const std::string& pathText) 
 namespace {
 
 const wchar_t kOtherProgramReason[] = L"its id now belongs to another program";
+const wchar_t kUnreadablePathReason[] = L"its image path cannot be read, so it may be the genuine program";
 
 ActedObject ProcessObject(DWORD processId, const std::string& exeFile, const std::string& imagePath) {
     ActedObject object{ObjectKind::Process, Outcome::Planned, FromAnsi(imagePath), FromAnsi(exeFile)};
@@ -231,10 +232,14 @@ bool KillProcessByPath(const std::string& name, const std::string& pathText, con
     // through the handle that ends it.
     UniqueHandle last;
     ActedObject lastObject;
+    // One of that name whose path cannot be read may be anywhere, the genuine program included: it
+    // is never ended, and is said as such rather than "not found".
+    ActedObject unreadable;
     VisitProcesses([&](const std::string& exeFile, DWORD processId) {
         if (!ExeNameMatches(exeFile, name)) return;
         std::string imagePath;
         UniqueHandle process = OpenToEnd(processId, imagePath);
+        if (process && imagePath.empty()) unreadable = ProcessObject(processId, exeFile, {});
         // The name too: the listed id may have passed to another program whose path holds the fragment.
         if (!process || imagePath.find(pathText) == std::string::npos || !ExeNameMatches(LastPathPart(imagePath), name))
             return;
@@ -242,7 +247,8 @@ bool KillProcessByPath(const std::string& name, const std::string& pathText, con
         lastObject = ProcessObject(processId, exeFile, imagePath);
     });
     if (!last) {
-        RecordNoProcess(acting, name, qualifier);
+        if (unreadable.processId != 0) acting.Record(unreadable, Outcome::Refused, kUnreadablePathReason);
+        else RecordNoProcess(acting, name, qualifier);
         return false;
     }
     const bool killed = EndOpened(acting, last.get(), lastObject);

@@ -19,10 +19,6 @@ namespace {
 
 std::string Decoded(const SignatureRef& ref) { return DecodeSignature(ref.text); }
 
-bool FolderIsPresent(const DetectCheck& check) {
-    return IsExistingFolder(RootedPathW(check.folder, check.operand.text));
-}
-
 void Terminate(const RemovalStep& step, const Acting& acting) {
     // The id lookup folds letters the name walk leaves alone; both come from one walk.
     KillProcessByNameOrId(Decoded(step.operand), acting);
@@ -48,10 +44,11 @@ void ShellOpen(const RemovalStep& step, const Acting& acting) {
 // Each deletion by path goes by the path fixed at the check; a refusal there or at the deletion is
 // handed back. Where there is no such path, the object is recorded by the path as looked up.
 template <class Delete>
-StepOutcome AtRemovablePath(const RemovalStep& step, ObjectKind kind, const Acting& acting, Delete&& remove) {
-    const RemovableTarget target = CheckRemovable(step.folder, step.operand.text);
+StepOutcome AtRemovablePath(const RemovalStep& step, const StepPlace& place, ObjectKind kind, const Acting& acting,
+                            Delete&& remove) {
+    const RemovableTarget target = CheckRemovable(step.folder, step.operand.text, place);
     if (target.path.empty()) {
-        const ActedObject object{kind, Outcome::NotFound, RootedPathW(step.folder, step.operand.text)};
+        const ActedObject object{kind, Outcome::NotFound, RootedPathW(step.folder, step.operand.text, place)};
         if (target.refusal.empty()) acting.Record(object, Outcome::NotFound);
         else acting.Record(object, Outcome::Refused, FromAnsi(target.refusal));
         return {target.refusal};
@@ -59,28 +56,72 @@ StepOutcome AtRemovablePath(const RemovalStep& step, ObjectKind kind, const Acti
     return {remove(target.path).refusal};
 }
 
-StepOutcome EmptyFolder(const RemovalStep& step, const Acting& acting) {
-    return AtRemovablePath(step, ObjectKind::Folder, acting,
+StepOutcome EmptyFolder(const RemovalStep& step, const StepPlace& place, const Acting& acting) {
+    return AtRemovablePath(step, place, ObjectKind::Folder, acting,
                            [&](const std::wstring& path) { return DeleteFilesInFolder(path, nullptr, acting); });
 }
 
-StepOutcome RemoveFile(const RemovalStep& step, bool clearReadOnly, const Acting& acting) {
-    return AtRemovablePath(step, ObjectKind::File, acting, [&](const std::wstring& path) {
+StepOutcome RemoveFile(const RemovalStep& step, const StepPlace& place, bool clearReadOnly, const Acting& acting) {
+    return AtRemovablePath(step, place, ObjectKind::File, acting, [&](const std::wstring& path) {
         return DeleteFileExactly(path, clearReadOnly, acting);
     });
 }
 
-StepOutcome RemoveFolder(const RemovalStep& step, const Acting& acting) {
-    return AtRemovablePath(step, ObjectKind::Folder, acting,
+StepOutcome RemoveFolder(const RemovalStep& step, const StepPlace& place, const Acting& acting) {
+    return AtRemovablePath(step, place, ObjectKind::Folder, acting,
                            [&](const std::wstring& path) { return RemoveFolderExactly(path, acting); });
 }
 
-StepOutcome RemoveKey(const RemovalStep& step, const Acting& acting) {
-    return {RemoveKeyTree(RegistryRootKey(step.registry), Decoded(step.operand), acting).refusal};
+// The registry functions open every key in the place's view and name its root as the place does.
+template <class Use>
+auto AtRegistry(RegistryRoot root, const StepPlace& place, Use&& use) -> decltype(use(HKEY{})) {
+    const PlacedRegistry base = RegistryRootAt(root, place);
+    if (!base.key) return {};
+    RegistryPlaceScope scope(base.view, base.key, base.name);
+    return use(base.key);
 }
 
-StepOutcome RemoveValue(const RemovalStep& step, const Acting& acting) {
-    return {RemoveValuePath(RegistryRootKey(step.registry), Decoded(step.operand), acting).refusal};
+StepOutcome RemoveKey(const RemovalStep& step, const StepPlace& place, const Acting& acting) {
+    return AtRegistry(step.registry, place, [&](HKEY root) {
+        return StepOutcome{RemoveKeyTree(root, Decoded(step.operand), acting).refusal};
+    });
+}
+
+StepOutcome RemoveValue(const RemovalStep& step, const StepPlace& place, const Acting& acting) {
+    return AtRegistry(step.registry, place, [&](HKEY root) {
+        return StepOutcome{RemoveValuePath(root, Decoded(step.operand), acting).refusal};
+    });
+}
+
+bool IsRegistryStep(StepKind kind) { return kind == StepKind::RemoveKey || kind == StepKind::RemoveValue; }
+
+// A step with a root, in one place.
+StepOutcome RunStepAt(const RemovalStep& step, const StepPlace& place, const Acting& acting) {
+    switch (step.kind) {
+        case StepKind::EmptyFolder: return EmptyFolder(step, place, acting);
+        case StepKind::RemoveFile: return RemoveFile(step, place, false, acting);
+        case StepKind::RemoveReadOnlyFile: return RemoveFile(step, place, true, acting);
+        case StepKind::RemoveFolder: return RemoveFolder(step, place, acting);
+        case StepKind::RemoveKey: return RemoveKey(step, place, acting);
+        case StepKind::RemoveValue: return RemoveValue(step, place, acting);
+        default: return {};
+    }
+}
+
+bool CheckIsTrueAt(const DetectCheck& check, const StepPlace& place) {
+    switch (check.kind) {
+        case CheckKind::ProcessCheck: return false;
+        case CheckKind::KeyCheck:
+            return AtRegistry(check.registry, place, [&](HKEY root) { return RegKeyExists(root, Decoded(check.operand)); });
+        case CheckKind::FolderCheck: return IsExistingFolder(RootedPathW(check.folder, check.operand.text, place));
+    }
+    return false;
+}
+
+// The running user's and the machine's, in the program's own view: what a root names without a place.
+const StepPlace& OwnPlace() {
+    static const StepPlace place;
+    return place;
 }
 
 }  // namespace
@@ -115,7 +156,51 @@ std::string JoinRootPath(const std::string& rootPath, const std::string& relativ
 }
 
 std::wstring RootedPathW(FolderRoot root, const char* relativeText) {
-    return JoinPath(FolderRootPathW(root), FromAnsi(DecodeSignature(relativeText)));
+    return RootedPathW(root, relativeText, OwnPlace());
+}
+
+std::wstring RootedPathW(FolderRoot root, const char* relativeText, const StepPlace& place) {
+    return JoinPath(FolderRootPathW(root, place), FromAnsi(DecodeSignature(relativeText)));
+}
+
+std::vector<StepPlace> PlacesOf(RootReach reach) {
+    const std::vector<View> views = reach.bothViews ? MachineViews() : std::vector<View>{View::Only};
+    std::vector<StepPlace> places;
+    if (!reach.everyUser) {
+        for (View view : views) places.push_back({nullptr, view, {{}, {}, ViewName(view)}});
+        return places;
+    }
+    for (const ScanUser& user : EveryUserScope::Users()) {
+        for (View view : views) places.push_back({&user, view, {user.sid, user.name, ViewName(view)}});
+    }
+    return places;
+}
+
+PlacedRegistry RegistryRootAt(RegistryRoot root, const StepPlace& place) {
+    const REGSAM view = ViewFlag(place.view);
+    UserHive* hive = place.user ? place.user->hive : nullptr;
+    if (!hive || !ReachOf(root).everyUser) {
+        const HKEY key = RegistryRootKey(root);
+        return {key, view, RegistryPathText(key, L"")};
+    }
+    if (root == RegistryRoot::CurrentUser) return {hive->Root(), view, L"HKU\\" + place.user->sid};
+    return {hive->Classes(), view, L"HKU\\" + place.user->sid + L"_Classes"};
+}
+
+std::wstring FolderRootPathW(FolderRoot root, const StepPlace& place) {
+    if (root == FolderRoot::ProgramFiles) return ProgramFilesFolder(place.view);
+    if (root == FolderRoot::SystemDir) return SystemFolderOf(place.view);
+    const UserHive* hive = place.user ? place.user->hive : nullptr;
+    if (!hive || !ReachOf(root).everyUser) return FolderRootPathW(root);
+    const std::wstring& profile = place.user->profile;
+    switch (root) {
+        case FolderRoot::Programs: return UserShellFolder(hive->Root(), profile, L"Programs");
+        case FolderRoot::StartMenu: return UserShellFolder(hive->Root(), profile, L"Start Menu");
+        case FolderRoot::Desktop: return UserShellFolder(hive->Root(), profile, L"Desktop");
+        case FolderRoot::AppData: return UserShellFolder(hive->Root(), profile, L"AppData");
+        case FolderRoot::TempDir: return UserTempFolder(hive->Root(), profile);
+        default: return {};
+    }
 }
 
 const char kRefusedSettableRoot[] = "its root folder is set to a system folder or a drive root";
@@ -129,7 +214,11 @@ bool SettableRoot(FolderRoot root) {
 }  // namespace
 
 RemovableTarget CheckRemovable(FolderRoot root, const char* relativeText) {
-    const std::wstring rootPath = FolderRootPathW(root);
+    return CheckRemovable(root, relativeText, OwnPlace());
+}
+
+RemovableTarget CheckRemovable(FolderRoot root, const char* relativeText, const StepPlace& place) {
+    const std::wstring rootPath = FolderRootPathW(root, place);
     const std::wstring relative = WithoutTrailingSeparators(FromAnsi(DecodeSignature(relativeText)));
     if (rootPath.empty() || relative.find_first_not_of(L"\\/") == std::wstring::npos) return {};
     if (JoinPath(rootPath, relative).empty()) return {{}, kRefusedNotAbsolute};
@@ -158,10 +247,10 @@ std::string RootedPath(FolderRoot root, const char* relativeText) {
 }
 
 bool CheckIsTrue(const DetectCheck& check) {
-    switch (check.kind) {
-        case CheckKind::ProcessCheck: return ProcessIsRunning(Decoded(check.operand));
-        case CheckKind::KeyCheck: return RegKeyExists(RegistryRootKey(check.registry), Decoded(check.operand));
-        case CheckKind::FolderCheck: return FolderIsPresent(check);
+    if (check.kind == CheckKind::ProcessCheck) return ProcessIsRunning(Decoded(check.operand));
+    const RootReach reach = check.kind == CheckKind::KeyCheck ? ReachOf(check.registry) : ReachOf(check.folder);
+    for (const StepPlace& place : PlacesOf(reach)) {
+        if (CheckIsTrueAt(check, place)) return true;
     }
     return false;
 }
@@ -181,14 +270,17 @@ StepOutcome RunStep(const RemovalStep& step, const Acting& acting) {
             if (!acting.Planning()) Sleep(step.milliseconds);
             return {};
         case StepKind::ShellOpen: ShellOpen(step, acting); return {};
-        case StepKind::EmptyFolder: return EmptyFolder(step, acting);
-        case StepKind::RemoveFile: return RemoveFile(step, false, acting);
-        case StepKind::RemoveReadOnlyFile: return RemoveFile(step, true, acting);
-        case StepKind::RemoveFolder: return RemoveFolder(step, acting);
-        case StepKind::RemoveKey: return RemoveKey(step, acting);
-        case StepKind::RemoveValue: return RemoveValue(step, acting);
+        default: break;
     }
-    return {};
+    // One step, each place its root reaches; the first refusal stands for the step (each is
+    // recorded with its object).
+    StepOutcome outcome;
+    const RootReach reach = IsRegistryStep(step.kind) ? ReachOf(step.registry) : ReachOf(step.folder);
+    for (const StepPlace& place : PlacesOf(reach)) {
+        StepOutcome here = RunStepAt(step, place, acting.For(place.owner));
+        if (outcome.refusal.empty()) outcome.refusal = std::move(here.refusal);
+    }
+    return outcome;
 }
 
 bool DetectRogue(const RogueEntry& entry) {

@@ -70,6 +70,11 @@ std::wstring GetSpecialFolderW(int csidl) {
     return buffer;
 }
 
+bool RunsUnderWow64() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
 bool EmptyRecycleBin(const char* library) {
     UniqueLibrary shell32(LoadLibraryA(library));
     if (!shell32) return false;

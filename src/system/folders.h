@@ -18,6 +18,8 @@ std::wstring GetWindowsFolderW();
 std::wstring GetSystemFolderW();
 std::wstring GetTempFolderW();
 std::wstring GetSpecialFolderW(int csidl);
+// True for a 32-bit program on 64-bit Windows, where the system redirects System32 and the registry.
+bool RunsUnderWow64();
 // Empties the Recycle Bins of all drives without asking or showing anything. False when the shell
 // library cannot be loaded: the caller tells the user, since a scan may run off the window's
 // thread or without a window. Tests name a library that does not exist.

@@ -431,7 +431,7 @@ TEST(Fleet, AnElevatedRunRemovesASecondUsersTracesAndSaysWhose) {
         if (check.kind == CheckKind::KeyCheck) keyCheck = DecodeSignature(check.operand.text);
     for (const RemovalStep& step : entry.steps)
         if (step.kind == StepKind::RemoveFile && step.folder == FolderRoot::Desktop)
-            desktopFile = user.Profile() + "\\Desktop\\" + DecodeSignature(step.operand.text);
+            desktopFile = user.Profile() + "\\Desktop\\" + DecodeSignature(step.operand.text).substr(1);
     ASSERT_FALSE(keyCheck.empty());
     ASSERT_FALSE(desktopFile.empty());
     ASSERT_TRUE(user.Key(keyCheck));

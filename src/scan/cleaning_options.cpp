@@ -74,9 +74,13 @@ CleaningOutcome ApplyCleaningOption(int box, const Acting& acting) {
     switch (box) {
         case kClearBhoOption: outcome.refusal = RemoveMachineKey(BhoKeyText(), acting); break;
         case kEmptyRecycleBinOption: EmptyTheRecycleBin(acting, outcome); break;
-        case 2: emptying = CleanProfileFolder(GetSpecialFolderW(CSIDL_COOKIES), acting.For(user)); break;
-        case 3: emptying = CleanProfileFolder(GetSpecialFolderW(CSIDL_INTERNET_CACHE), acting.For(user)); break;
-        case 4: emptying = CleanProfileFolder(GetTempFolderW(), acting.For(user)); break;
+        case 2:
+            emptying = CleanProfileFolder(GetSpecialFolderW(CSIDL_COOKIES), ProfileFolder::Cookies, acting.For(user));
+            break;
+        case 3:
+            emptying = CleanProfileFolder(GetSpecialFolderW(CSIDL_INTERNET_CACHE), ProfileFolder::Cache, acting.For(user));
+            break;
+        case 4: emptying = CleanProfileFolder(GetTempFolderW(), ProfileFolder::Temp, acting.For(user)); break;
         case 5:
             emptying = CleanWindowsFolderPart(FromAnsi(DecodeSignature(WindowsTempPartText())), acting);
             break;

@@ -63,10 +63,12 @@ PlantedForUser PlantPerUserTraces(const RogueEntry& entry, SecondUser& user) {
             EXPECT_TRUE(user.Key(Plain(step.operand)));
             planted.keys.push_back(Plain(step.operand));
         }
-        if (step.kind == StepKind::RemoveValue && step.registry == RegistryRoot::CurrentUser) {
+        if ((step.kind == StepKind::RemoveValue || step.kind == StepKind::RemoveRunValue) &&
+            step.registry == RegistryRoot::CurrentUser) {
             const std::string path = Plain(step.operand);
             const std::string key = path.substr(0, path.rfind('\\')), name = path.substr(path.rfind('\\') + 1);
-            EXPECT_TRUE(user.Value(key, name));
+            // A Run value goes only while it starts the product.
+            EXPECT_TRUE(user.Value(key, name, ToAnsi(L"C:\\Program Files\\" + ProductNames(entry).front())));
             planted.values.emplace_back(key, name);
         }
         if (step.kind == StepKind::RemoveFile && ReachOf(step.folder).everyUser) {
@@ -219,7 +221,8 @@ TEST(BothViews, AProductInThe32BitViewIsFoundAndRemovedThere) {
     for (const RemovalStep& step : entry.steps) {
         if (step.kind == StepKind::RemoveFile && step.folder == FolderRoot::SystemDir)
             systemFile = ToAnsi(SystemFolderOf(View::Wow32)) + "\\" + Plain(step.operand);
-        if (step.kind == StepKind::RemoveValue && step.registry == RegistryRoot::LocalMachine)
+        if ((step.kind == StepKind::RemoveValue || step.kind == StepKind::RemoveRunValue) &&
+            step.registry == RegistryRoot::LocalMachine)
             machineValue = Plain(step.operand);
     }
     ASSERT_FALSE(programFolder.empty());
@@ -234,7 +237,10 @@ TEST(BothViews, AProductInThe32BitViewIsFoundAndRemovedThere) {
                               &raw, nullptr),
               ERROR_SUCCESS);
     UniqueKey wow32(raw);
-    ASSERT_EQ(RegSetValueExA(wow32.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2), ERROR_SUCCESS);
+    const std::string data = ToAnsi(L"C:\\Program Files (x86)\\" + ProductNames(entry).front());
+    ASSERT_EQ(RegSetValueExA(wow32.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                             static_cast<DWORD>(data.size() + 1)),
+              ERROR_SUCCESS);
     auto valueIn = [&](REGSAM view) {
         HKEY opened = nullptr;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) return false;

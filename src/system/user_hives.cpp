@@ -39,10 +39,9 @@ std::wstring RawString(HKEY key, const wchar_t* subkey, const wchar_t* name) {
     return text;
 }
 
-// Fills in %USERPROFILE%, %APPDATA%, %LOCALAPPDATA% from the user's own profile and hive, and the
-// Windows folder's variables; another variable names nothing. The user's environment is never
-// asked: it is the running user's, and the other user sets his own.
-std::wstring ExpandedForUser(HKEY hive, const std::wstring& profile, const std::wstring& text, int depth) {
+// The text with each %NAME% filled in by value(NAME); empty when a name has no value.
+template <class Value>
+std::wstring ExpandedBy(const std::wstring& text, Value&& value) {
     std::wstring result;
     for (std::size_t i = 0; i < text.size();) {
         if (text[i] != L'%') {
@@ -51,18 +50,28 @@ std::wstring ExpandedForUser(HKEY hive, const std::wstring& profile, const std::
         }
         const std::size_t end = text.find(L'%', i + 1);
         if (end == std::wstring::npos) return {};
-        const std::wstring name = text.substr(i + 1, end - i - 1);
-        std::wstring value;
-        if (SamePathText(name, L"USERPROFILE")) value = profile;
-        else if (depth == 0 && SamePathText(name, L"APPDATA")) value = UserShellFolder(hive, profile, L"AppData");
-        else if (depth == 0 && SamePathText(name, L"LOCALAPPDATA"))
-            value = UserShellFolder(hive, profile, L"Local AppData");
-        else value = ExpandedFromWindowsFolder(L"%" + name + L"%");
-        if (value.empty()) return {};
-        result += value;
+        const std::wstring filled = value(text.substr(i + 1, end - i - 1));
+        if (filled.empty()) return {};
+        result += filled;
         i = end + 1;
     }
     return result;
+}
+
+std::wstring ShellFolder(HKEY hive, const std::wstring& profile, const std::wstring& name, int depth);
+
+// Fills in %USERPROFILE%, %APPDATA%, %LOCALAPPDATA% from the user's own profile and hive, and the
+// Windows folder's variables; another variable names nothing. The user's environment is never
+// asked: it is the running user's, and the other user sets his own. A folder named through
+// another is looked up once deep, so a setting that names itself ends.
+std::wstring ExpandedForUser(HKEY hive, const std::wstring& profile, const std::wstring& text, int depth) {
+    return ExpandedBy(text, [&](const std::wstring& name) -> std::wstring {
+        if (SamePathText(name, L"USERPROFILE")) return profile;
+        if (depth == 0 && SamePathText(name, L"APPDATA")) return ShellFolder(hive, profile, L"AppData", depth + 1);
+        if (depth == 0 && SamePathText(name, L"LOCALAPPDATA"))
+            return ShellFolder(hive, profile, L"Local AppData", depth + 1);
+        return ExpandedFromWindowsFolder(L"%" + name + L"%");
+    });
 }
 
 std::wstring DefaultShellFolder(const std::wstring& name) {
@@ -137,21 +146,11 @@ std::wstring AccountName(const std::wstring& sidText) {
 
 std::wstring ExpandedFromWindowsFolder(const std::wstring& text) {
     const std::wstring windows = WithoutTrailingSeparators(GetWindowsFolderW());
-    std::wstring result;
-    for (std::size_t i = 0; i < text.size();) {
-        if (text[i] != L'%') {
-            result += text[i++];
-            continue;
-        }
-        const std::size_t end = text.find(L'%', i + 1);
-        if (end == std::wstring::npos) return {};
-        const std::wstring name = text.substr(i + 1, end - i - 1);
-        if (SamePathText(name, L"SystemDrive") && windows.size() >= 2) result += windows.substr(0, 2);
-        else if (SamePathText(name, L"SystemRoot") || SamePathText(name, L"windir")) result += windows;
-        else return {};
-        i = end + 1;
-    }
-    return result;
+    return ExpandedBy(text, [&](const std::wstring& name) -> std::wstring {
+        if (SamePathText(name, L"SystemDrive") && windows.size() >= 2) return windows.substr(0, 2);
+        if (SamePathText(name, L"SystemRoot") || SamePathText(name, L"windir")) return windows;
+        return {};
+    });
 }
 
 std::wstring ProfileFolderOf(const std::wstring& sid) {

@@ -265,3 +265,35 @@ TEST(BothViews, AProductInThe32BitViewIsFoundAndRemovedThere) {
     EXPECT_GE(done32, 2);
     RegDeleteValueA(wow32.get(), name.c_str());
 }
+
+// Another user's folders come from that user's own settings, which that user writes: each is filled
+// in from his profile and never from the environment, a variable we do not know names nothing, and
+// a folder set through itself ends instead of looking itself up for ever.
+TEST(EveryUser, AUsersFoldersComeFromHisOwnSettings) {
+    const std::string base = "Software\\zarvex-shell-folders-test";
+    const std::string folders = base + "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    DeleteKeyTree(HKEY_CURRENT_USER, base);
+    ASSERT_TRUE(SetStringValue(HKEY_CURRENT_USER, folders, "Desktop", "%USERPROFILE%\\Elsewhere"));
+    ASSERT_TRUE(SetStringValue(HKEY_CURRENT_USER, folders, "AppData", "%APPDATA%\\Loop"));
+    ASSERT_TRUE(SetStringValue(HKEY_CURRENT_USER, folders, "Start Menu", "%TEMP%\\Menu"));
+    ASSERT_TRUE(SetStringValue(HKEY_CURRENT_USER, folders, "Local AppData", "%SystemDrive%\\Local"));
+    HKEY raw = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, base.c_str(), 0, KEY_READ, &raw), ERROR_SUCCESS);
+    UniqueKey hive(raw);
+    const std::wstring profile = L"C:\\users\\someone";
+    const std::wstring drive = GetWindowsFolderW().substr(0, 2);
+    const struct {
+        const wchar_t* name;
+        std::wstring folder;
+    } cases[] = {
+        {L"Desktop", profile + L"\\Elsewhere"},
+        {L"AppData", L""},     // names itself
+        {L"Start Menu", L""},  // the running user's environment is not his
+        {L"Local AppData", drive + L"\\Local"},
+        {L"Programs", L""},    // by default under AppData, which names nothing
+    };
+    for (const auto& c : cases) EXPECT_EQ(UserShellFolder(hive.get(), profile, c.name), c.folder) << ToAnsi(c.name);
+    EXPECT_EQ(UserTempFolder(hive.get(), profile), drive + L"\\Local\\Temp");
+    hive.reset();
+    DeleteKeyTree(HKEY_CURRENT_USER, base);
+}

@@ -71,6 +71,7 @@ ExitCode ReportScanEnd(const CommandLine& line, const ScanChoices& choices, cons
     report.updateCheck = FromAnsi(updateCheck);
     report.scanned = true;
     report.detectOnly = outcome.detectOnly;
+    report.everyUser = outcome.everyUser;
     report.startedUtc = outcome.startedUtc;
     report.endedUtc = outcome.endedUtc;
     report.sections = outcome.sections;

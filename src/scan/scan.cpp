@@ -14,6 +14,7 @@
 #include "system/folders.h"
 #include "system/processes.h"
 #include "system/text_codes.h"
+#include "system/user_hives.h"
 
 const char kRemovedStatus[] = "REMOVED";
 const char kErrorOnRemoveStatus[] = "Error on remove";
@@ -63,6 +64,12 @@ public:
         progress_.Status(Planning() ? "Looking at the cleaning options" : "Applying the cleaning options");
         ApplyOptions();
         if (Stopped()) return;
+        // Every user's hive stays loaded from here to the end of the walk, and no longer.
+        outcome_.everyUser = RunsElevated();
+        EveryUserScope users(outcome_.everyUser);
+        for (const std::wstring& failure : users.Failures())
+            Notice("A user's registry could not be opened, and that user's traces were not looked for: " +
+                   ToAnsi(failure));
         progress_.Status(Planning() ? "Looking for trojan traces" : "Removing trojan traces");
         Sweep();
         WalkCatalogue();
@@ -149,7 +156,11 @@ private:
         if (Planning()) return kFoundStatus;
         Sleep(kSettleMs);
         ProcessListScope::Refresh();
-        return DetectRogue(entry) ? kErrorOnRemoveStatus : kRemovedStatus;
+        // What a rule refused or the system failed to do stayed: the product cannot be gone.
+        bool stayed = false;
+        for (const ActedObject& object : section.objects)
+            stayed = stayed || object.outcome == Outcome::Refused || object.outcome == Outcome::Failed;
+        return stayed || DetectRogue(entry) ? kErrorOnRemoveStatus : kRemovedStatus;
     }
 
     // Whatever a rule left in place is shown, never silent: one row each.
@@ -180,8 +191,8 @@ private:
 }  // namespace
 
 ScanOutcome RunScan(const ScanChoices& choices, ScanProgress& progress) {
-    // Removal steps open shell targets, which expect COM on the calling thread: the window's
-    // worker and the quiet scan's main thread alike. It is set up at the first such step.
+    // Emptying the Recycle Bin goes through the shell, which expects COM on the calling thread: the
+    // window's worker and the quiet scan's main thread alike. It is set up at its first use.
     ComScope com;
     // The machine's folders, looked up once for the whole scan at their first use.
     FolderListScope folders;

@@ -1,7 +1,6 @@
 #include "system/cleaning_places.h"
 
 #include <windows.h>
-#include <sddl.h>
 #include <shlobj.h>
 
 #include <functional>
@@ -12,6 +11,7 @@
 #include "system/handles.h"
 #include "system/protected_folders.h"
 #include "system/text_codes.h"
+#include "system/user_hives.h"
 #include "system/wide_paths.h"
 
 const char kRefusedNoProfile[] = "the user's profile folder is not known";
@@ -20,6 +20,9 @@ const char kRefusedProfileItself[] = "the user's profile folder itself";
 const char kRefusedDocumentFolder[] = "a document folder, a folder in one or a folder that holds one";
 const char kRefusedNotWindowsTemp[] = "not the Temp folder of the Windows folder";
 const char kRefusedSystemFolder[] = "a system folder, or a folder that holds one";
+const char kRefusedNotProfileTemp[] = "not the Temp folder of the user's profile";
+const char kRefusedNotCookies[] = "not a cookies folder of the user's profile";
+const char kRefusedNotCache[] = "not an Internet cache folder of the user's profile";
 
 namespace {
 
@@ -31,62 +34,27 @@ const wchar_t* const kDocumentNames[] = {L"Desktop", L"Documents", L"My Document
                                          L"Music",   L"Videos",    L"Favorites",    L"Contacts",  L"Links",
                                          L"Saved Games", L"Searches", L"OneDrive"};
 
-// The program's user as "S-1-5-21-...".
-std::wstring UserSidText() {
-    HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
-    UniqueHandle token(raw);
-    DWORD size = 0;
-    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-    if (size == 0) return {};
-    std::vector<BYTE> buffer(size);
-    if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return {};
-    LPWSTR text = nullptr;
-    if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) return {};
-    std::wstring sid(text);
-    LocalFree(text);
-    return sid;
-}
-
-// %SystemDrive%, %SystemRoot% and %windir% taken from the Windows folder, never from the
-// environment, which a user sets for his own programs; any other variable names nothing.
-std::wstring ExpandedFromWindowsFolder(const std::wstring& text) {
-    const std::wstring windows = WithoutTrailingSeparators(GetWindowsFolderW());
-    std::wstring result;
-    for (std::size_t i = 0; i < text.size();) {
-        if (text[i] != L'%') {
-            result += text[i++];
-            continue;
-        }
-        std::size_t end = text.find(L'%', i + 1);
-        if (end == std::wstring::npos) return {};
-        const std::wstring name = text.substr(i + 1, end - i - 1);
-        if (SamePathText(name, L"SystemDrive") && windows.size() >= 2) result += windows.substr(0, 2);
-        else if (SamePathText(name, L"SystemRoot") || SamePathText(name, L"windir")) result += windows;
-        else return {};
-        i = end + 1;
-    }
-    return result;
-}
+// Where each cleaned folder lies in a profile: today's place first, then the older ones.
+struct Place {
+    ProfileFolder folder;
+    const wchar_t* parent;
+    const wchar_t* name;
+};
+const Place kPlaces[] = {
+    {ProfileFolder::Temp, L"AppData\\Local", L"Temp"},
+    {ProfileFolder::Temp, L"Local Settings", L"Temp"},
+    {ProfileFolder::Temp, L"", L"Temp"},  // where Wine keeps a profile's Temp
+    {ProfileFolder::Cookies, L"AppData\\Local\\Microsoft\\Windows", L"INetCookies"},
+    {ProfileFolder::Cookies, L"AppData\\Roaming\\Microsoft\\Windows", L"Cookies"},
+    {ProfileFolder::Cache, L"AppData\\Local\\Microsoft\\Windows", L"INetCache"},
+    {ProfileFolder::Cache, L"AppData\\Local\\Microsoft\\Windows", L"Temporary Internet Files"},
+};
 
 // The profile folder of the user who runs the program, as the machine's profile list names it:
 // only administrators write there, unlike the environment and the user's shell folder settings.
 std::wstring OwnProfileFolder() {
-    const std::wstring sid = UserSidText();
-    if (sid.empty()) return {};
-    HKEY raw = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kProfileListKey) + L"\\" + sid).c_str(), 0,
-                      KEY_QUERY_VALUE | KEY_WOW64_64KEY, &raw) != ERROR_SUCCESS)
-        return {};
-    UniqueKey key(raw);
-    wchar_t buffer[MAX_PATH * 2] = {};
-    DWORD size = sizeof(buffer) - sizeof(wchar_t);
-    DWORD type = 0;
-    if (RegQueryValueExW(key.get(), L"ProfileImagePath", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
-        ERROR_SUCCESS)
-        return {};
-    if (type == REG_EXPAND_SZ) return ExpandedFromWindowsFolder(buffer);
-    return type == REG_SZ ? std::wstring(buffer) : std::wstring();
+    const std::wstring sid = RunningUserSid();
+    return sid.empty() ? std::wstring() : ProfileFolderOf(sid);
 }
 
 // The real path where there is such a folder; else the path as named, which nothing real can
@@ -109,9 +77,8 @@ private:
 FolderEmptying CleanAt(const std::wstring& folder, const FolderRule& rule, const Acting& acting) {
     FixedFolder fixed = FixFolder(folder);
     if (fixed.real.empty()) {
-        const ActedObject object{ObjectKind::Folder, Outcome::NotFound, WithoutTrailingSeparators(folder)};
-        if (fixed.refusal.empty()) acting.Record(object, Outcome::NotFound);
-        else acting.Record(object, Outcome::Refused, FromAnsi(fixed.refusal));
+        RecordUnopened(acting, {ObjectKind::Folder, Outcome::NotFound, WithoutTrailingSeparators(folder)},
+                       fixed.refusal, fixed.error);
         return {fixed.refusal};
     }
     return DeleteFilesInFolder(fixed.real, &rule, acting);
@@ -134,6 +101,11 @@ CleaningPlaces::CleaningPlaces(std::shared_ptr<const ProtectedFolders> secondLin
 }
 
 std::string CleaningPlaces::ProfileRefusal(const std::wstring& real) const {
+    const std::string refusal = ProfileRule(real);
+    return refusal.empty() ? SecondLine(real) : refusal;
+}
+
+std::string CleaningPlaces::ProfileRule(const std::wstring& real) const {
     if (profile_.empty()) return kRefusedNoProfile;
     if (SamePathText(WithoutTrailingSeparators(real), profile_)) return kRefusedProfileItself;
     if (!IsInsideFolder(real, profile_)) return kRefusedOutsideProfile;
@@ -142,7 +114,26 @@ std::string CleaningPlaces::ProfileRefusal(const std::wstring& real) const {
             IsInsideFolder(real, document))
             return kRefusedDocumentFolder;
     }
-    return SecondLine(real);
+    return {};
+}
+
+std::string CleaningPlaces::ProfileRefusal(const std::wstring& real, ProfileFolder folder) const {
+    std::string refusal = ProfileRule(real);
+    if (!refusal.empty()) return refusal;
+    const std::wstring path = WithoutTrailingSeparators(real);
+    for (const Place& place : kPlaces) {
+        if (place.folder != folder) continue;
+        // The folders on the way may be links (AppData moved elsewhere); the place itself is
+        // compared by its name there, so a Temp that is a link to elsewhere names nothing.
+        const std::wstring parent = *place.parent ? RealOrNamed(JoinPath(profile_, place.parent)) : profile_;
+        const std::wstring allowed = JoinPath(parent, place.name);
+        // A session's own Temp lies in the Temp folder; the cookies and cache only at their place.
+        if (SamePathText(path, allowed) || (folder == ProfileFolder::Temp && IsInsideFolder(path, allowed)))
+            return SecondLine(real);
+    }
+    return folder == ProfileFolder::Temp      ? kRefusedNotProfileTemp
+           : folder == ProfileFolder::Cookies ? kRefusedNotCookies
+                                              : kRefusedNotCache;
 }
 
 std::string CleaningPlaces::WindowsRefusal(const std::wstring& real, const std::wstring& name) const {
@@ -165,9 +156,10 @@ std::shared_ptr<const CleaningPlaces> SharedCleaningPlaces() {
         [] { return std::make_shared<const CleaningPlaces>(SharedProtectedFolders()); });
 }
 
-FolderEmptying CleanProfileFolder(const std::wstring& folder, const Acting& acting) {
+FolderEmptying CleanProfileFolder(const std::wstring& folder, ProfileFolder which, const Acting& acting) {
     const std::shared_ptr<const CleaningPlaces> places = SharedCleaningPlaces();
-    return CleanAt(folder, JudgedBy([&](const std::wstring& real) { return places->ProfileRefusal(real); }), acting);
+    return CleanAt(folder, JudgedBy([&](const std::wstring& real) { return places->ProfileRefusal(real, which); }),
+                   acting);
 }
 
 FolderEmptying CleanWindowsFolderPart(const std::wstring& part, const Acting& acting) {

@@ -2,6 +2,7 @@
 // Folder look-ups. Whatever lists, tests or deletes uses the wide forms (the *W look-ups and
 // system/exact_deletion.h); the 8-bit look-ups are for texts shown or read, never for deleting.
 #include <string>
+#include <vector>
 
 // The folder of the running program, ending in a separator.
 std::string GetAppFolder();
@@ -18,6 +19,12 @@ std::wstring GetWindowsFolderW();
 std::wstring GetSystemFolderW();
 std::wstring GetTempFolderW();
 std::wstring GetSpecialFolderW(int csidl);
+// True for a 32-bit program on 64-bit Windows, where the system redirects System32 and the registry.
+bool RunsUnderWow64();
+// Every Program Files folder of the machine, each once: the native one and the 32-bit one where
+// they differ, as the system's known folders and its own settings (never the environment) give
+// them, whatever the bitness of this program.
+std::vector<std::wstring> ProgramFilesFolders();
 // Empties the Recycle Bins of all drives without asking or showing anything. False when the shell
 // library cannot be loaded: the caller tells the user, since a scan may run off the window's
 // thread or without a window. Tests name a library that does not exist.

@@ -42,7 +42,7 @@ void ShellOpen(const RemovalStep& step, const Acting& acting) {
     const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_HIDE));
     if (result > 32) acting.Record(program, Outcome::Done);
     else if (result == SE_ERR_FNF || result == SE_ERR_PNF) acting.Record(program, Outcome::NotFound);
-    else acting.Record(program, Outcome::Failed, SystemErrorReason(static_cast<DWORD>(result)));
+    else acting.Record(program, Outcome::Failed, ShellStartReason(result));
 }
 
 // Each deletion by path goes by the path fixed at the check; a refusal there or at the deletion is

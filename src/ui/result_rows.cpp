@@ -20,6 +20,20 @@ void AppendRow(const std::string& caption, const std::string& status) {
     SendMessageA(resultList, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&sub));
 }
 
+void AppendRow(const std::wstring& caption, const std::string& status) {
+    if (!resultList) return;
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(SendMessageW(resultList, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = const_cast<wchar_t*>(caption.c_str());
+    int row = static_cast<int>(SendMessageW(resultList, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row < 0) return;
+    LVITEMA sub{};
+    sub.iSubItem = 1;
+    sub.pszText = const_cast<char*>(status.c_str());
+    SendMessageA(resultList, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&sub));
+}
+
 void SetTextColour(COLORREF colour) {
     if (resultList) SendMessageA(resultList, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(colour));
 }
@@ -36,6 +50,11 @@ void AddFoundRow(const std::string& caption, const std::string& status) {
 }
 
 void AddInfoRow(const std::string& caption, const std::string& status) {
+    SetTextColour(RGB(0, 0, 0));
+    AppendRow(caption, status);
+}
+
+void AddInfoRow(const std::wstring& caption, const std::string& status) {
     SetTextColour(RGB(0, 0, 0));
     AppendRow(caption, status);
 }

@@ -115,6 +115,26 @@ TEST(RogueRoutines, AMissingShellTargetDoesNotStopTheList) {
     EXPECT_FALSE(FileExists(scratch.Path() + "\\after.dat"));
 }
 
+// A start the shell refuses is recorded with the shell's reason: its codes are not the system's
+// errors of the same numbers (31 would read "A device attached to the system is not functioning").
+TEST(RogueRoutines, AShellStartThatFailsGivesTheShellsReason) {
+    ScratchFolder scratch("routines-no-association");
+    ASSERT_TRUE(WriteFileBytes(scratch.Path() + "\\zarvex-no-association.zxq", "x"));
+    wchar_t before[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
+    ASSERT_TRUE(SetCurrentDirectoryA(scratch.Path().c_str()));
+    REF(c1, "zarvex-no-association.zxq");
+    ObjectList record;
+    {
+        ComScope com;
+        RunStep(open(c1), {Carry::Remove, &record});
+    }
+    SetCurrentDirectoryW(before);
+    ASSERT_EQ(record.Objects().size(), 1u);
+    EXPECT_EQ(record.Objects()[0].outcome, Outcome::Failed);
+    EXPECT_EQ(record.Objects()[0].reason, SystemErrorReason(ERROR_NO_ASSOCIATION));
+}
+
 // A later check's operand that cannot be decoded shows whether the check was evaluated.
 TEST(RogueRoutines, TheFirstTrueCheckEndsTheEvaluation) {
     ScratchFolder scratch("routines");

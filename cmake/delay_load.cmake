@@ -30,8 +30,14 @@ foreach(dll IN LISTS ZARVEX_LATE_DLLS)
     COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DIMPORT_LIB=${import_lib} -DDLL=${dll} -DUNDERSCORED=${zarvex_underscore}
             -DDEF=${CMAKE_BINARY_DIR}/delay/${dll}.def -P ${CMAKE_SOURCE_DIR}/cmake/import_def.cmake
     COMMAND ${CMAKE_DLLTOOL} ${zarvex_kill_at} --input-def ${CMAKE_BINARY_DIR}/delay/${dll}.def
-            --dllname ${dll}.dll --output-delaylib ${delay_lib}
-    DEPENDS ${import_lib} ${CMAKE_SOURCE_DIR}/cmake/import_def.cmake
+            --dllname ${dll}.dll --output-delaylib ${delay_lib}.code
+    # The i686 linker leaves out an import member's code when nothing names its symbols, and a
+    # dllimport call names only the slot; but a delay slot holds the address of that code, its load
+    # thunk, and would hold 0. Marked as data, which is never left out, the thunks still go into
+    # the program's code section with the rest of .text$*.
+    COMMAND ${CMAKE_OBJCOPY} --rename-section .text=.text$zdl,contents,alloc,load,readonly,data
+            ${delay_lib}.code ${delay_lib}
+    DEPENDS ${import_lib} ${CMAKE_SOURCE_DIR}/cmake/import_def.cmake ${CMAKE_SOURCE_DIR}/cmake/delay_load.cmake
     COMMENT "Delay-import library for ${dll}.dll" VERBATIM)
   list(APPEND zarvex_delay_libs ${delay_lib})
 endforeach()

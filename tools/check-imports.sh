@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Zarvex.exe must be a 32-bit GUI program (PE32, Windows subsystem) that imports Windows DLLs only.
+# Zarvex.exe must be a 32-bit GUI program (PE32, Windows subsystem) that imports Windows DLLs only,
+# and whose every call into a DLL goes through a slot that something fills.
 # A 64-bit test build checks its own exe as PE32+.
 #   tools/check-imports.sh build/bin/Zarvex.exe [PE32|PE32+]
 set -euo pipefail
@@ -21,4 +22,7 @@ if [ "$kind" = PE32 ]; then
   decorated=$(strings -n 6 "$exe" | grep -E '^[A-Za-z_][A-Za-z0-9_]*@[0-9]+$' || true)
   if [ -n "$decorated" ]; then echo "decorated import names: $decorated"; status=1; fi
 fi
+# A name in the import tables is not yet a working call: every slot the code calls through must be
+# one the loader fills or one that holds its own delay-load thunk.
+python3 "$(dirname "$0")/check-import-slots.py" "$exe" || status=1
 exit $status

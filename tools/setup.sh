@@ -63,4 +63,33 @@ for arch in i686:mingw32 x86_64:mingw64; do
   cmake --install "$deps/build-jpeg" >/dev/null
   rm -rf "$deps/build-jpeg"
 done
+# The shipped Zarvex.exe is 32-bit. Where this kernel runs no 32-bit processes, it runs in the tests
+# under user-mode emulation of i386: qemu-i386 registered with binfmt_misc, with the F flag, so the
+# kernel holds the emulator open and it is found whatever root or mounts a process has. A kernel
+# that runs 32-bit processes itself is left exactly as it is.
+binfmt=/proc/sys/fs/binfmt_misc
+i386_entry=zarvex-qemu-i386
+i386_magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+i386_mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+run32() { unset zarvex_wine_arch zarvex_run32; source "$here/tools/wine-arch.sh"; echo "$zarvex_run32"; }
+if [ "$(run32)" = none ]; then
+  [ "$(id -u)" -eq 0 ] || { echo "setup: run as root to let 32-bit programs run under emulation" >&2; exit 1; }
+  if ! mountpoint -q "$binfmt"; then mount -t binfmt_misc binfmt_misc "$binfmt"; fi
+  if [ "$(run32)" = none ]; then
+    if ! dpkg-query -W -f='${Status}\n' qemu-user-static 2>/dev/null | grep -q '^install ok installed$'; then
+      export DEBIAN_FRONTEND=noninteractive
+      apt-get update -qq
+      apt-get install -y -qq --no-install-recommends qemu-user-static >/dev/null
+    fi
+    if [ -e "$binfmt/$i386_entry" ]; then
+      echo 1 > "$binfmt/$i386_entry"  # registered before, then turned off
+    else
+      printf '%s\n' ":$i386_entry:M::$i386_magic:$i386_mask:/usr/bin/qemu-i386-static:F" > "$binfmt/register"
+    fi
+    if [ "$(run32)" != emulated ] || ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+      echo "setup: 32-bit programs do not run under qemu-i386" >&2
+      exit 1
+    fi
+  fi
+fi
 echo "setup: ready"

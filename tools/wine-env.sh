@@ -23,10 +23,12 @@ zarvex_prefix_ready() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.zarvex-ready" ]; then
+    # The mark says how 32-bit programs ran at the boot: a prefix booted while they could not run
+    # has no 32-bit side, and is booted again (updated) once they can.
+    if [ "$(cat "$WINEPREFIX/.zarvex-ready" 2>/dev/null)" != "$zarvex_run32" ]; then
       # Only a prefix that booted is marked ready; a failed boot is retried next time.
       if wineboot --init >/dev/null 2>&1 && wineserver -w; then
-        touch "$WINEPREFIX/.zarvex-ready"
+        echo "$zarvex_run32" > "$WINEPREFIX/.zarvex-ready"
       else
         echo "wine-env: wineboot failed for $WINEPREFIX" >&2
         exit 1

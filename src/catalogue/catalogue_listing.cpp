@@ -52,13 +52,15 @@ std::string StepLine(const RemovalStep& step) {
     switch (step.kind) {
         case StepKind::Terminate: line = "kill " + Ref(step.operand); break;
         case StepKind::Wait: line = "wait " + std::to_string(step.milliseconds); break;
-        case StepKind::ShellOpen: line = "open " + Ref(step.operand); break;
+        case StepKind::StartUninstaller: line = "uninstall " + Ref(step.operand); break;
         case StepKind::EmptyFolder: line = rooted("empty"); break;
+        case StepKind::RemoveShortcuts: line = rooted("links"); break;
         case StepKind::RemoveFile: line = rooted("del"); break;
         case StepKind::RemoveReadOnlyFile: line = rooted("rodel"); break;
         case StepKind::RemoveFolder: line = rooted("rmdir"); break;
         case StepKind::RemoveKey: line = keyed("key"); break;
         case StepKind::RemoveValue: line = keyed("val"); break;
+        case StepKind::RemoveRunValue: line = keyed("run"); break;
     }
     if (step.times > 1) line += " x" + std::to_string(step.times);
     return line;
@@ -67,11 +69,12 @@ std::string StepLine(const RemovalStep& step) {
 std::string SweepLine(const SweepStep& step) {
     auto file = [&] { return std::string(FolderWord(step.folder)) + " " + Ref(step.first); };
     switch (step.kind) {
-        case SweepKind::Removal: return StepLine(step.removal);
+        case SweepKind::Removal:
+            return StepLine(step.removal) + (step.first.text ? " naming " + Ref(step.first) : std::string());
         case SweepKind::KillByPath: return "killpath " + Ref(step.first) + " " + Ref(step.second);
         case SweepKind::ReportFile: return "report " + file() + " label \"" + step.label + "\"";
         case SweepKind::ReportReadOnlyFile: return "roreport " + file() + " label \"" + step.label + "\"";
-        case SweepKind::OpenAndDelete: return "opendel " + file() + " open " + Ref(step.second);
+        case SweepKind::OpenAndDelete: return "opendel " + file() + " uninstall " + Ref(step.second);
     }
     return "?";
 }

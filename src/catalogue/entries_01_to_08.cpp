@@ -17,7 +17,7 @@ RogueEntry MicroAntivirus2009() {
     return {1, "Micro Antivirus 2009", "Micro Antivirus 2009",
             {proc(p1), key(HKCU, k1), dir(PF, f1)},
             {kill(p1), wait(1000), empty(PF, f2), del(DT, f3), del(SYS, f4), rmdir(PF, f2, x2), key(HKCU, k1),
-             val(HKCU, r1), val(HKLM, r1)}};
+             run(HKCU, r1), run(HKLM, r1)}};
 }
 
 RogueEntry SystemAntivirus2008() {
@@ -33,7 +33,7 @@ RogueEntry SystemAntivirus2008() {
             {proc(p1), key(HKCU, k1), dir(PF, f1)},
             // The emptied program folder goes too, or a product found would always stay detected.
             {kill(p1), wait(1000), empty(PF, f2), del(DT, f3), del(SYS, f4), rmdir(PF, f2), key(HKCU, k2),
-             key(HKCU, k1), val(HKLM, r1), val(HKCU, r1)}};
+             key(HKCU, k1), run(HKLM, r1), run(HKCU, r1)}};
 }
 
 RogueEntry SpyProtector() {
@@ -52,13 +52,13 @@ RogueEntry SpyProtector() {
     REF(f5, "\\spprotect.log");
     REF(f6, "\\spprotect32.dll");
     REF(r1, "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\SpyProtector");
-    REF(c1, "C:\\Program Files\\SpyProtector\\uninstall.exe");
+    REF(c1, "\\SpyProtector\\uninstall.exe");
     return {3, "SpyProtector", "SpyProtector",
             {proc(p1), proc(p2), key(HKCU, k1), dir(PF, f1)},
-            {kill(p1), kill(p2), kill(p3), wait(1000), open(c1), empty(PF, f1), empty(PR, f1), del(DT, f2),
+            {kill(p1), kill(p2), kill(p3), wait(1000), uninstall(c1), empty(PF, f1), empty(PR, f1), del(DT, f2),
              empty(AD, f3), rmdir(PF, f1), rmdir(AD, f3), rmdir(PR, f1), rmdir(AD, f3), rmdir(PR, f1),
              del(AD, f4), del(AD, f5), del(SYS, f6), key(HKCU, k1), key(HKCU, k2), key(HKLM, k2), key(HKCR, k3),
-             key(HKCR, k4), key(HKLM, k5), val(HKLM, r1), val(HKCU, r1)}};
+             key(HKCR, k4), key(HKLM, k5), run(HKLM, r1), run(HKCU, r1)}};
 }
 
 // r2 is the product's settings: a value of its machine key and a key of its own under the user.
@@ -75,7 +75,7 @@ RogueEntry Antivirus2009() {
     return {2, "Antivirus 2009", "Antivirus 2009",
             {proc(p1), dir(PF, f1)},
             {kill(p1), wait(1000), empty(PF, f2), empty(SM, f2), rmdir(PF, f1), rmdir(SM, f1, x2), del(DT, f3),
-             del(SYS, f4), empty(PF, f5), rmdir(PF, f5), val(HKCU, r1), val(HKLM, r2), key(HKCU, r2)}};
+             del(SYS, f4), empty(PF, f5), rmdir(PF, f5), run(HKCU, r1), val(HKLM, r2), key(HKCU, r2)}};
 }
 
 // f3 holds f4 to f7; f1 is f2, the outermost folder.
@@ -101,7 +101,7 @@ RogueEntry ProAntispyware2009() {
             {kill(p1), kill(p2), wait(1000), empty(CA, f2), empty(CA, f3), empty(CA, f4), empty(CA, f5),
              empty(CA, f6), empty(CA, f7), rmdir(CA, f4), rmdir(CA, f5), rmdir(CA, f6), rmdir(CA, f7),
              rmdir(CA, f3), rmdir(CA, f2), del(DT, f8), del(SYS, f9), del(SYS, f10), del(SYS, f11),
-             del(SYS, f12), val(HKCU, r1), val(HKLM, r1), key(HKCU, k1)}};
+             del(SYS, f12), run(HKCU, r1), run(HKLM, r1), key(HKCU, k1)}};
 }
 
 RogueEntry UltraAntivirus2009() {
@@ -114,8 +114,8 @@ RogueEntry UltraAntivirus2009() {
     REF(k1, "Software\\Ultra Antivirus 2009");
     return {5, "Ultra Antivirus 2009", "Ultra AV 2009",
             {proc(p1), dir(PF, f1)},
-            {kill(p1), wait(1000), empty(PF, f2), rmdir(PF, f2), del(DT, f3), del(SYS, f4), val(HKLM, r1),
-             val(HKCU, r1), key(HKCU, k1)}};
+            {kill(p1), wait(1000), empty(PF, f2), rmdir(PF, f2), del(DT, f3), del(SYS, f4), run(HKLM, r1),
+             run(HKCU, r1), key(HKCU, k1)}};
 }
 
 RogueEntry MsAntivirus() {

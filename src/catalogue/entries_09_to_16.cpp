@@ -19,8 +19,8 @@ RogueEntry XpAntispyware2009() {
     return {8, "XP Antispyware 2009", "XP Antispyware 2009",
             {proc(p1), dir(PF, f1)},
             {kill(p1), wait(1000), empty(PF, f1), empty(PF, f2), empty(PF, f3), empty(PR, f4), rmdir(PF, f2),
-             rmdir(PF, f3), rmdir(PF, f4), del(DT, f5), del(SYS, f6), del(AD, f7), val(HKLM, r1),
-             val(HKCU, r1)}};
+             rmdir(PF, f3), rmdir(PF, f4), del(DT, f5), del(SYS, f6), del(AD, f7), run(HKLM, r1),
+             run(HKCU, r1)}};
 }
 
 RogueEntry VirusTrigger() {
@@ -35,7 +35,7 @@ RogueEntry VirusTrigger() {
     return {9, "VirusTrigger", "VirusTrigger",
             {proc(p1), dir(PF, f1)},
             {kill(p1), wait(1000), empty(PF, f2), empty(PR, f3), rmdir(PF, f2), rmdir(PR, f3), del(DT, f4),
-             del(SM, f4), del(AD, f5), val(HKLM, r1), val(HKCU, r1), key(HKCU, k1)}};
+             del(SM, f4), del(AD, f5), run(HKLM, r1), run(HKCU, r1), key(HKCU, k1)}};
 }
 
 // A list of its own: VirusTrigger's list would stop neither this program nor remove its folder.
@@ -48,7 +48,7 @@ RogueEntry XpSecurityCenter() {
     REF(k1, "Software\\XP SecurityCenter");
     return {10, "XP SecurityCenter", "XP SecurityCenter",
             {proc(p1), dir(PF, f1)},
-            {kill(p1), wait(1000), empty(PF, f2), rmdir(PF, f2), del(DT, f3), val(HKLM, r1), val(HKCU, r1),
+            {kill(p1), wait(1000), empty(PF, f2), rmdir(PF, f2), del(DT, f3), run(HKLM, r1), run(HKCU, r1),
              key(HKCU, k1)}};
 }
 
@@ -71,7 +71,7 @@ RogueEntry SpywareGuard2008() {
             {proc(p1), dir(PF, f1)},
             {kill(p1), wait(1000), empty(PF, f2), empty(PF, f3), empty(PR, f2), rmdir(PF, f3), rmdir(PF, f2),
              rmdir(PR, f2), del(DT, f4), del(WIN, f5), del(WIN, f6), del(WIN, f7), del(WIN, f8), del(WIN, f9),
-             del(WIN, f10), val(HKLM, r1), val(HKCU, r1), key(HKCU, k1), key(HKLM, k2)}};
+             del(WIN, f10), run(HKLM, r1), run(HKCU, r1), key(HKCU, k1), key(HKLM, k2)}};
 }
 
 RogueEntry WinDefender2009() {
@@ -85,8 +85,8 @@ RogueEntry WinDefender2009() {
     REF(k2, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\WinDefender 2009");
     return {12, "WinDefender 2009", "WinDefender 2009",
             {proc(p1), dir(PF, f1)},
-            {kill(p1), wait(1000), empty(PF, f2), rmdir(PF, f2), del(DT, f3), del(WIN, f4), val(HKLM, r1),
-             val(HKCU, r1), key(HKCU, k1), key(HKLM, k2)}};
+            {kill(p1), wait(1000), empty(PF, f2), rmdir(PF, f2), del(DT, f3), del(WIN, f4), run(HKLM, r1),
+             run(HKCU, r1), key(HKCU, k1), key(HKLM, k2)}};
 }
 
 RogueEntry AntispyKnight() {
@@ -99,7 +99,7 @@ RogueEntry AntispyKnight() {
     return {13, "AntispyKnight", "AntispyKnight",
             {proc(p1), dir(PF, f1)},
             {kill(p1), wait(1000), empty(PF, f2), rmdir(PF, f2), del(DT, f3), empty(PR, f2), rmdir(PR, f2),
-             val(HKLM, r1), val(HKCU, r1), key(HKCU, k1)}};
+             run(HKLM, r1), run(HKCU, r1), key(HKCU, k1)}};
 }
 
 // f1 and f5 are the program folder; its read-only database f2 goes first, then f3 and f4 inside it.
@@ -120,7 +120,7 @@ RogueEntry AntivirusPro2009() {
             {proc(p1), dir(PF, f1)},
             {kill(p1), wait(1000), rodel(PF, f2), empty(PF, f1), empty(PF, f3), empty(PF, f4), empty(PR, f5, x2),
              rmdir(PR, f5), rmdir(PF, f3), rmdir(PF, f4), rmdir(PF, f5), del(DT, f6), del(SYS, f7), del(AD, f8),
-             val(HKLM, r1), val(HKCU, r1), key(HKCU, k1), key(HKLM, k2)}};
+             run(HKLM, r1), run(HKCU, r1), key(HKCU, k1), key(HKLM, k2)}};
 }
 
 // f3 holds f4; f5 is f3 again, so its removal is a second attempt on the bases folder.
@@ -139,5 +139,5 @@ RogueEntry InternetAntivirusPro() {
             {proc(p1), dir(PF, f1)},
             {kill(p1), wait(1000), empty(PF, f2), empty(PF, f3, x2), empty(PF, f4), empty(PR, f2), empty(AD, f2),
              rmdir(PR, f2), rmdir(PF, f4), rmdir(PF, f5), rmdir(PF, f3), rmdir(PF, f2), del(AD, f6), del(DT, f7),
-             val(HKLM, r1), val(HKCU, r1), key(HKLM, k1)}};
+             run(HKLM, r1), run(HKCU, r1), key(HKLM, k1)}};
 }

@@ -15,10 +15,11 @@ RogueEntry AntiSpywareBot() {
     return {16, "AntiSpyware BOT", "AntiSpyware BOT",
             {proc(p1), dir(PF, f1)},
             {kill(p1), wait(1000), empty(PF, f2), empty(PR, f2), empty(AD, f2), rmdir(PR, f2), rmdir(PF, f2),
-             rmdir(AD, f2), del(DT, f3), val(HKLM, r1), val(HKCU, r1), key(HKCU, k1)}};
+             rmdir(AD, f2), del(DT, f3), run(HKLM, r1), run(HKCU, r1), key(HKCU, k1)}};
 }
 
-// f3 is the product's launcher: a single file in the Start menu programs, a folder of links on the desktop.
+// f3 is the product's launcher: a single file in the Start menu programs, a folder of links on the
+// desktop, which loses its links only (the user's own files there stay) and then goes when empty.
 RogueEntry TotalSecure2009() {
     REF(p1, "ts2009.exe");
     REF(f1, "\\Total Secure 2009\\");
@@ -29,8 +30,8 @@ RogueEntry TotalSecure2009() {
     REF(k2, "SOFTWARE\\Total Secure 2009");
     return {17, "Total Secure 2009", "Total Secure 2009",
             {proc(p1), dir(PF, f1)},
-            {kill(p1), wait(1000), empty(PF, f2), del(PR, f3), empty(DT, f3), rmdir(PF, f2), val(HKLM, r1),
-             val(HKCU, r1), key(HKCU, k1), key(HKLM, k2)}};
+            {kill(p1), wait(1000), empty(PF, f2), del(PR, f3), links(DT, f3), rmdir(DT, f3), rmdir(PF, f2), run(HKLM, r1),
+             run(HKCU, r1), key(HKCU, k1), key(HKLM, k2)}};
 }
 
 RogueEntry SpywareStop() {
@@ -43,7 +44,7 @@ RogueEntry SpywareStop() {
     return {18, "SpywareSTOP", "SpywareSTOP",
             {proc(p1), dir(PF, f1)},
             {kill(p1), wait(1000), empty(PF, f2), empty(PR, f2), empty(AD, f2), rmdir(PR, f2), rmdir(PF, f2),
-             rmdir(AD, f2), del(DT, f3), val(HKLM, r1), val(HKCU, r1), key(HKCU, k1)}};
+             rmdir(AD, f2), del(DT, f3), run(HKLM, r1), run(HKCU, r1), key(HKCU, k1)}};
 }
 
 // f3 is the program folder and holds f2.
@@ -59,8 +60,8 @@ RogueEntry PcProtectionCenter2008() {
     return {19, "PC Protection Center 2008", "PC Protection Center 2008",
             {proc(p1), dir(PF, f1)},
             {kill(p1), wait(1000), empty(PF, f2), empty(PF, f3), empty(PR, f3), empty(AD, f3), rmdir(PF, f2),
-             rmdir(PR, f3), rmdir(PF, f3), rmdir(AD, f3), del(DT, f4), del(SYS, f5), val(HKLM, r1),
-             val(HKCU, r1), key(HKCU, k1)}};
+             rmdir(PR, f3), rmdir(PF, f3), rmdir(AD, f3), del(DT, f4), del(SYS, f5), run(HKLM, r1),
+             run(HKCU, r1), key(HKCU, k1)}};
 }
 
 // f3 holds f2. Its program lying directly in the all-users data folder goes by its own name, never
@@ -74,7 +75,7 @@ RogueEntry WinwebSecurity() {
     return {20, "Winweb Security", "Winweb Security",
             {proc(p1), dir(CA, f1)},
             {kill(p1), wait(1000), empty(CA, f2), empty(CA, f3), rmdir(CA, f2), rmdir(CA, f3), del(CA, p1),
-             val(HKLM, r1), val(HKCU, r1)}};
+             run(HKLM, r1), run(HKCU, r1)}};
 }
 
 // The data folder f3 lies inside AD\f2.
@@ -92,8 +93,8 @@ RogueEntry AntispywareGuard() {
     return {21, "Antispyware Guard", "Antispyware Guard",
             {proc(p1), dir(PF, f1)},
             {kill(p1), wait(1000), empty(PF, f2), empty(PR, f2), empty(AD, f3), empty(AD, f2), del(TMP, f4),
-             rmdir(AD, f3), rmdir(AD, f2), rmdir(PF, f2), rmdir(PR, f2), del(DT, f5), del(AD, f6), val(HKLM, r1),
-             val(HKCU, r1), key(HKCU, k1), key(HKLM, k2)}};
+             rmdir(AD, f3), rmdir(AD, f2), rmdir(PF, f2), rmdir(PR, f2), del(DT, f5), del(AD, f6), run(HKLM, r1),
+             run(HKCU, r1), key(HKCU, k1), key(HKLM, k2)}};
 }
 
 RogueEntry RapidAntivirus() {
@@ -121,5 +122,5 @@ RogueEntry Antispyware2008() {
     return {23, "Antispyware 2008", "Antispyware 2008",
             {proc(p1), dir(PF, f1)},
             {kill(p1), wait(1000), empty(PF, f2), empty(PR, f2), rmdir(PF, f2), rmdir(PR, f2), del(DT, f3),
-             val(HKLM, r1), val(HKCU, r1), key(HKCU, k1)}};
+             run(HKLM, r1), run(HKCU, r1), key(HKCU, k1)}};
 }

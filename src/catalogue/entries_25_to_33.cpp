@@ -1,4 +1,4 @@
-// Scan positions 25 to 33. Shell targets are the products' uninstallers, started hidden.
+// Scan positions 25 to 33. The uninstallers are started hidden, from the product's own folder.
 #include "catalogue/catalogue_entries.h"
 #include "catalogue/entry_notation.h"
 #include "catalogue/shared_texts.h"
@@ -8,7 +8,7 @@ using namespace entry_notation;
 RogueEntry PerfectDefender2009() {
     REF(p1, "PerfectDefender.exe");
     REF(p2, "pdtray.exe");
-    REF(c1, "C:\\Program Files\\Perfect Defender 2009\\uninstall.exe");
+    REF(c1, "\\Perfect Defender 2009\\uninstall.exe");
     REF(f1, "\\Perfect Defender 2009\\");
     REF(f2, "\\Perfect Defender 2009");
     REF(f3, "\\Perfect Defender 2009.lnk");
@@ -16,15 +16,15 @@ RogueEntry PerfectDefender2009() {
     REF(k1, "Software\\Perfect Defender 2009");
     return {24, "Perfect Defender 2009", "Perfect Defender 2009",
             {proc(p1), proc(p2), dir(PF, f1)},
-            {kill(p1), kill(p2), wait(1000), open(c1), empty(PF, f2), empty(PR, f2), rmdir(PF, f2), rmdir(PR, f2),
-             del(DT, f3), val(HKLM, r1), val(HKCU, r1), key(HKCU, k1)}};
+            {kill(p1), kill(p2), wait(1000), uninstall(c1), empty(PF, f2), empty(PR, f2), rmdir(PF, f2), rmdir(PR, f2),
+             del(DT, f3), run(HKLM, r1), run(HKCU, r1), key(HKCU, k1)}};
 }
 
 RogueEntry XpProtectionCenter() {
     REF(p1, "XPProtectionCenter.exe");
-    REF(c1, "C:\\Program Files\\XP Protection Center\\uninstall.exe");
-    REF(c2, "C:\\Program Files\\XP Protection Center\\uninst.exe");
-    REF(c3, "C:\\Program Files\\XP Protection Center\\unins000.exe");
+    REF(c1, "\\XP Protection Center\\uninstall.exe");
+    REF(c2, "\\XP Protection Center\\uninst.exe");
+    REF(c3, "\\XP Protection Center\\unins000.exe");
     REF(f1, "\\XP Protection Center\\");
     REF(f2, "\\XP Protection Center");
     REF(f3, "\\XP Protection Center.lnk");
@@ -33,16 +33,18 @@ RogueEntry XpProtectionCenter() {
     REF(k1, "Software\\XP Protection Center");
     return {25, "XP Protection Center", "XP Protection Center",
             {proc(p1), dir(PF, f1)},
-            {kill(p1), wait(1000), open(c1), open(c2), open(c3), empty(PF, f2), empty(PR, f2), rmdir(PF, f2),
-             rmdir(PR, f2), del(DT, f3), del(DT, f4), val(HKLM, r1), val(HKCU, r1), key(HKCU, k1)}};
+            {kill(p1), wait(1000), uninstall(c1), uninstall(c2), uninstall(c3), empty(PF, f2), empty(PR, f2), rmdir(PF, f2),
+             rmdir(PR, f2), del(DT, f3), del(DT, f4), run(HKLM, r1), run(HKCU, r1), key(HKCU, k1)}};
 }
 
-// p2 is the product's own uninstaller: stopped with the rest, started hidden again at the end.
+// p2 is the product's own uninstaller: stopped with the rest, started hidden again at the end from
+// the product's folder (c2), when it is still there.
 RogueEntry VirusResponseLab2009() {
     REF(p1, "VRLab.exe");
     REF(p2, "vrl_uninstall.exe");
     SHARED_REF(p3, shared_text::BraviaxProcess);
-    REF(c1, "C:\\Program Files\\Virus Response Lab 2009\\uninstall.exe");
+    REF(c1, "\\Virus Response Lab 2009\\uninstall.exe");
+    REF(c2, "\\Virus Response Lab 2009\\vrl_uninstall.exe");
     REF(f1, "\\Virus Response Lab 2009\\");
     REF(f2, "\\Virus Response Lab 2009");
     REF(f3, "\\Virus Response Lab 2009.lnk");
@@ -54,9 +56,9 @@ RogueEntry VirusResponseLab2009() {
     REF(k4, "TypeLib\\{71D5B0A8-2E9C-4F63-B1A4-E8C3F5D20967}");
     return {26, "Virus Response Lab 2009", "Virus Response Lab 2009",
             {proc(p1), dir(PF, f1)},
-            {kill(p1), kill(p2), kill(p3), wait(1000), open(c1), empty(PF, f2), empty(PR, f2), rmdir(PF, f2),
-             rmdir(PR, f2), del(DT, f3), del(DT, f4), val(HKLM, r1), val(HKCU, r1), key(HKCU, k1), key(HKLM, k2),
-             key(HKCR, k3), key(HKCR, k4), open(p2)}};
+            {kill(p1), kill(p2), kill(p3), wait(1000), uninstall(c1), empty(PF, f2), empty(PR, f2), rmdir(PF, f2),
+             rmdir(PR, f2), del(DT, f3), del(DT, f4), run(HKLM, r1), run(HKCU, r1), key(HKCU, k1), key(HKLM, k2),
+             key(HKCR, k3), key(HKCR, k4), uninstall(c2)}};
 }
 
 RogueEntry AntivirusPro() {
@@ -69,7 +71,7 @@ RogueEntry AntivirusPro() {
     return {27, "AntivirusPro", "AntivirusPro",
             {proc(p1), dir(PF, f1)},
             {kill(p1), wait(1000), empty(PF, f2), empty(PR, f2), rmdir(PF, f2), rmdir(PR, f2), del(DT, f3),
-             val(HKLM, r1), val(HKCU, r1), key(HKLM, k1)}};
+             run(HKLM, r1), run(HKCU, r1), key(HKLM, k1)}};
 }
 
 // f5 is the program folder and holds f2 to f4.
@@ -90,7 +92,7 @@ RogueEntry PrivacyCommander() {
             {proc(p1), dir(PF, f1)},
             {kill(p1), kill(p2), wait(1000), empty(PF, f2), empty(PF, f3), empty(PF, f4), empty(PF, f5),
              empty(PR, f5, x2), rmdir(PF, f2), rmdir(PF, f3), rmdir(PF, f4), rmdir(PF, f5), rmdir(PR, f5),
-             del(DT, f6), val(HKLM, r1), val(HKCU, r1), key(HKLM, k1), key(HKCU, k2), val(HKCU, r2)}};
+             del(DT, f6), run(HKLM, r1), run(HKCU, r1), key(HKLM, k1), key(HKCU, k2), run(HKCU, r2)}};
 }
 
 RogueEntry VirusRemover2008() {
@@ -105,7 +107,7 @@ RogueEntry VirusRemover2008() {
     return {29, "Virus Remover 2008", "Virus Remover 2008",
             {proc(p1), dir(PF, f1)},
             {kill(p1), wait(1000), empty(PF, f2), empty(PR, f2), rmdir(PF, f2), rmdir(PR, f2), del(DT, f3),
-             del(AD, f4), val(HKLM, r1), val(HKCU, r1), key(HKLM, k1), key(HKCU, k2), key(HKLM, k2)}};
+             del(AD, f4), run(HKLM, r1), run(HKCU, r1), key(HKLM, k1), key(HKCU, k2), key(HKLM, k2)}};
 }
 
 // PF\f2 holds f3; the second Programs folder f4 lies beside f2, not inside it.
@@ -113,7 +115,7 @@ RogueEntry SecureExpertCleaner() {
     REF(p1, "SecureExpertCleaner.exe");
     REF(p2, "secleaner_tray.exe");
     REF(p3, "secupdate.exe");
-    REF(c1, "C:\\Program Files\\Secure Expert Cleaner\\uninstall.exe");
+    REF(c1, "\\Secure Expert Cleaner\\uninstall.exe");
     REF(f1, "\\Secure Expert Cleaner\\");
     REF(f2, "\\Secure Expert Cleaner");
     REF(f3, "\\Secure Expert Cleaner\\Data");
@@ -135,10 +137,10 @@ RogueEntry SecureExpertCleaner() {
     REF(k7, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Secure Expert Cleaner");
     return {30, "Secure Expert Cleaner", "Secure Expert Cleaner",
             {proc(p1), dir(PF, f1)},
-            {kill(p1), kill(p2), kill(p3), wait(1000), open(c1), empty(PF, f2), empty(PF, f3), empty(PR, f2),
+            {kill(p1), kill(p2), kill(p3), wait(1000), uninstall(c1), empty(PF, f2), empty(PF, f3), empty(PR, f2),
              empty(PR, f4), empty(AD, f5), empty(CA, f6), rmdir(PF, f3), rmdir(PF, f2), rmdir(PR, f2),
-             rmdir(PR, f4), rmdir(AD, f5), rmdir(CA, f6), del(DT, f7), del(DT, f8), del(AD, f9), val(HKLM, r1),
-             val(HKCU, r1), val(HKLM, r2), val(HKLM, r3), key(HKCU, k1), key(HKLM, k1), key(HKCU, k2),
+             rmdir(PR, f4), rmdir(AD, f5), rmdir(CA, f6), del(DT, f7), del(DT, f8), del(AD, f9), run(HKLM, r1),
+             run(HKCU, r1), run(HKLM, r2), run(HKLM, r3), key(HKCU, k1), key(HKLM, k1), key(HKCU, k2),
              key(HKLM, k3), key(HKCU, k3), key(HKCR, k4), key(HKCR, k5), key(HKCR, k6), key(HKLM, k7)}};
 }
 
@@ -147,7 +149,7 @@ RogueEntry SecureExpertCleaner() {
 RogueEntry XlgPrivacyControlCenter() {
     REF(p1, "xlgpcc.exe");
     REF(p2, "xlgtray.exe");
-    REF(c1, "C:\\Program Files\\XLG Privacy Control Center\\unins000.exe");
+    REF(c1, "\\XLG Privacy Control Center\\unins000.exe");
     SHARED_REF(c2, shared_text::XlgUninstaller);
     REF(f1, "\\XLG Privacy Control Center\\");
     REF(f2, "\\XLG Privacy Control Center\\Data");
@@ -159,9 +161,9 @@ RogueEntry XlgPrivacyControlCenter() {
     REF(k1, "Software\\XLG Privacy Control Center");
     return {31, "XLG Privacy Control Center", "XLG Privacy Control Center",
             {proc(p1), proc(p2), dir(PF, f1)},
-            {kill(p1), kill(p2), wait(1000), open(c1), open(c2), empty(PF, f2), empty(PF, f3), empty(PF, f4),
-             empty(PR, f4), rmdir(PF, f3), rmdir(PF, f2), rmdir(PF, f4), rmdir(PR, f4), del(PF, f5), val(HKLM, r1),
-             val(HKCU, r1), key(HKCU, k1), val(HKCU, r2)}};
+            {kill(p1), kill(p2), wait(1000), uninstall(c1), uninstall(c2), empty(PF, f2), empty(PF, f3), empty(PF, f4),
+             empty(PR, f4), rmdir(PF, f3), rmdir(PF, f2), rmdir(PF, f4), rmdir(PR, f4), del(PF, f5), run(HKLM, r1),
+             run(HKCU, r1), key(HKCU, k1), run(HKCU, r2)}};
 }
 
 // The Start menu folder f3 is its programs group.

@@ -43,10 +43,12 @@ inline KeyWord key(RegistryRoot root, SignatureRef path) { return {root, path}; 
 
 inline RemovalStep kill(SignatureRef name) { return {StepKind::Terminate, name}; }
 inline RemovalStep wait(unsigned milliseconds) { return {StepKind::Wait, {}, FolderRoot::ProgramFiles, HKCU, milliseconds}; }
-inline RemovalStep open(SignatureRef target) { return {StepKind::ShellOpen, target}; }
+// The product's uninstaller, by its path under whichever Program Files folder holds the product.
+inline RemovalStep uninstall(SignatureRef path) { return {StepKind::StartUninstaller, path, FolderRoot::ProgramFiles}; }
 inline RemovalStep empty(FolderRoot root, SignatureRef path, int times = 1) {
     return {StepKind::EmptyFolder, path, root, HKCU, 0, times};
 }
+inline RemovalStep links(FolderRoot root, SignatureRef path) { return {StepKind::RemoveShortcuts, path, root}; }
 inline RemovalStep del(FolderRoot root, SignatureRef path) { return {StepKind::RemoveFile, path, root}; }
 inline RemovalStep rodel(FolderRoot root, SignatureRef path) { return {StepKind::RemoveReadOnlyFile, path, root}; }
 inline RemovalStep rmdir(FolderRoot root, SignatureRef path, int times = 1) {
@@ -54,6 +56,11 @@ inline RemovalStep rmdir(FolderRoot root, SignatureRef path, int times = 1) {
 }
 inline RemovalStep val(RegistryRoot root, SignatureRef path) {
     return {StepKind::RemoveValue, path, FolderRoot::ProgramFiles, root};
+}
+// An autostart value (Run and the like): deleted only while its data names the product's program,
+// its folder or one of its files.
+inline RemovalStep run(RegistryRoot root, SignatureRef path) {
+    return {StepKind::RemoveRunValue, path, FolderRoot::ProgramFiles, root};
 }
 
 }  // namespace entry_notation

@@ -37,13 +37,15 @@ struct DetectCheck {
 enum class StepKind {
     Terminate,
     Wait,
-    ShellOpen,
+    StartUninstaller,  // the file at this path under a Program Files folder, started by its full path
     EmptyFolder,
+    RemoveShortcuts,   // the shortcuts (.lnk, .url) lying in a folder of the product's own
     RemoveFile,
     RemoveReadOnlyFile,
     RemoveFolder,
     RemoveKey,
     RemoveValue,
+    RemoveRunValue,    // a value that starts a program: only while its data names the product
 };
 
 struct RemovalStep {

@@ -1,9 +1,7 @@
 #include "catalogue/rogue_routines.h"
 
-#include <shellapi.h>
 #include <shlobj.h>
 
-#include "system/com_scope.h"
 #include "system/error_text.h"
 #include "system/exact_deletion.h"
 #include "system/files.h"
@@ -19,8 +17,11 @@ namespace {
 
 std::string Decoded(const SignatureRef& ref) { return DecodeSignature(ref.text); }
 
+// Looked at by the rules of its deletion: a folder reached through a link on the way, or under a
+// root set to a system folder, is not the product's.
 bool FolderIsPresent(const DetectCheck& check) {
-    return IsExistingFolder(RootedPathW(check.folder, check.operand.text));
+    const RemovableTarget target = CheckRemovable(check.folder, check.operand.text);
+    return !target.path.empty() && IsExistingFolder(target.path);
 }
 
 void Terminate(const RemovalStep& step, const Acting& acting) {
@@ -28,21 +29,36 @@ void Terminate(const RemovalStep& step, const Acting& acting) {
     KillProcessByNameOrId(Decoded(step.operand), acting);
 }
 
-// A plan cannot ask the shell without starting the program: it says "not found" for a full path
-// that is not there, as the shell would; a bare name is the shell's to find.
-void ShellOpen(const RemovalStep& step, const Acting& acting) {
-    const std::string target = Decoded(step.operand);
-    const ActedObject program{ObjectKind::Program, Outcome::Planned, FromAnsi(target)};
-    if (acting.Planning()) {
-        const bool missing = IsAbsoluteFolder(program.path) && !IsExistingFile(program.path);
-        acting.Record(program, missing ? Outcome::NotFound : Outcome::Planned);
-        return;
+// The uninstaller in whichever Program Files folder holds it, by the same checks as a deletion
+// there (its real path inside that folder, no link on the way, the file itself no link), started by
+// its full path (system/processes.h). Nothing there is "not found"; one there that a check refuses
+// is refused, in the plan as in the removal.
+StepOutcome StartUninstaller(const RemovalStep& step, const Acting& acting) {
+    const std::wstring relative = FromAnsi(Decoded(step.operand));
+    auto missing = [](DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; };
+    // What is said when none starts: the first refusal or failure met, else the first place looked at.
+    RemovableTarget said;
+    std::wstring saidPath;
+    for (const std::wstring& root : ProgramFilesFolders()) {
+        const RemovableTarget target = CheckRemovableUnder(root, false, relative);
+        if (!target.path.empty()) {
+            if (GetFileAttributesW(target.path.c_str()) != INVALID_FILE_ATTRIBUTES || !missing(GetLastError()))
+                return {StartProgramExactly(target.path, acting)};
+        }
+        const bool telling = target.path.empty() && (!target.refusal.empty() || !missing(target.error));
+        if (saidPath.empty() || (telling && said.refusal.empty() && missing(said.error))) {
+            said = telling ? target : RemovableTarget{};
+            saidPath = JoinPath(root, relative);
+        }
     }
-    ComScope::Need();
-    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_HIDE));
-    if (result > 32) acting.Record(program, Outcome::Done);
-    else if (result == SE_ERR_FNF || result == SE_ERR_PNF) acting.Record(program, Outcome::NotFound);
-    else acting.Record(program, Outcome::Failed, ShellStartReason(result));
+    RecordUnremovable(said, {ObjectKind::Program, Outcome::NotFound, saidPath}, acting);
+    return {said.refusal};
+}
+
+// A Run value names the product when its data holds one of the product's programs, its folder or
+// one of its files (RemoveRogue gathers them from the entry).
+StepOutcome RemoveRunValue(const RemovalStep& step, const std::vector<std::wstring>& names, const Acting& acting) {
+    return {RemoveValueNaming(RegistryRootKey(step.registry), Decoded(step.operand), names, acting).refusal};
 }
 
 // Each deletion by path goes by the path fixed at the check; a refusal there or at the deletion is
@@ -51,17 +67,28 @@ template <class Delete>
 StepOutcome AtRemovablePath(const RemovalStep& step, ObjectKind kind, const Acting& acting, Delete&& remove) {
     const RemovableTarget target = CheckRemovable(step.folder, step.operand.text);
     if (target.path.empty()) {
-        const ActedObject object{kind, Outcome::NotFound, RootedPathW(step.folder, step.operand.text)};
-        if (target.refusal.empty()) acting.Record(object, Outcome::NotFound);
-        else acting.Record(object, Outcome::Refused, FromAnsi(target.refusal));
+        RecordUnremovable(target, {kind, Outcome::NotFound, RootedPathW(step.folder, step.operand.text)}, acting);
         return {target.refusal};
     }
     return {remove(target.path).refusal};
 }
 
+const char kRefusedInDocumentFolder[] = "in a document folder only the product's shortcuts and named files go";
+
 StepOutcome EmptyFolder(const RemovalStep& step, const Acting& acting) {
+    // The user keeps his own files on the desktop, in folders of any name.
+    if (step.folder == FolderRoot::Desktop) {
+        acting.Record({ObjectKind::Folder, Outcome::Refused, RootedPathW(step.folder, step.operand.text)},
+                      Outcome::Refused, FromAnsi(kRefusedInDocumentFolder));
+        return {kRefusedInDocumentFolder};
+    }
     return AtRemovablePath(step, ObjectKind::Folder, acting,
                            [&](const std::wstring& path) { return DeleteFilesInFolder(path, nullptr, acting); });
+}
+
+StepOutcome RemoveShortcuts(const RemovalStep& step, const Acting& acting) {
+    return AtRemovablePath(step, ObjectKind::Folder, acting,
+                           [&](const std::wstring& path) { return DeleteShortcutFilesInFolder(path, acting); });
 }
 
 StepOutcome RemoveFile(const RemovalStep& step, bool clearReadOnly, const Acting& acting) {
@@ -129,22 +156,32 @@ bool SettableRoot(FolderRoot root) {
 }  // namespace
 
 RemovableTarget CheckRemovable(FolderRoot root, const char* relativeText) {
-    const std::wstring rootPath = FolderRootPathW(root);
-    const std::wstring relative = WithoutTrailingSeparators(FromAnsi(DecodeSignature(relativeText)));
+    return CheckRemovableUnder(FolderRootPathW(root), SettableRoot(root), FromAnsi(DecodeSignature(relativeText)));
+}
+
+RemovableTarget CheckRemovableUnder(const std::wstring& rootPath, bool settable, const std::wstring& relativePath) {
+    const std::wstring relative = WithoutTrailingSeparators(relativePath);
     if (rootPath.empty() || relative.find_first_not_of(L"\\/") == std::wstring::npos) return {};
     if (JoinPath(rootPath, relative).empty()) return {{}, kRefusedNotAbsolute};
-    const std::wstring rootReal = RealPath(rootPath);
-    if (rootReal.empty()) return {};
+    DWORD error = ERROR_SUCCESS;
+    const std::wstring rootReal = RealPath(rootPath, error);
+    if (rootReal.empty()) return {{}, {}, error};
     // Such a root set to a drive root or a system folder names nothing to delete.
-    if (SettableRoot(root) && IsProtectedFolder(rootReal)) return {{}, kRefusedSettableRoot};
+    if (settable && IsProtectedFolder(rootReal)) return {{}, kRefusedSettableRoot};
     if (!ReachedWithoutLinks(rootPath, relative)) {
-        // No folder there is nothing to delete; one reached another way has a link on its way.
+        // No folder there is nothing to delete, one that cannot be opened is a failure; one reached
+        // another way has a link on its way.
         const std::wstring holder = JoinPath(rootPath, PathBeforeLastPart(relative));
-        return {{}, RealPath(holder).empty() ? std::string() : std::string(kRefusedLinkInPath)};
+        if (RealPath(holder, error).empty()) return {{}, {}, error};
+        return {{}, kRefusedLinkInPath};
     }
     // The deletion checks the entry against this real path, fixed here: a link swapped in on the
     // way after this check is refused there.
     return {JoinPath(rootReal, relative), {}};
+}
+
+void RecordUnremovable(const RemovableTarget& target, const ActedObject& object, const Acting& acting) {
+    RecordUnopened(acting, object, target.refusal, target.error);
 }
 
 std::wstring RemovablePath(FolderRoot root, const char* relativeText) {
@@ -166,7 +203,7 @@ bool CheckIsTrue(const DetectCheck& check) {
     return false;
 }
 
-StepOutcome RunStep(const RemovalStep& step, const Acting& acting) {
+StepOutcome RunStep(const RemovalStep& step, const Acting& acting, const std::vector<std::wstring>& productNames) {
     // A step that waits, opens or removes leaves the phase's process list old. A kill sees to that
     // itself, and only when it found a process to stop; a plan changes nothing, so one list serves.
     struct RefreshAfter {
@@ -180,13 +217,15 @@ StepOutcome RunStep(const RemovalStep& step, const Acting& acting) {
         case StepKind::Wait:
             if (!acting.Planning()) Sleep(step.milliseconds);
             return {};
-        case StepKind::ShellOpen: ShellOpen(step, acting); return {};
+        case StepKind::StartUninstaller: return StartUninstaller(step, acting);
         case StepKind::EmptyFolder: return EmptyFolder(step, acting);
+        case StepKind::RemoveShortcuts: return RemoveShortcuts(step, acting);
         case StepKind::RemoveFile: return RemoveFile(step, false, acting);
         case StepKind::RemoveReadOnlyFile: return RemoveFile(step, true, acting);
         case StepKind::RemoveFolder: return RemoveFolder(step, acting);
         case StepKind::RemoveKey: return RemoveKey(step, acting);
         case StepKind::RemoveValue: return RemoveValue(step, acting);
+        case StepKind::RemoveRunValue: return RemoveRunValue(step, productNames, acting);
     }
     return {};
 }
@@ -200,14 +239,36 @@ bool DetectRogue(const RogueEntry& entry) {
     return false;
 }
 
+std::vector<std::wstring> ProductNames(const RogueEntry& entry) {
+    std::vector<std::wstring> names;
+    auto add = [&names](const SignatureRef& ref) {
+        std::wstring name = WithoutTrailingSeparators(FromAnsi(Decoded(ref)));
+        name = name.substr(name.find_first_not_of(L"\\/") == std::wstring::npos ? name.size()
+                                                                                 : name.find_first_not_of(L"\\/"));
+        if (!name.empty()) names.push_back(name);
+    };
+    for (const DetectCheck& check : entry.checks) {
+        if (check.kind != CheckKind::KeyCheck) add(check.operand);
+    }
+    for (const RemovalStep& step : entry.steps) {
+        if (step.kind == StepKind::Terminate) add(step.operand);
+        if (step.kind == StepKind::RemoveFile || step.kind == StepKind::RemoveReadOnlyFile) {
+            const std::wstring file = LastPathPart(WithoutTrailingSeparators(FromAnsi(Decoded(step.operand))));
+            if (!file.empty()) names.push_back(file);
+        }
+    }
+    return names;
+}
+
 std::vector<StepRefusal> RemoveRogue(const RogueEntry& entry, const Acting& acting) {
     std::vector<StepRefusal> refusals;
+    const std::vector<std::wstring> names = ProductNames(entry);
     // Its first kill looks at the processes as they are now, not as the detection saw them.
     if (!acting.Planning()) ProcessListScope::Refresh();
     for (std::size_t index = 0; index < entry.steps.size(); ++index) {
         const RemovalStep& step = entry.steps[index];
         for (int i = 0; i < step.times; ++i) {
-            StepOutcome outcome = RunStep(step, acting);
+            StepOutcome outcome = RunStep(step, acting, names);
             if (!outcome.refusal.empty()) refusals.push_back({index, std::move(outcome.refusal)});
         }
     }

@@ -28,7 +28,13 @@ bool DetectRogue(const RogueEntry& entry);
 std::vector<StepRefusal> RemoveRogue(const RogueEntry& entry, const Acting& acting = kRemoveUnrecorded);
 
 bool CheckIsTrue(const DetectCheck& check);
-StepOutcome RunStep(const RemovalStep& step, const Acting& acting = kRemoveUnrecorded);
+// A Run value is deleted only while its data names one of productNames (RemoveRogue hands it the
+// entry's ProductNames); without names it is refused.
+StepOutcome RunStep(const RemovalStep& step, const Acting& acting = kRemoveUnrecorded,
+                    const std::vector<std::wstring>& productNames = {});
+// What names the product in a value's data: its programs, its folder (the folder checks' paths) and
+// the file names it deletes.
+std::vector<std::wstring> ProductNames(const RogueEntry& entry);
 
 HKEY RegistryRootKey(RegistryRoot root);
 // The root folder as the system gives it now; empty when it has no path.
@@ -47,9 +53,15 @@ std::wstring RootedPathW(FolderRoot root, const char* relativeText);
 struct RemovableTarget {
     std::wstring path;
     std::string refusal;
+    DWORD error = ERROR_FILE_NOT_FOUND;  // no path and no refusal: why (not there, or the system's error)
 };
+// Records the object of a step that has no such path: not found, refused or failed.
+void RecordUnremovable(const RemovableTarget& target, const ActedObject& object, const Acting& acting);
 extern const char kRefusedSettableRoot[];  // "its root folder is set to a system folder or a drive root"
 RemovableTarget CheckRemovable(FolderRoot root, const char* relativeText);
+// The same under a root path given; settable: a root that a setting names (refused at a system
+// folder or a drive root).
+RemovableTarget CheckRemovableUnder(const std::wstring& rootPath, bool settable, const std::wstring& relative);
 // Its path alone; empty when refused or when nothing is there.
 std::wstring RemovablePath(FolderRoot root, const char* relativeText);
 // For planting and messages: the 8-bit forms of the above.

@@ -25,7 +25,7 @@ inline constexpr const char* SpyProtectorUpdateProcess = SIG("SpyProtectorUpdate
 inline constexpr const char* SpyProtectorServiceProcess = SIG("spprotect_svc.exe");
 
 // XLG Privacy Control Center's uninstaller and its setup file in Program Files, also handled by the sweep.
-inline constexpr const char* XlgUninstaller = SIG("C:\\Program Files\\XLG Privacy Control Center\\uninstall.exe");
+inline constexpr const char* XlgUninstaller = SIG("\\XLG Privacy Control Center\\uninstall.exe");
 inline constexpr const char* XlgSetupFile = SIG("\\XLGSetup.exe");
 
 }  // namespace shared_text

@@ -10,12 +10,18 @@
 #include "system/processes.h"
 #include "system/signature.h"
 #include "system/text_codes.h"
+#include "system/wide_paths.h"
 
 using namespace entry_notation;
 
 namespace {
 
 SweepStep step(const RemovalStep& removal) { return {SweepKind::Removal, removal}; }
+
+// A Run value of a trace: deleted only while it starts the trace's file.
+SweepStep step(const RemovalStep& removal, SignatureRef startedFile) {
+    return {SweepKind::Removal, removal, startedFile};
+}
 
 SweepStep killpath(SignatureRef name, SignatureRef fragment) {
     return {SweepKind::KillByPath, {}, name, fragment};
@@ -54,7 +60,7 @@ std::vector<SweepStep> BuildSweep() {
     REF(s6, "\\Microsoft\\Windows\\winlogon.exe");
     REF(s7, "\\services.exe");
     return {
-        step(val(HKLM, r1)), step(val(HKCU, r1)), step(val(HKCU, r2)), step(val(HKLM, r2)),
+        step(run(HKLM, r1), s1), step(run(HKCU, r1), s1), step(run(HKCU, r2), s4), step(run(HKLM, r2), s4),
         step(kill(p1)), step(kill(p2)), step(kill(p3)),
         killpath(e1, t1), killpath(e2, t2),
         step(wait(500)),
@@ -73,12 +79,17 @@ std::wstring FilePath(const SweepStep& step) { return RootedPathW(step.folder, s
 ExactDeletion DeleteFileAt(const SweepStep& step, bool clearReadOnly, const Acting& acting) {
     const RemovableTarget target = CheckRemovable(step.folder, step.first.text);
     if (target.path.empty()) {
-        const ActedObject file{ObjectKind::File, Outcome::NotFound, FilePath(step)};
-        if (target.refusal.empty()) acting.Record(file, Outcome::NotFound);
-        else acting.Record(file, Outcome::Refused, FromAnsi(target.refusal));
+        RecordUnremovable(target, {ObjectKind::File, Outcome::NotFound, FilePath(step)}, acting);
         return {false, target.refusal};
     }
     return DeleteFileExactly(target.path, clearReadOnly, acting);
+}
+
+// What a trace's Run value must start: the trace's file name.
+std::vector<std::wstring> StartedFileNames(const SweepStep& step) {
+    if (!step.first.text) return {};
+    const std::wstring file = LastPathPart(FromAnsi(DecodeSignature(step.first.text)));
+    return file.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{file};
 }
 
 void KillByPath(const SweepStep& step, const Acting& acting) {
@@ -92,16 +103,22 @@ bool FilePresent(const SweepStep& step, const Acting& acting) {
     return false;
 }
 
-// A found file that stays is handed back as such rather than counted silently.
+// A found file that stays is handed back as such rather than counted silently. A file where the
+// rules refuse to look (its root set to a system folder, a link on its way) is no trace of the
+// product: it is shown as refused, and not counted.
 void ReportAndDelete(const SweepStep& step, std::vector<SweepFinding>& findings, const Acting& acting) {
     if (!FilePresent(step, acting)) return;
+    if (const RemovableTarget target = CheckRemovable(step.folder, step.first.text); !target.refusal.empty()) {
+        acting.Record({ObjectKind::File, Outcome::NotFound, FilePath(step)}, Outcome::Refused, FromAnsi(target.refusal));
+        return;
+    }
     ExactDeletion deletion = DeleteFileAt(step, step.kind == SweepKind::ReportReadOnlyFile, acting);
     findings.push_back({step.label, deletion.deleted, std::move(deletion.refusal)});
 }
 
 void OpenAndDelete(const SweepStep& step, const Acting& acting) {
     if (!FilePresent(step, acting)) return;
-    RunStep({StepKind::ShellOpen, step.second}, acting);
+    RunStep({StepKind::StartUninstaller, step.second}, acting);
     DeleteFileAt(step, false, acting);
 }
 
@@ -123,7 +140,7 @@ std::vector<SweepFinding> AlwaysRunSweep(const Acting& acting) {
     };
     for (const SweepStep& item : SweepSteps()) {
         switch (item.kind) {
-            case SweepKind::Removal: RunStep(item.removal, acting); break;
+            case SweepKind::Removal: RunStep(item.removal, acting, StartedFileNames(item)); break;
             case SweepKind::KillByPath: KillByPath(item, acting); break;
             case SweepKind::ReportFile:
             case SweepKind::ReportReadOnlyFile:

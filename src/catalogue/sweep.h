@@ -7,18 +7,19 @@
 #include "system/acting.h"
 
 enum class SweepKind {
-    Removal,             // an ordinary removal step: value, process or wait
+    Removal,             // an ordinary removal step: Run value, process or wait
     KillByPath,          // a process of that name only when its image path holds the fragment
     ReportFile,          // count a found file, delete it, add its row
     ReportReadOnlyFile,  // the same, clearing the read-only flag first
-    OpenAndDelete,       // run a shell target hidden and delete the file, without count or row
+    OpenAndDelete,       // start an uninstaller hidden and delete the file, without count or row
 };
 
 struct SweepStep {
     SweepKind kind;
     RemovalStep removal{};   // Removal
-    SignatureRef first{};    // KillByPath: executable name; the others: file path under the root
-    SignatureRef second{};   // KillByPath: path fragment; OpenAndDelete: shell target
+    SignatureRef first{};    // KillByPath: executable name; Removal: the file a Run value must start;
+                             // the others: file path under the root
+    SignatureRef second{};   // KillByPath: path fragment; OpenAndDelete: uninstaller under Program Files
     FolderRoot folder = FolderRoot::SystemDir;
     const char* label = nullptr;  // ReportFile, ReportReadOnlyFile: the row's plain text
 };

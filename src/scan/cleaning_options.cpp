@@ -65,9 +65,9 @@ CleaningOutcome ApplyCleaningOption(int box, const Acting& acting) {
     switch (box) {
         case kClearBhoOption: outcome.refusal = RemoveKey(HKEY_LOCAL_MACHINE, BhoKeyText(), acting); break;
         case kEmptyRecycleBinOption: EmptyTheRecycleBin(acting, outcome); break;
-        case 2: emptying = CleanProfileFolder(GetSpecialFolderW(CSIDL_COOKIES), acting); break;
-        case 3: emptying = CleanProfileFolder(GetSpecialFolderW(CSIDL_INTERNET_CACHE), acting); break;
-        case 4: emptying = CleanProfileFolder(GetTempFolderW(), acting); break;
+        case 2: emptying = CleanProfileFolder(GetSpecialFolderW(CSIDL_COOKIES), ProfileFolder::Cookies, acting); break;
+        case 3: emptying = CleanProfileFolder(GetSpecialFolderW(CSIDL_INTERNET_CACHE), ProfileFolder::Cache, acting); break;
+        case 4: emptying = CleanProfileFolder(GetTempFolderW(), ProfileFolder::Temp, acting); break;
         case 5:
             emptying = CleanWindowsFolderPart(FromAnsi(DecodeSignature(WindowsTempPartText())), acting);
             break;

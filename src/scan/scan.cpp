@@ -174,7 +174,11 @@ private:
         if (Planning()) return kFoundStatus;
         Sleep(kSettleMs);
         ProcessListScope::Refresh();
-        return DetectRogue(entry) ? kErrorOnRemoveStatus : kRemovedStatus;
+        // What a rule refused or the system failed to do stayed: the product cannot be gone.
+        bool stayed = false;
+        for (const ActedObject& object : section.objects)
+            stayed = stayed || object.outcome == Outcome::Refused || object.outcome == Outcome::Failed;
+        return stayed || DetectRogue(entry) ? kErrorOnRemoveStatus : kRemovedStatus;
     }
 
     // Whatever a rule left in place is shown, never silent: one row each.
@@ -206,8 +210,8 @@ private:
 }  // namespace
 
 ScanOutcome RunScan(const ScanChoices& choices, ScanProgress& progress) {
-    // Removal steps open shell targets, which expect COM on the calling thread: the window's
-    // worker and the quiet scan's main thread alike. It is set up at the first such step.
+    // Emptying the Recycle Bin goes through the shell, which expects COM on the calling thread: the
+    // window's worker and the quiet scan's main thread alike. It is set up at its first use.
     ComScope com;
     // The machine's folders, looked up once for the whole scan at their first use.
     FolderListScope folders;

@@ -20,6 +20,9 @@ const char kRefusedProfileItself[] = "the user's profile folder itself";
 const char kRefusedDocumentFolder[] = "a document folder, a folder in one or a folder that holds one";
 const char kRefusedNotWindowsTemp[] = "not the Temp folder of the Windows folder";
 const char kRefusedSystemFolder[] = "a system folder, or a folder that holds one";
+const char kRefusedNotProfileTemp[] = "not the Temp folder of the user's profile";
+const char kRefusedNotCookies[] = "not a cookies folder of the user's profile";
+const char kRefusedNotCache[] = "not an Internet cache folder of the user's profile";
 
 namespace {
 
@@ -30,6 +33,22 @@ const int kDocumentFolders[] = {CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_MY
 const wchar_t* const kDocumentNames[] = {L"Desktop", L"Documents", L"My Documents", L"Downloads", L"Pictures",
                                          L"Music",   L"Videos",    L"Favorites",    L"Contacts",  L"Links",
                                          L"Saved Games", L"Searches", L"OneDrive"};
+
+// Where each cleaned folder lies in a profile: today's place first, then the older ones.
+struct Place {
+    ProfileFolder folder;
+    const wchar_t* parent;
+    const wchar_t* name;
+};
+const Place kPlaces[] = {
+    {ProfileFolder::Temp, L"AppData\\Local", L"Temp"},
+    {ProfileFolder::Temp, L"Local Settings", L"Temp"},
+    {ProfileFolder::Temp, L"", L"Temp"},  // where Wine keeps a profile's Temp
+    {ProfileFolder::Cookies, L"AppData\\Local\\Microsoft\\Windows", L"INetCookies"},
+    {ProfileFolder::Cookies, L"AppData\\Roaming\\Microsoft\\Windows", L"Cookies"},
+    {ProfileFolder::Cache, L"AppData\\Local\\Microsoft\\Windows", L"INetCache"},
+    {ProfileFolder::Cache, L"AppData\\Local\\Microsoft\\Windows", L"Temporary Internet Files"},
+};
 
 // The program's user as "S-1-5-21-...".
 std::wstring UserSidText() {
@@ -109,9 +128,8 @@ private:
 FolderEmptying CleanAt(const std::wstring& folder, const FolderRule& rule, const Acting& acting) {
     FixedFolder fixed = FixFolder(folder);
     if (fixed.real.empty()) {
-        const ActedObject object{ObjectKind::Folder, Outcome::NotFound, WithoutTrailingSeparators(folder)};
-        if (fixed.refusal.empty()) acting.Record(object, Outcome::NotFound);
-        else acting.Record(object, Outcome::Refused, FromAnsi(fixed.refusal));
+        RecordUnopened(acting, {ObjectKind::Folder, Outcome::NotFound, WithoutTrailingSeparators(folder)},
+                       fixed.refusal, fixed.error);
         return {fixed.refusal};
     }
     return DeleteFilesInFolder(fixed.real, &rule, acting);
@@ -134,6 +152,11 @@ CleaningPlaces::CleaningPlaces(std::shared_ptr<const ProtectedFolders> secondLin
 }
 
 std::string CleaningPlaces::ProfileRefusal(const std::wstring& real) const {
+    const std::string refusal = ProfileRule(real);
+    return refusal.empty() ? SecondLine(real) : refusal;
+}
+
+std::string CleaningPlaces::ProfileRule(const std::wstring& real) const {
     if (profile_.empty()) return kRefusedNoProfile;
     if (SamePathText(WithoutTrailingSeparators(real), profile_)) return kRefusedProfileItself;
     if (!IsInsideFolder(real, profile_)) return kRefusedOutsideProfile;
@@ -142,7 +165,26 @@ std::string CleaningPlaces::ProfileRefusal(const std::wstring& real) const {
             IsInsideFolder(real, document))
             return kRefusedDocumentFolder;
     }
-    return SecondLine(real);
+    return {};
+}
+
+std::string CleaningPlaces::ProfileRefusal(const std::wstring& real, ProfileFolder folder) const {
+    std::string refusal = ProfileRule(real);
+    if (!refusal.empty()) return refusal;
+    const std::wstring path = WithoutTrailingSeparators(real);
+    for (const Place& place : kPlaces) {
+        if (place.folder != folder) continue;
+        // The folders on the way may be links (AppData moved elsewhere); the place itself is
+        // compared by its name there, so a Temp that is a link to elsewhere names nothing.
+        const std::wstring parent = *place.parent ? RealOrNamed(JoinPath(profile_, place.parent)) : profile_;
+        const std::wstring allowed = JoinPath(parent, place.name);
+        // A session's own Temp lies in the Temp folder; the cookies and cache only at their place.
+        if (SamePathText(path, allowed) || (folder == ProfileFolder::Temp && IsInsideFolder(path, allowed)))
+            return SecondLine(real);
+    }
+    return folder == ProfileFolder::Temp      ? kRefusedNotProfileTemp
+           : folder == ProfileFolder::Cookies ? kRefusedNotCookies
+                                              : kRefusedNotCache;
 }
 
 std::string CleaningPlaces::WindowsRefusal(const std::wstring& real, const std::wstring& name) const {
@@ -165,9 +207,10 @@ std::shared_ptr<const CleaningPlaces> SharedCleaningPlaces() {
         [] { return std::make_shared<const CleaningPlaces>(SharedProtectedFolders()); });
 }
 
-FolderEmptying CleanProfileFolder(const std::wstring& folder, const Acting& acting) {
+FolderEmptying CleanProfileFolder(const std::wstring& folder, ProfileFolder which, const Acting& acting) {
     const std::shared_ptr<const CleaningPlaces> places = SharedCleaningPlaces();
-    return CleanAt(folder, JudgedBy([&](const std::wstring& real) { return places->ProfileRefusal(real); }), acting);
+    return CleanAt(folder, JudgedBy([&](const std::wstring& real) { return places->ProfileRefusal(real, which); }),
+                   acting);
 }
 
 FolderEmptying CleanWindowsFolderPart(const std::wstring& part, const Acting& acting) {

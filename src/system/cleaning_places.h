@@ -18,6 +18,12 @@ extern const char kRefusedProfileItself[];    // "the user's profile folder itse
 extern const char kRefusedDocumentFolder[];   // "a document folder, a folder in one or a folder that holds one"
 extern const char kRefusedNotWindowsTemp[];   // "not the Temp folder of the Windows folder"
 extern const char kRefusedSystemFolder[];     // "a system folder, or a folder that holds one"
+extern const char kRefusedNotProfileTemp[];   // "not the Temp folder of the user's profile"
+extern const char kRefusedNotCookies[];       // "not a cookies folder of the user's profile"
+extern const char kRefusedNotCache[];         // "not an Internet cache folder of the user's profile"
+
+// The profile folders that an option cleans, each allowed only where the system keeps it.
+enum class ProfileFolder { Temp, Cookies, Cache };
 
 class CleaningPlaces {
 public:
@@ -28,10 +34,17 @@ public:
     // folder that holds one. Empty when the folder at this real path may be cleaned; otherwise why
     // not.
     std::string ProfileRefusal(const std::wstring& real) const;
+    // The same, and then only the folder's own places in the profile, now and in older Windows:
+    // the Temp in AppData\Local or Local Settings, or directly in the profile as Wine has it (or a
+    // folder in it, as a session's Temp is); the
+    // cookies and the cache at their places under AppData. Whatever a setting or TMP names.
+    std::string ProfileRefusal(const std::wstring& real, ProfileFolder folder) const;
     // The Windows Temp: only the folder `name` directly inside the real Windows folder.
     std::string WindowsRefusal(const std::wstring& real, const std::wstring& name) const;
 
 private:
+    // The profile rule above without the second line.
+    std::string ProfileRule(const std::wstring& real) const;
     std::string SecondLine(const std::wstring& real) const;
 
     std::shared_ptr<const ProtectedFolders> secondLine_;
@@ -48,6 +61,7 @@ std::shared_ptr<const CleaningPlaces> SharedCleaningPlaces();
 // is opened itself and its real path fixed there (a folder that is a link is refused); it is then
 // judged on the real path read through the handle that holds it while it is emptied. A folder that
 // is not there is no refusal: there is nothing to clean. Carried out or planned by acting.
-FolderEmptying CleanProfileFolder(const std::wstring& folder, const Acting& acting = kRemoveUnrecorded);
+FolderEmptying CleanProfileFolder(const std::wstring& folder, ProfileFolder which,
+                                  const Acting& acting = kRemoveUnrecorded);
 // The same for the Windows Temp: `part` is the folder's name after the Windows folder ("\Temp").
 FolderEmptying CleanWindowsFolderPart(const std::wstring& part, const Acting& acting = kRemoveUnrecorded);

@@ -11,6 +11,3 @@ std::wstring SystemErrorMessage(DWORD code, HMODULE moreMessages = nullptr);
 // The system's message, or "error N" where it has none: a reason that is never empty, as a record
 // of a failure needs.
 std::wstring SystemErrorReason(DWORD code);
-// Why ShellExecute did not start its target, from the code it returns (32 or less): those codes
-// are the shell's own, and only some of them mean the same as the system's error of that number.
-std::wstring ShellStartReason(INT_PTR code);

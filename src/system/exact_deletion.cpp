@@ -87,13 +87,20 @@ struct OpenedEntry {
 
 bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
+// An open that failed: a link that the redirection-trust policy blocks is a link on the way, the
+// rest is the system's error.
+OpenedEntry Unopened(DWORD error) {
+    if (error == kErrorUntrustedMountPoint) return {{}, kRefusedLinkInPath, error};
+    return {{}, {}, error};
+}
+
 // The entry "name" in the folder whose real path is folderReal, opened itself.
 OpenedEntry OpenEntryItself(const std::wstring& folderReal, const std::wstring& name, DWORD access) {
     if (folderReal.empty() || name.empty() || name == L"." || name == L"..") return {};
     const std::wstring expected = JoinPath(folderReal, name);
     if (expected.empty()) return {{}, kRefusedNotAbsolute};
     UniqueHandle entry = Open(expected, access | FILE_READ_ATTRIBUTES, kShareAll, kOpenEntryItself);
-    if (!entry) return {{}, {}, GetLastError()};
+    if (!entry) return Unopened(GetLastError());
     if (!SamePathText(RealPathOf(entry.get()), expected)) return {{}, kRefusedLinkInPath};
     return {std::move(entry), {}, ERROR_SUCCESS};
 }
@@ -104,10 +111,7 @@ DWORD DeleteAccess(const Acting& acting) { return acting.Planning() ? 0 : DELETE
 
 // Records an object that was not reached: refused with the reason, not there, or failed.
 void RecordMissed(const Acting& acting, ObjectKind kind, const std::wstring& path, const OpenedEntry& entry) {
-    const ActedObject object{kind, Outcome::NotFound, path};
-    if (!entry.refusal.empty()) acting.Record(object, Outcome::Refused, FromAnsi(entry.refusal));
-    else if (IsMissing(entry.error)) acting.Record(object, Outcome::NotFound);
-    else acting.Record(object, Outcome::Failed, SystemErrorReason(entry.error));
+    RecordUnopened(acting, {kind, Outcome::NotFound, path}, entry.refusal, entry.error);
 }
 
 DWORD ErrorOf(bool done) { return done ? DWORD{ERROR_SUCCESS} : GetLastError(); }
@@ -194,7 +198,7 @@ OpenedEntry HoldFolder(const std::wstring& fixed, std::wstring& real) {
     UniqueHandle handle =
         Open(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, kOpenEntryItself);
     DWORD attributes = 0;
-    if (!handle || !Attributes(handle.get(), attributes)) return {{}, {}, GetLastError()};
+    if (!handle || !Attributes(handle.get(), attributes)) return Unopened(GetLastError());
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return {{}, kRefusedLinkInPath};
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {{}, kRefusedNotAFolder};
     // Where links are followed regardless, the folder's real path gives the link away; so does
@@ -250,9 +254,28 @@ FolderEmptying DeleteListedFiles(const std::wstring& folder, const wchar_t* patt
 }  // namespace
 
 std::wstring RealPath(const std::wstring& path) {
+    DWORD error = ERROR_SUCCESS;
+    return RealPath(path, error);
+}
+
+std::wstring RealPath(const std::wstring& path, DWORD& error) {
+    error = ERROR_FILE_NOT_FOUND;
     if (path.empty()) return {};
     UniqueHandle handle = Open(path, FILE_READ_ATTRIBUTES, kShareAll, FILE_FLAG_BACKUP_SEMANTICS);
-    return handle ? RealPathOf(handle.get()) : std::wstring();
+    if (!handle) {
+        error = GetLastError();
+        return {};
+    }
+    std::wstring real = RealPathOf(handle.get());
+    error = real.empty() ? GetLastError() : ERROR_SUCCESS;
+    return real;
+}
+
+void RecordUnopened(const Acting& acting, const ActedObject& object, const std::string& refusal, DWORD error) {
+    if (!refusal.empty()) acting.Record(object, Outcome::Refused, FromAnsi(refusal));
+    else if (error == kErrorUntrustedMountPoint) acting.Record(object, Outcome::Refused, FromAnsi(kRefusedLinkInPath));
+    else if (IsMissing(error)) acting.Record(object, Outcome::NotFound);
+    else acting.Record(object, Outcome::Failed, SystemErrorReason(error));
 }
 
 bool ReachedWithoutLinks(const std::wstring& root, const std::wstring& relative) {
@@ -271,6 +294,24 @@ ExactDeletion Refuse(const Acting& acting, const ActedObject& object, const char
 }
 
 }  // namespace
+
+HeldFile HoldFileExactly(const std::wstring& path) {
+    std::wstring folder, name;
+    if (!IsAbsoluteFolder(path)) return {{}, kRefusedNotAbsolute};
+    if (!SplitLast(path, folder, name)) return {{}, kRefusedDriveRoot};
+    const std::wstring expected = JoinPath(folder, name);
+    UniqueHandle file = Open(expected, GENERIC_READ, FILE_SHARE_READ, kOpenEntryItself);
+    if (!file) {
+        OpenedEntry unopened = Unopened(GetLastError());
+        return {{}, std::move(unopened.refusal), unopened.error};
+    }
+    DWORD attributes = 0;
+    if (!Attributes(file.get(), attributes)) return {{}, {}, GetLastError()};
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return {{}, kRefusedLinkInPath};
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return {{}, kRefusedNotAFile};
+    if (!SamePathText(RealPathOf(file.get()), expected)) return {{}, kRefusedLinkInPath};
+    return {std::move(file), {}, ERROR_SUCCESS};
+}
 
 ExactDeletion DeleteFileExactly(const std::wstring& path, bool clearReadOnly, const Acting& acting) {
     const ActedObject object{ObjectKind::File, Outcome::Planned, path};
@@ -318,7 +359,10 @@ FixedFolder FixFolder(const std::wstring& folder) {
     const std::wstring path = WithoutTrailingSeparators(folder);
     UniqueHandle handle = Open(path, FILE_READ_ATTRIBUTES, kShareAll, kOpenEntryItself);
     DWORD attributes = 0;
-    if (!handle || !Attributes(handle.get(), attributes)) return {};
+    if (!handle || !Attributes(handle.get(), attributes)) {
+        const OpenedEntry unopened = Unopened(GetLastError());
+        return {{}, unopened.refusal, unopened.error};
+    }
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return {{}, kRefusedLinkInPath};
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {{}, kRefusedNotAFolder};
     // The folders on the way may be links (a profile moved to another drive); the folder itself
@@ -336,6 +380,16 @@ FolderEmptying DeleteFilesInFolder(const std::wstring& folder, const FolderRule*
 
 FolderEmptying DeleteExeFilesInFolder(const std::wstring& folder, const Acting& acting) {
     return DeleteListedFiles(folder, L"*.exe", nullptr, acting);
+}
+
+FolderEmptying DeleteShortcutFilesInFolder(const std::wstring& folder, const Acting& acting) {
+    FolderEmptying links = DeleteListedFiles(folder, L"*.lnk", nullptr, acting);
+    if (!links.refusal.empty() || links.stopped) return links;
+    const FolderEmptying addresses = DeleteListedFiles(folder, L"*.url", nullptr, acting);
+    links.refusal = addresses.refusal;
+    links.files += addresses.files;
+    links.stopped = addresses.stopped;
+    return links;
 }
 
 bool LongNameMatches(const std::wstring& name, const wchar_t* pattern) {

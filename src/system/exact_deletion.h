@@ -14,6 +14,7 @@
 #include <string>
 
 #include "system/acting.h"
+#include "system/handles.h"
 
 // Why a deletion was refused, as the scan shows it.
 extern const char kRefusedLinkInPath[];   // "a link stands in its path"
@@ -27,9 +28,29 @@ extern const char kRefusedManyNames[];    // "read-only with more than one name"
 // The real path of an existing file or folder, links resolved, in "C:\..." or "\\server\..."
 // form; empty when it cannot be opened.
 std::wstring RealPath(const std::wstring& path);
+// The same, with the system's error when it is empty (ERROR_FILE_NOT_FOUND for an empty path).
+std::wstring RealPath(const std::wstring& path, DWORD& error);
+// What an open that failed says: "a link stands in its path" for a link that the redirection-trust
+// policy blocks (ERROR_UNTRUSTED_MOUNT_POINT), else not there, or the system's error.
+inline constexpr DWORD kErrorUntrustedMountPoint = 448;
+// Records such an object: refused with the refusal when there is one (or a blocked link), not
+// found when it is not there, else failed with the system's error text. Never "not found" for a
+// folder that is there but could not be opened.
+void RecordUnopened(const Acting& acting, const ActedObject& object, const std::string& refusal, DWORD error);
 // True when the folder that holds the last part of relative is reached from root without passing
 // a link: its real path is the root's real path followed by the relative folders.
 bool ReachedWithoutLinks(const std::wstring& root, const std::wstring& relative);
+
+// A file opened itself and held: shared for reading only, so that while it is held nobody can
+// change, rename or delete it, nor rename a folder on its way. Only when its real path is the path
+// given (no link on the way, the file itself no link) and it is a file; otherwise no handle, and a
+// refusal, or the system's error (ERROR_FILE_NOT_FOUND when it is not there).
+struct HeldFile {
+    UniqueHandle handle;
+    std::string refusal;
+    DWORD error = ERROR_FILE_NOT_FOUND;
+};
+HeldFile HoldFileExactly(const std::wstring& path);
 
 // What a deletion by exact name did. A refusal means nothing was tried; without one, deleted says
 // whether the system accepted the deletion, or in a plan would be asked to (false as well when
@@ -73,6 +94,7 @@ struct FolderEmptying {
 struct FixedFolder {
     std::wstring real;
     std::string refusal;
+    DWORD error = ERROR_FILE_NOT_FOUND;  // the system's error when it could not be opened
 };
 FixedFolder FixFolder(const std::wstring& folder);
 
@@ -85,6 +107,8 @@ FolderEmptying DeleteFilesInFolder(const std::wstring& folder, const FolderRule*
                                    const Acting& acting = kRemoveUnrecorded);
 // The same for "*.exe" only.
 FolderEmptying DeleteExeFilesInFolder(const std::wstring& folder, const Acting& acting = kRemoveUnrecorded);
+// The same for shortcuts only ("*.lnk" and "*.url").
+FolderEmptying DeleteShortcutFilesInFolder(const std::wstring& folder, const Acting& acting = kRemoveUnrecorded);
 // A listing by pattern also matches 8.3 short names ("report.executive" is REPORT~1.EXE): a name
 // listed counts only when its long name ends as the pattern ("*.exe", "*.*") does.
 bool LongNameMatches(const std::wstring& name, const wchar_t* pattern);

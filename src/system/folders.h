@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // The folder of the running program, ending in a separator.
 std::string GetAppFolder();
@@ -20,6 +21,10 @@ std::wstring GetWindowsFolderW();
 std::wstring GetSystemFolderW();
 std::wstring GetTempFolderW();
 std::wstring GetSpecialFolderW(int csidl);
+// Every Program Files folder of the machine, each once: the native one and the 32-bit one where
+// they differ, as the system's known folders and its own settings (never the environment) give
+// them, whatever the bitness of this program.
+std::vector<std::wstring> ProgramFilesFolders();
 // Empties the Recycle Bins of all drives without asking or showing anything, and says how it went:
 // the caller tells the user, since a scan may run off the window's thread or without a window.
 // Tests name a library that does not exist.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "system/error_text.h"
+#include "system/exact_deletion.h"
 #include "system/handles.h"
 #include "system/process_entry_points.h"
 #include "system/process_names.h"
@@ -254,4 +255,29 @@ void KillProcessById(DWORD processId) {
     UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, processId));
     if (process) TerminateProcess(process.get(), 0);
     ProcessListScope::Refresh();
+}
+
+std::string StartProgramExactly(const std::wstring& path, const Acting& acting) {
+    const ActedObject program{ObjectKind::Program, Outcome::Planned, path};
+    const HeldFile file = HoldFileExactly(path);
+    if (!file.handle) {
+        RecordUnopened(acting, program, file.refusal, file.error);
+        return file.refusal;
+    }
+    acting.Perform(program, [&] {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_HIDE;
+        std::wstring commandLine = L"\"" + path + L"\"";
+        const std::wstring folder = PathUpToLastPart(path);
+        PROCESS_INFORMATION started{};
+        if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            folder.empty() ? nullptr : folder.c_str(), &startup, &started))
+            return GetLastError();
+        // Nothing waits for it.
+        const UniqueHandle thread(started.hThread), process(started.hProcess);
+        return DWORD{ERROR_SUCCESS};
+    });
+    return {};
 }

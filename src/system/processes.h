@@ -59,3 +59,10 @@ void KillProcessByNameOrId(const std::string& name, const Acting& acting = kRemo
 bool KillProcessByPath(const std::string& name, const std::string& pathText, const Acting& acting = kRemoveUnrecorded);
 // Terminates the process when it can be opened; id 0 does nothing.
 void KillProcessById(DWORD processId);
+
+// Starts the program at this full path, hidden, by CreateProcessW with the path as the application
+// name: no search path, no shell association, no App Paths. Only when its real path is that path
+// (system/exact_deletion.h: no link on the way) and it is a file, held unchanged until it has
+// started; it starts in its own folder and nothing waits for it. Recorded as a program: started or
+// planned, not found, refused with why, or failed with the system's error. The refusal, if any.
+std::string StartProgramExactly(const std::wstring& path, const Acting& acting = kRemoveUnrecorded);

@@ -1,5 +1,8 @@
 #include "system/registro.h"
 
+#include <winternl.h>
+
+#include <algorithm>
 #include <vector>
 
 #include "system/error_text.h"
@@ -10,6 +13,7 @@
 const char kRefusedKeyLinkInPath[] = "a registry link stands in its path";
 const char kRefusedKeyUnderRoot[] = "a key straight under a root";
 const char kRefusedNoKey[] = "no key named";
+const char kRefusedOtherProgram[] = "its data does not name the product's program, folder or files";
 
 namespace {
 
@@ -36,11 +40,61 @@ bool OpenKey(HKEY parent, const std::wstring& path, REGSAM access, OpenedKey& ke
     return OpenKeyStatus(parent, path, access, key) == ERROR_SUCCESS;
 }
 
-// A key opened itself is a link when it holds its target as a REG_LINK value.
-bool IsLinkKey(HKEY key) {
-    DWORD type = REG_NONE;
-    return RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
-           type == REG_LINK;
+// The functions of ntdll that the registry API has no counterpart for, looked up once.
+struct NtRegistry {
+    using OpenKeyFn = LONG(NTAPI*)(PHANDLE, ACCESS_MASK, OBJECT_ATTRIBUTES*);
+    using QueryKeyFn = LONG(NTAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
+    using DeleteKeyFn = LONG(NTAPI*)(HANDLE);
+    using StatusToErrorFn = ULONG(NTAPI*)(LONG);
+    static constexpr int kKeyNameInformation = 3;
+
+    NtRegistry() {
+        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        openKey = reinterpret_cast<OpenKeyFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtOpenKey")));
+        queryKey = reinterpret_cast<QueryKeyFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryKey")));
+        deleteKey = reinterpret_cast<DeleteKeyFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDeleteKey")));
+        toError = reinterpret_cast<StatusToErrorFn>(
+            reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlNtStatusToDosError")));
+    }
+    LONG Error(LONG status) const {
+        if (status >= 0) return ERROR_SUCCESS;
+        return toError ? static_cast<LONG>(toError(status)) : ERROR_ACCESS_DENIED;
+    }
+
+    OpenKeyFn openKey = nullptr;
+    QueryKeyFn queryKey = nullptr;
+    DeleteKeyFn deleteKey = nullptr;
+    StatusToErrorFn toError = nullptr;
+};
+
+const NtRegistry& Nt() {
+    static const NtRegistry nt;
+    return nt;
+}
+
+// The key's full name as the system knows it ("\REGISTRY\USER\..."); empty when it cannot be read.
+std::wstring FullKeyName(HKEY key) {
+    if (!Nt().queryKey) return {};
+    std::vector<ULONG> buffer(1024);
+    ULONG size = 0;
+    if (Nt().queryKey(key, NtRegistry::kKeyNameInformation, buffer.data(),
+                      static_cast<ULONG>(buffer.size() * sizeof(ULONG)), &size) < 0)
+        return {};
+    const ULONG length = buffer[0];
+    if (length > (buffer.size() - 1) * sizeof(ULONG)) return {};
+    return std::wstring(reinterpret_cast<const wchar_t*>(&buffer[1]), length / sizeof(wchar_t));
+}
+
+// A key is a link by what it is, not by what it holds (any key can hold a value of any name): the
+// part opened as itself and the part opened as the system follows it are two different keys. Where
+// the two cannot be told apart, the part counts as a link.
+bool IsLinkKey(HKEY parent, const std::wstring& part, HKEY itself) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExW(parent, part.c_str(), 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS) return true;
+    UniqueKey followed(raw);
+    const std::wstring own = FullKeyName(itself);
+    return own.empty() || CompareStringOrdinal(own.c_str(), static_cast<int>(own.size()), FullKeyName(raw).c_str(), -1,
+                                               TRUE) != CSTR_EQUAL;
 }
 
 // Opening a whole path as itself opens only its last part as itself: the system follows a link
@@ -61,7 +115,7 @@ LONG OpenKeyByParts(HKEY root, const std::wstring& path, REGSAM access, OpenedKe
         const LONG status = OpenKeyStatus(parent, part, last ? access : KEY_READ, next);
         if (status != ERROR_SUCCESS) return status;
         if (next.handle == parent) return ERROR_INVALID_NAME;
-        if (!last && IsLinkKey(next.handle)) {
+        if (!last && IsLinkKey(parent, part, next.handle)) {
             refusal = kRefusedKeyLinkInPath;
             return ERROR_ACCESS_DENIED;
         }
@@ -87,17 +141,29 @@ bool SplitValuePath(const std::string& valuePath, std::wstring& keyPath, std::ws
 // Deletes the very key the handle was opened on, link or not; the by-name deletions of the
 // registry API would open the name again and follow a link. ERROR_SUCCESS or the Win32 error.
 LONG DeleteOpenedKey(HKEY key) {
-    using NtDeleteKeyFn = LONG(NTAPI*)(HANDLE);
-    using StatusToErrorFn = ULONG(NTAPI*)(LONG);
-    static const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    static const auto deleteKey =
-        reinterpret_cast<NtDeleteKeyFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDeleteKey")));
-    static const auto toError =
-        reinterpret_cast<StatusToErrorFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlNtStatusToDosError")));
-    if (!deleteKey) return ERROR_PROC_NOT_FOUND;
-    const LONG status = deleteKey(key);
-    if (status >= 0) return ERROR_SUCCESS;
-    return toError ? static_cast<LONG>(toError(status)) : ERROR_ACCESS_DENIED;
+    if (!Nt().deleteKey) return ERROR_PROC_NOT_FOUND;
+    return Nt().Error(Nt().deleteKey(key));
+}
+
+// A subkey by its exact listed name, as itself: the name is counted, so one that holds a NUL (the
+// system allows it; the registry API's names end there) is opened whole, never cut to another key.
+LONG OpenSubkeyItself(HKEY parent, const std::wstring& name, ACCESS_MASK access, OpenedKey& key) {
+    if (!Nt().openKey) return ERROR_PROC_NOT_FOUND;
+    if (name.empty() || name.size() * sizeof(wchar_t) > 0xFFFE) return ERROR_INVALID_NAME;
+    std::wstring copy = name;
+    UNICODE_STRING counted{static_cast<USHORT>(copy.size() * sizeof(wchar_t)),
+                           static_cast<USHORT>(copy.size() * sizeof(wchar_t)), copy.data()};
+    OBJECT_ATTRIBUTES attributes{};
+    attributes.Length = sizeof(attributes);
+    attributes.RootDirectory = parent;
+    attributes.ObjectName = &counted;
+    attributes.Attributes = OBJ_CASE_INSENSITIVE | OBJ_OPENLINK;
+    HANDLE raw = nullptr;
+    const LONG status = Nt().Error(Nt().openKey(&raw, access, &attributes));
+    if (status != ERROR_SUCCESS) return status;
+    key.handle = static_cast<HKEY>(raw);
+    key.owner.reset(key.handle);
+    return ERROR_SUCCESS;
 }
 
 // The key's subkeys, each opened as itself relative to its parent's handle, deepest first, then
@@ -112,7 +178,7 @@ LONG DeleteTree(HKEY key) {
         // Index 0 every time: deleting a subkey moves the next one to the front.
         if (status != ERROR_SUCCESS) return status;
         OpenedKey sub;
-        status = OpenKeyStatus(key, std::wstring(name.data(), size), KEY_ENUMERATE_SUB_KEYS | DELETE, sub);
+        status = OpenSubkeyItself(key, std::wstring(name.data(), size), KEY_ENUMERATE_SUB_KEYS | DELETE, sub);
         if (status != ERROR_SUCCESS) return status;
         if (sub.handle == key) return ERROR_ACCESS_DENIED;
         status = DeleteTree(sub.handle);
@@ -207,7 +273,33 @@ RegistryDeletion RemoveKeyTree(HKEY root, const std::string& keyPath, const Acti
     return {acting.Perform(object, [&] { return static_cast<DWORD>(DeleteTree(held.handle)); }), {}};
 }
 
-RegistryDeletion RemoveValuePath(HKEY root, const std::string& valuePath, const Acting& acting) {
+namespace {
+
+// A character that belongs to a file or folder name, so a name found next to one is only part of
+// a longer name.
+bool NameCharacter(wchar_t c) {
+    return IsCharAlphaNumericW(c) || c == L'_' || c == L'-' || c == L'.';
+}
+
+// The value's data as text: a string's characters up to its end, NULs between strings as spaces;
+// empty for data of any other type.
+std::wstring DataText(HKEY key, const std::wstring& valueName) {
+    DWORD type = REG_NONE, size = 0;
+    if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return {};
+    if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) return {};
+    std::vector<wchar_t> data(size / sizeof(wchar_t) + 1);
+    size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+    if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
+        ERROR_SUCCESS)
+        return {};
+    std::wstring text(data.data(), std::min<std::size_t>(size / sizeof(wchar_t), data.size()));
+    for (wchar_t& c : text)
+        if (c == L'\0') c = L' ';
+    return text;
+}
+
+RegistryDeletion RemoveValueAt(HKEY root, const std::string& valuePath, const std::vector<std::wstring>* names,
+                               const Acting& acting) {
     std::wstring keyPath, valueName;
     if (!SplitValuePath(valuePath, keyPath, valueName))
         return Refuse(acting, {ObjectKind::Value, Outcome::Planned, RegistryPathText(root, FromAnsi(valuePath))},
@@ -222,14 +314,43 @@ RegistryDeletion RemoveValuePath(HKEY root, const std::string& valuePath, const 
     }
     OpenedKey held;
     std::string refusal;
-    status = OpenKeyByParts(root, keyPath, KEY_SET_VALUE, held, refusal);
+    status = OpenKeyByParts(root, keyPath, KEY_SET_VALUE | (names ? KEY_QUERY_VALUE : 0), held, refusal);
     if (!refusal.empty()) return Refuse(acting, object, kRefusedKeyLinkInPath);
     if (status != ERROR_SUCCESS) {
         RecordUnreadable(acting, object, status);
         return {};
     }
+    // Judged on the data of the key it is deleted from.
+    if (names && !TextNamesAny(DataText(held.handle, valueName), *names))
+        return Refuse(acting, object, kRefusedOtherProgram);
     return {acting.Perform(object, [&] { return static_cast<DWORD>(RegDeleteValueW(held.handle, valueName.c_str())); }),
             {}};
+}
+
+}  // namespace
+
+bool TextNamesAny(const std::wstring& text, const std::vector<std::wstring>& names) {
+    for (const std::wstring& name : names) {
+        if (name.empty() || name.size() > text.size()) continue;
+        for (std::size_t at = 0; at + name.size() <= text.size(); ++at) {
+            if (CompareStringOrdinal(text.c_str() + at, static_cast<int>(name.size()), name.c_str(),
+                                     static_cast<int>(name.size()), TRUE) != CSTR_EQUAL)
+                continue;
+            const bool startsName = at == 0 || !NameCharacter(text[at - 1]);
+            const bool endsName = at + name.size() == text.size() || !NameCharacter(text[at + name.size()]);
+            if (startsName && endsName) return true;
+        }
+    }
+    return false;
+}
+
+RegistryDeletion RemoveValuePath(HKEY root, const std::string& valuePath, const Acting& acting) {
+    return RemoveValueAt(root, valuePath, nullptr, acting);
+}
+
+RegistryDeletion RemoveValueNaming(HKEY root, const std::string& valuePath, const std::vector<std::wstring>& names,
+                                   const Acting& acting) {
+    return RemoveValueAt(root, valuePath, &names, acting);
 }
 
 bool RegDeleteValuePath(HKEY root, const std::string& valuePath) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <vector>
 
 #include "system/acting.h"
 
@@ -34,5 +35,14 @@ RegistryDeletion DeleteRegistryValue(HKEY root, const std::string& valuePath);
 // "HKCU\..." and the like.
 RegistryDeletion RemoveKeyTree(HKEY root, const std::string& keyPath, const Acting& acting = kRemoveUnrecorded);
 RegistryDeletion RemoveValuePath(HKEY root, const std::string& valuePath, const Acting& acting = kRemoveUnrecorded);
+// The same for a value that starts a program (a Run value): deleted only while its data, read
+// through the key it is deleted from, names one of these (a program's file name, a folder's name,
+// a file's name, each as a whole name of the path: "av.exe" is not in "myav.exe"); otherwise
+// refused.
+extern const char kRefusedOtherProgram[];  // "its data does not name the product's program, folder or files"
+RegistryDeletion RemoveValueNaming(HKEY root, const std::string& valuePath, const std::vector<std::wstring>& names,
+                                   const Acting& acting = kRemoveUnrecorded);
+// True when the text holds one of the names as a whole name, letters compared without case.
+bool TextNamesAny(const std::wstring& text, const std::vector<std::wstring>& names);
 // "HKCU", "HKLM", "HKCR" or "HKU" and the path after it.
 std::wstring RegistryPathText(HKEY root, const std::wstring& path);

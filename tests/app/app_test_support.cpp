@@ -256,3 +256,23 @@ DWORD StartedProgram::ExitCode() const {
 bool StartedProgram::WaitEnded() const {
     return process_ && WaitForSingleObject(process_.get(), 30000) == WAIT_OBJECT_0;
 }
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+QuietRun RunQuiet(const ScratchFolder& scratch, const std::wstring& switches, const char* reportName) {
+    const std::wstring report = FromAnsi(scratch.Path()) + L"\\" + FromAnsi(reportName);
+    DeleteFileW(report.c_str());
+    StartedProgram program("Zarvex.exe", L"/scan /quiet /noupdate " + switches + L" /report \"" + report + L"\"");
+    QuietRun run;
+    // Generous: a removal of all 33 products waits two seconds for each, by design.
+    if (!program.Started() || WaitForSingleObject(program.Process(), 300000) != WAIT_OBJECT_0) return run;
+    run.exitCode = program.ExitCode();
+    run.report = WideFileBytes(report);
+    return run;
+}

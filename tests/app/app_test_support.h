@@ -136,3 +136,16 @@ private:
     UniqueHandle process_;
     DWORD id_ = 0;
 };
+
+class ScratchFolder;
+
+// The report's lines, split at CR LF.
+std::vector<std::string> Lines(const std::string& text);
+
+// What a run of Zarvex.exe without a window gave: its exit code and its report's bytes.
+struct QuietRun {
+    DWORD exitCode = STILL_ACTIVE;
+    std::string report;
+};
+// /scan /quiet /noupdate with these switches, the report written to a file of the scratch folder.
+QuietRun RunQuiet(const ScratchFolder& scratch, const std::wstring& switches, const char* reportName);

@@ -33,32 +33,6 @@ namespace {
 
 constexpr int kUltra = 5;  // check-list index of Ultra Antivirus 2009
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
-}
-
-struct QuietRun {
-    DWORD exitCode = STILL_ACTIVE;
-    std::string report;
-};
-
-// /scan /quiet /noupdate with these switches, the report written to a file of the scratch folder.
-QuietRun RunQuiet(const ScratchFolder& scratch, const std::wstring& switches, const char* reportName) {
-    const std::wstring report = FromAnsi(scratch.Path()) + L"\\" + FromAnsi(reportName);
-    DeleteFileW(report.c_str());
-    StartedProgram program("Zarvex.exe", L"/scan /quiet /noupdate " + switches + L" /report \"" + report + L"\"");
-    QuietRun run;
-    // Generous: a removal of all 33 products waits two seconds for each, by design.
-    if (!program.Started() || WaitForSingleObject(program.Process(), 300000) != WAIT_OBJECT_0) return run;
-    run.exitCode = program.ExitCode();
-    run.report = WideFileBytes(report);
-    return run;
-}
-
 std::unique_ptr<JsonValue> Parsed(const std::string& bytes) {
     std::string error;
     std::unique_ptr<JsonValue> document = ParseJson(bytes, &error);
@@ -116,6 +90,17 @@ std::vector<const WaiterProcess*> PlantEverything(const RogueEntry& entry, Plant
         if (step.kind == StepKind::RemoveFile) planting.File(RootedPath(step.folder, step.operand.text));
         if (step.kind == StepKind::RemoveKey) planting.Key(RegistryRootKey(step.registry), plain);
         if (step.kind == StepKind::RemoveValue) planting.Value(RegistryRootKey(step.registry), plain);
+        if (step.kind == StepKind::RemoveRunValue) {
+            // Two products that share a Run value's name: the value starts both.
+            const auto [key, name] = SplitValuePath(plain);
+            char existing[2048] = {};
+            DWORD size = sizeof(existing);
+            std::string data = RunValueData(entry);
+            if (RegGetValueA(RegistryRootKey(step.registry), key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr,
+                             existing, &size) == ERROR_SUCCESS)
+                data = std::string(existing) + " " + data;
+            planting.Value(RegistryRootKey(step.registry), plain, data);
+        }
     }
     return programs;
 }
@@ -139,7 +124,7 @@ std::set<ObjectKey> PlantedObjects(const RogueEntry& entry, const std::vector<co
         if (step.kind == StepKind::RemoveFile)
             keys.insert({L"file", Upper(RootedPathW(step.folder, step.operand.text)), L"", 0});
         if (step.kind == StepKind::RemoveKey) keys.insert({L"key", Upper(root + L"\\" + plain), L"", 0});
-        if (step.kind == StepKind::RemoveValue) {
+        if (step.kind == StepKind::RemoveValue || step.kind == StepKind::RemoveRunValue) {
             const std::size_t cut = plain.rfind(L'\\');
             keys.insert({L"value", Upper(root + L"\\" + plain.substr(0, cut)), Upper(plain.substr(cut + 1)), 0});
         }

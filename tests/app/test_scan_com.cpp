@@ -1,5 +1,5 @@
-// COM on the scan's own thread: set up for a removal that opens a shell target, and not at all
-// for a scan that opens nothing. Each scan runs on a thread of its own, as the window's does.
+// COM on the scan's own thread: a product's removal goes through no shell (its uninstaller starts
+// by its full path), so it sets none up. Each scan runs on a thread of its own, as the window's does.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -27,8 +27,8 @@ std::vector<std::pair<std::string, bool>> ScanOnItsOwnThread(const ScanChoices& 
     return progress.rows;
 }
 
-TEST(ScanCom, OnlyAScanThatOpensAShellTargetSetsItUp) {
-    constexpr int kSpyProtector = 3;  // its removal opens the product's uninstaller
+TEST(ScanCom, ARemovalThatStartsAnUninstallerSetsUpNoCom) {
+    constexpr int kSpyProtector = 3;  // its removal starts the product's uninstaller
     ScanChoices choices;
     choices.products[kSpyProtector] = true;
     EXPECT_EQ(ScanOnItsOwnThread(choices),
@@ -37,7 +37,7 @@ TEST(ScanCom, OnlyAScanThatOpensAShellTargetSetsItUp) {
     Planting planting;
     PlantDetectedTraces(EntryAtIndex(kSpyProtector), planting);
     EXPECT_EQ(ScanOnItsOwnThread(choices),
-              (std::vector<std::pair<std::string, bool>>{{"SpyProtector REMOVED", true}}));
+              (std::vector<std::pair<std::string, bool>>{{"SpyProtector REMOVED", false}}));
 }
 
 }  // namespace

@@ -243,11 +243,11 @@ TEST(CatalogueSafety, KeyPathsAreDeepAndClassKeysAreTheProductsOwn) {
             if (check.kind == CheckKind::KeyCheck) keys.emplace_back(check.registry, DecodeSignature(check.operand.text));
         }
         for (const RemovalStep& step : entry.steps) {
-            std::string text = step.kind == StepKind::RemoveKey || step.kind == StepKind::RemoveValue
-                                   ? DecodeSignature(step.operand.text)
-                                   : std::string();
+            const bool value = step.kind == StepKind::RemoveValue || step.kind == StepKind::RemoveRunValue;
+            std::string text =
+                step.kind == StepKind::RemoveKey || value ? DecodeSignature(step.operand.text) : std::string();
             if (step.kind == StepKind::RemoveKey) keys.emplace_back(step.registry, text);
-            if (step.kind == StepKind::RemoveValue) {
+            if (value) {
                 EXPECT_NE(text.find('\\'), std::string::npos) << entry.displayName << ": " << text;
                 keys.emplace_back(step.registry, text.substr(0, text.rfind('\\')));
             }

@@ -10,6 +10,7 @@
 #include "catalogue/rogue_catalogue.h"
 #include "catalogue/rogue_routines.h"
 #include "support/planting.h"
+#include "support/rogue_planting.h"
 #include "support/test_paths.h"
 #include "support/test_registry.h"
 #include "system/processes.h"
@@ -72,8 +73,9 @@ void PlantKey(HKEY root, const std::string& path, Planting& planting, Expectatio
     expect.keptKeys.emplace_back(root, sibling);
 }
 
-void PlantValue(HKEY root, const std::string& valuePath, Planting& planting, Expectations& expect) {
-    planting.Value(root, valuePath);
+void PlantValue(HKEY root, const std::string& valuePath, Planting& planting, Expectations& expect,
+                const std::string& data = "C:\\planted.exe") {
+    planting.Value(root, valuePath, data);
     expect.goneValues.emplace_back(root, valuePath);
     std::string sibling = SplitValuePath(valuePath).first + "\\zarvex-bystander";
     planting.Value(root, sibling);
@@ -99,6 +101,7 @@ void PlantEntry(const RogueEntry& entry, Planting& planting, Expectations& expec
     for (const DetectCheck& check : entry.checks) {
         if (check.kind == CheckKind::ProcessCheck) noteProcess(Plain(check.operand));
     }
+    std::set<std::string> linkFolders;
     for (const RemovalStep& step : entry.steps) {
         HKEY registry = RegistryRootKey(step.registry);
         switch (step.kind) {
@@ -106,6 +109,11 @@ void PlantEntry(const RogueEntry& entry, Planting& planting, Expectations& expec
             case StepKind::EmptyFolder:
             case StepKind::RemoveFolder: {
                 std::string folder = WithoutTrailingSeparator(RootedPath(step.folder, step.operand.text));
+                // A folder of links holds the links alone, and goes with them.
+                if (linkFolders.count(folder)) {
+                    expect.goneFolders.push_back(folder);
+                    break;
+                }
                 planting.Folder(folder);
                 expect.goneFiles.push_back(folder + "\\readme.txt");
                 expect.goneFiles.push_back(folder + "\\data.bin");
@@ -126,8 +134,24 @@ void PlantEntry(const RogueEntry& entry, Planting& planting, Expectations& expec
             }
             case StepKind::RemoveKey: PlantKey(registry, Plain(step.operand), planting, expect); break;
             case StepKind::RemoveValue: PlantValue(registry, Plain(step.operand), planting, expect); break;
+            // A Run value as the product sets it: it starts the product's program.
+            case StepKind::RemoveRunValue:
+                PlantValue(registry, Plain(step.operand), planting, expect, RunValueData(entry));
+                break;
+            // The product's folder of links: only its links, so that it goes with them.
+            case StepKind::RemoveShortcuts: {
+                std::string folder = WithoutTrailingSeparator(RootedPath(step.folder, step.operand.text));
+                planting.BareFolder(folder);
+                linkFolders.insert(folder);
+                for (const char* link : {"\\Run.lnk", "\\Support.url"}) {
+                    planting.File(folder + link);
+                    expect.goneFiles.push_back(folder + link);
+                }
+                PlantBystandersUnder(step.folder, planting, expect, bystanderRoots);
+                break;
+            }
             case StepKind::Wait:
-            case StepKind::ShellOpen: break;
+            case StepKind::StartUninstaller: break;
         }
     }
     std::string programFolder = ProgramFolder(entry);

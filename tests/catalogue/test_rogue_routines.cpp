@@ -105,34 +105,14 @@ TEST(RogueRoutines, TerminateStopsEveryProcessOfTheName) {
     RunStep(kill(p1));  // none left: nothing to stop, nothing goes wrong
 }
 
-TEST(RogueRoutines, AMissingShellTargetDoesNotStopTheList) {
+TEST(RogueRoutines, AMissingUninstallerDoesNotStopTheList) {
     ScratchFolder scratch("routines");
-    REF(c1, "C:\\zarvex-missing\\no-such-uninstaller.exe");
+    REF(c1, "\\zarvex-missing\\no-such-uninstaller.exe");
     REF(p1, "zarvex-not-running.exe");
     REF(f1, "\\zarvex-test-routines\\after.dat");
     WriteFileBytes(scratch.Path() + "\\after.dat", "x");
-    RemoveRogue(EntryOf({}, {kill(p1), wait(1000), open(c1), del(TMP, f1)}));
+    RemoveRogue(EntryOf({}, {kill(p1), wait(1000), uninstall(c1), del(TMP, f1)}));
     EXPECT_FALSE(FileExists(scratch.Path() + "\\after.dat"));
-}
-
-// A start the shell refuses is recorded with the shell's reason: its codes are not the system's
-// errors of the same numbers (31 would read "A device attached to the system is not functioning").
-TEST(RogueRoutines, AShellStartThatFailsGivesTheShellsReason) {
-    ScratchFolder scratch("routines-no-association");
-    ASSERT_TRUE(WriteFileBytes(scratch.Path() + "\\zarvex-no-association.zxq", "x"));
-    wchar_t before[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, before);
-    ASSERT_TRUE(SetCurrentDirectoryA(scratch.Path().c_str()));
-    REF(c1, "zarvex-no-association.zxq");
-    ObjectList record;
-    {
-        ComScope com;
-        RunStep(open(c1), {Carry::Remove, &record});
-    }
-    SetCurrentDirectoryW(before);
-    ASSERT_EQ(record.Objects().size(), 1u);
-    EXPECT_EQ(record.Objects()[0].outcome, Outcome::Failed);
-    EXPECT_EQ(record.Objects()[0].reason, SystemErrorReason(ERROR_NO_ASSOCIATION));
 }
 
 // A later check's operand that cannot be decoded shows whether the check was evaluated.
@@ -200,20 +180,18 @@ TEST(RogueRoutines, AStepRefreshesThePhasesProcessList) {
     EXPECT_FALSE(DetectRogue(entry));
 }
 
-// A shell target may hand work to shell extensions, which expect COM; a step that opens one sets
-// it up for the scan, and no other step pays for it.
-TEST(RogueRoutines, OnlyAShellOpenSetsUpCom) {
+// No step goes through the shell: none sets up COM for the scan, the uninstaller's start included.
+TEST(RogueRoutines, NoStepSetsUpCom) {
     std::thread([] {
         ComScope scan;
         REF(k1, "Software\\zarvex-test-absent");
         REF(f1, "\\zarvex-test-absent");
         REF(p1, "zarvex-test-absent.exe");
-        REF(c1, "C:\\zarvex-test-absent\\uninstall.exe");
+        REF(c1, "\\zarvex-test-absent\\uninstall.exe");
         EXPECT_FALSE(DetectRogue(EntryOf({proc(p1), key(HKCU, k1), dir(TMP, f1)}, {})));
         RemoveRogue(EntryOf({}, {kill(p1), wait(0), empty(TMP, f1), del(TMP, f1), rmdir(TMP, f1), key(HKCU, k1)}));
+        RunStep(uninstall(c1));
         EXPECT_FALSE(InSingleThreadedApartment());
-        RunStep(open(c1));
-        EXPECT_TRUE(InSingleThreadedApartment());
     }).join();
 }
 

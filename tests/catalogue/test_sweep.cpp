@@ -9,6 +9,7 @@
 #include "support/planting.h"
 #include "support/test_paths.h"
 #include "support/test_registry.h"
+#include "support/traps.h"
 #include "system/folders.h"
 #include "system/handles.h"
 #include "system/processes.h"
@@ -56,8 +57,9 @@ TEST_F(Sweep, RemovesAndReportsEachFile) {
         if (step.kind != SweepKind::Removal) continue;
         std::string text = step.removal.kind == StepKind::Wait ? "" : DecodeSignature(step.removal.operand.text);
         HKEY root = step.removal.registry == RegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-        if (step.removal.kind == StepKind::RemoveValue) {
-            planting.Value(root, text);
+        if (step.removal.kind == StepKind::RemoveRunValue) {
+            // As the trojan sets it: it starts the trace's file.
+            planting.Value(root, text, GetSystemFolder() + DecodeSignature(step.first.text));
             planting.Value(root, SplitValuePath(text).first + "\\zarvex-bystander");
             values.emplace_back(root, text);
         }
@@ -107,6 +109,26 @@ TEST_F(Sweep, AFoundFileThatStaysIsShownAsAnError) {
     ASSERT_TRUE(held);
     EXPECT_EQ(Run(), (Rows{{"%systemdir%\\srcss.exe", "REMOVED"}, {"%tempdir%\\services.exe", "Error on remove"}}));
     EXPECT_TRUE(FileExists(TempServices()));
+}
+
+// A file where the rules refuse to look is no trace: with TMP at the system folder, Windows' own
+// services.exe is shown as refused and counted as nothing, and stays.
+TEST_F(Sweep, AFileWhereTheRulesRefuseToLookIsNoFinding) {
+    const std::wstring system = GetSystemFolderW();
+    ASSERT_TRUE(FileExists(SystemFile("services.exe")));
+    for (const std::wstring& temp : {system, system + L"\\"}) {
+        ScopedVariable tmp(L"TMP", temp.c_str());
+        ScopedVariable temporary(L"TEMP", temp.c_str());
+        ObjectList record;
+        EXPECT_TRUE(AlwaysRunSweep({Carry::Remove, &record}).empty());
+        EXPECT_TRUE(FileExists(SystemFile("services.exe")));
+        bool refused = false;
+        for (const ActedObject& object : record.Objects()) {
+            if (object.kind == ObjectKind::File && LastPathPart(object.path) == L"services.exe")
+                refused = object.outcome == Outcome::Refused;
+        }
+        EXPECT_TRUE(refused);
+    }
 }
 
 std::vector<DWORD> ProcessIdsNamed(const char* name) {

@@ -1,10 +1,21 @@
 // Stands in for a browser or text viewer in the shell tests: appends the target it was asked
-// to open, one line each, to the record file named first on its command line.
+// to open, one line each, to the record file named first on its command line. Started without
+// arguments it stands in for an uninstaller and only notes that it ran.
 #include <windows.h>
 
 #include <string>
 
 int main(int argc, char** argv) {
+    // Started bare, as an uninstaller is: leaves "<its own path>.started" to say it ran.
+    if (argc == 1) {
+        char self[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, self, MAX_PATH);
+        HANDLE marker = CreateFileA((std::string(self) + ".started").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (marker == INVALID_HANDLE_VALUE) return 1;
+        CloseHandle(marker);
+        return 0;
+    }
     if (argc < 3) return 2;
     std::string line = std::string(argv[2]) + "\r\n";
     // Several copies may start at once, and appends from two writers can land on the same

@@ -102,10 +102,10 @@ void Planting::Key(HKEY root, const std::string& path) {
     SetStringValue(root, path, "Version", "1.0");
 }
 
-void Planting::Value(HKEY root, const std::string& valuePath) {
+void Planting::Value(HKEY root, const std::string& valuePath, const std::string& data) {
     auto [key, name] = SplitValuePath(valuePath);
     bool keyExisted = KeyExists(root, key);
     NoteCreatedKeys(root, key);
     if (keyExisted) values_.emplace_back(root, valuePath);
-    SetStringValue(root, key, name, "C:\\planted.exe");
+    SetStringValue(root, key, name, data);
 }

@@ -28,7 +28,7 @@ public:
     // The key with a subkey and a value.
     void Key(HKEY root, const std::string& path);
     // A string value addressed as "key\name"; the key is created when missing.
-    void Value(HKEY root, const std::string& valuePath);
+    void Value(HKEY root, const std::string& valuePath, const std::string& data = "C:\\planted.exe");
 
 private:
     void NoteCreatedFolders(const std::string& path);

@@ -57,3 +57,15 @@ std::vector<const WaiterProcess*> PlantDetectedTraces(const RogueEntry& entry, P
     for (const std::string& name : names) programs.push_back(&planting.Process(folder, name));
     return programs;
 }
+
+std::string RunValueData(const RogueEntry& entry) {
+    std::string program = "program.exe";
+    for (const DetectCheck& check : entry.checks) {
+        if (check.kind != CheckKind::ProcessCheck) continue;
+        program = DecodeSignature(check.operand.text);
+        break;
+    }
+    std::string folder = ProgramFolderOf(entry);
+    if (folder.empty()) folder = GetTempFolder() + "zarvex-programs";
+    return "\"" + folder + "\\" + program + "\" /tray";
+}

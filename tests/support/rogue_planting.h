@@ -13,3 +13,5 @@ const RogueEntry& EntryAtIndex(int checkListIndex);
 std::vector<const WaiterProcess*> PlantDetectedTraces(const RogueEntry& entry, Planting& planting);
 // The folder of the entry's first folder check, without a trailing separator ("" when none).
 std::string ProgramFolderOf(const RogueEntry& entry);
+// What the product's Run values hold as it sets them: its first program in its folder, quoted.
+std::string RunValueData(const RogueEntry& entry);

@@ -28,15 +28,20 @@ std::wstring DocumentsLinkInProfile() {
     return GetSpecialFolderW(CSIDL_PROFILE) + L"\\AppData\\Local\\zarvex-documents-link";
 }
 
-std::wstring FileLinksInProfile() { return GetSpecialFolderW(CSIDL_PROFILE) + L"\\AppData\\Local\\zarvex-links"; }
+std::wstring FileLinksInProfile() {
+    return GetSpecialFolderW(CSIDL_PROFILE) + L"\\AppData\\Local\\Temp\\zarvex-links";
+}
 
 bool TrapsLaid() {
     for (const wchar_t* link : {L"\\links\\dir-link", L"\\links\\parent-link", L"\\links\\empty-link",
                                 L"\\windows-link-holder\\windows-link", L"\\swapped\\Antispyware PRO XP\\Data"}) {
         if (!IsLink(kTraps + link)) return false;
     }
+    const std::wstring programFiles = GetSpecialFolderW(CSIDL_PROGRAM_FILES);
     return IsLink(DocumentsLinkInProfile()) && WideFolderExists(kTraps + L"\\data-elsewhere\\Logs") &&
-           WideFileExists(FileLinksInProfile() + L"\\file-link.txt");
+           WideFileExists(FileLinksInProfile() + L"\\file-link.txt") &&
+           IsLink(programFiles + L"\\zarvex-linked-product") &&
+           WideFolderExists(programFiles + L"\\zarvex-file-link-product");
 }
 
 std::vector<std::wstring> BystanderFiles() {

@@ -12,14 +12,16 @@
 // bystander-parent\product\kept.txt, data-elsewhere\Logs\kept.txt, and in links\:
 // dir-link -> bystander, parent-link -> bystander-parent, empty-link -> bystander-empty (an empty
 // folder), file-link.txt and file-link.exe -> the bystander files; windows-link-holder\windows-link
-// -> the Windows folder; sweep-temp\services.exe -> bystander-file.exe;
+// -> the Windows folder; sweep-temp\services.exe -> bystander-file.exe; link-loop -> itself;
 // swapped\Antispyware PRO XP\Data -> data-elsewhere. In the user's profile, in AppData\Local:
-// zarvex-documents-link -> the profile's Documents, and zarvex-links\file-link.txt and
-// file-link.exe -> the bystander files.
+// zarvex-documents-link -> the profile's Documents, and Temp\zarvex-links\file-link.txt and
+// file-link.exe -> the bystander files. In Program Files: zarvex-linked-product ->
+// uninstaller-elsewhere, and zarvex-file-link-product\uninstall.exe ->
+// uninstaller-elsewhere\uninstall.exe.
 extern const std::wstring kTraps;
 // The user's profile folder's link to its Documents.
 std::wstring DocumentsLinkInProfile();
-// The folder in the user's profile that holds file links.
+// The folder in the user's Temp that holds file links.
 std::wstring FileLinksInProfile();
 // True when every trap is laid: each link shows as a link. A trap test asserts it, so that a run
 // whose traps were not laid fails instead of passing without its traps.

@@ -10,7 +10,9 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "support/test_paths.h"
 #include "support/traps.h"
 #include "system/cleaning_places.h"
 #include "system/exact_deletion.h"
@@ -54,6 +56,65 @@ TEST(CleaningPlaces, ProfileFoldersOnlyInsideTheUsersOwnProfile) {
         {"the drive root", L"C:\\", kRefusedOutsideProfile},
     };
     for (const Case& c : cases) EXPECT_EQ(places.ProfileRefusal(c.real), c.refusal) << c.name;
+}
+
+// Each option's folder only at its own place in the profile, now and in older Windows; the other
+// folders of the profile that hold the user's data are refused, whatever TMP or a setting says.
+TEST(CleaningPlaces, EachOptionsFolderOnlyAtItsOwnPlace) {
+    const std::wstring profile = Real(GetSpecialFolderW(CSIDL_PROFILE));
+    ASSERT_FALSE(profile.empty());
+    const CleaningPlaces places = MachinePlaces();
+    const std::wstring local = profile + L"\\AppData\\Local", roaming = profile + L"\\AppData\\Roaming";
+    struct Case {
+        const char* name;
+        std::wstring real;
+        ProfileFolder folder;
+        const char* refusal;
+    } cases[] = {
+        {"the Temp", local + L"\\Temp", ProfileFolder::Temp, ""},
+        {"the Temp, other case", local + L"\\TEMP\\", ProfileFolder::Temp, ""},
+        {"a session's Temp in it", local + L"\\Temp\\2", ProfileFolder::Temp, ""},
+        {"the older Temp", profile + L"\\Local Settings\\Temp", ProfileFolder::Temp, ""},
+        {"Wine's Temp", profile + L"\\Temp", ProfileFolder::Temp, ""},
+        {"the SSH keys", profile + L"\\.ssh", ProfileFolder::Temp, kRefusedNotProfileTemp},
+        {"AppData\\Roaming itself", roaming, ProfileFolder::Temp, kRefusedNotProfileTemp},
+        {"AppData\\Local itself", local, ProfileFolder::Temp, kRefusedNotProfileTemp},
+        {"a sync folder", profile + L"\\OneDrive - Contoso", ProfileFolder::Temp, kRefusedNotProfileTemp},
+        {"a program's settings", roaming + L"\\Mozilla\\Firefox", ProfileFolder::Temp, kRefusedNotProfileTemp},
+        {"a Temp elsewhere in the profile", roaming + L"\\Temp", ProfileFolder::Temp, kRefusedNotProfileTemp},
+        {"a folder beside the Temp, named like it", local + L"\\Temp2", ProfileFolder::Temp, kRefusedNotProfileTemp},
+        {"the cookies", local + L"\\Microsoft\\Windows\\INetCookies", ProfileFolder::Cookies, ""},
+        {"the older cookies", roaming + L"\\Microsoft\\Windows\\Cookies", ProfileFolder::Cookies, ""},
+        {"the cookies at the Temp", local + L"\\Temp", ProfileFolder::Cookies, kRefusedNotCookies},
+        {"a folder in the cookies", roaming + L"\\Microsoft\\Windows\\Cookies\\x", ProfileFolder::Cookies,
+         kRefusedNotCookies},
+        {"the cache", local + L"\\Microsoft\\Windows\\INetCache", ProfileFolder::Cache, ""},
+        {"the older cache", local + L"\\Microsoft\\Windows\\Temporary Internet Files", ProfileFolder::Cache, ""},
+        {"the cache at the cookies", local + L"\\Microsoft\\Windows\\INetCookies", ProfileFolder::Cache,
+         kRefusedNotCache},
+        // The earlier rules still come first.
+        {"the profile itself", profile, ProfileFolder::Temp, kRefusedProfileItself},
+        {"Documents", profile + L"\\Documents", ProfileFolder::Cache, kRefusedDocumentFolder},
+        {"outside the profile", Real(GetWindowsFolderW()) + L"\\Temp", ProfileFolder::Temp, kRefusedOutsideProfile},
+    };
+    // The places accepted are there, as a folder cleaned is (a folder that is not there counts as
+    // protected); the ones made here go again.
+    std::vector<std::wstring> made;
+    for (const Case& c : cases) {
+        if (*c.refusal || WideFolderExists(c.real)) continue;
+        std::wstring path;
+        for (std::size_t at = profile.size(); at != std::wstring::npos; at = c.real.find(L'\\', at + 1)) {
+            path = c.real.substr(0, at);
+            if (!WideFolderExists(path) && CreateDirectoryW(path.c_str(), nullptr)) made.push_back(path);
+        }
+        if (CreateDirectoryW(c.real.c_str(), nullptr)) made.push_back(c.real);
+    }
+    for (const Case& c : cases) EXPECT_EQ(places.ProfileRefusal(c.real, c.folder), c.refusal) << c.name;
+    for (auto it = made.rbegin(); it != made.rend(); ++it) RemoveDirectoryW(it->c_str());
+    // The program's own folders, as the system names them here, are each at their place.
+    EXPECT_EQ(places.ProfileRefusal(Real(GetTempFolderW()), ProfileFolder::Temp), "");
+    EXPECT_EQ(places.ProfileRefusal(Real(GetSpecialFolderW(CSIDL_COOKIES)), ProfileFolder::Cookies), "");
+    EXPECT_EQ(places.ProfileRefusal(Real(GetSpecialFolderW(CSIDL_INTERNET_CACHE)), ProfileFolder::Cache), "");
 }
 
 // The document folders are where the user's settings put them as well as where they lie by

@@ -24,6 +24,8 @@ mkdir -p "$traps/bystander-empty"
 ln -s ../bystander-empty "$traps/links/empty-link"
 ln -s ../bystander-file.txt "$traps/links/file-link.txt"
 ln -s ../bystander-file.exe "$traps/links/file-link.exe"
+# A link to itself: whatever lies below it cannot be opened, and is not "not found" either.
+ln -s link-loop "$traps/link-loop"
 # A folder to clean that is really the Windows folder.
 ln -s ../../windows "$traps/windows-link-holder/windows-link"
 # The sweep's Temp file, as a link to a bystander.
@@ -40,10 +42,19 @@ ln -s ../../data-elsewhere "$traps/swapped/Antispyware PRO XP/Data"
 for profile in "$WINEPREFIX"/drive_c/users/*; do
   if [ "$(basename "$profile")" != Public ] && [ -d "$profile/Documents" ]; then
     local_data="$profile/AppData/Local"
-    rm -rf "$local_data/zarvex-documents-link" "$local_data/zarvex-links"
+    rm -rf "$local_data/zarvex-documents-link" "$local_data/zarvex-links" "$local_data/Temp/zarvex-links"
     ln -s ../../Documents "$local_data/zarvex-documents-link"
-    mkdir -p "$local_data/zarvex-links"
-    ln -sr "$traps/bystander-file.txt" "$local_data/zarvex-links/file-link.txt"
-    ln -sr "$traps/bystander-file.exe" "$local_data/zarvex-links/file-link.exe"
+    mkdir -p "$local_data/Temp/zarvex-links"
+    ln -sr "$traps/bystander-file.txt" "$local_data/Temp/zarvex-links/file-link.txt"
+    ln -sr "$traps/bystander-file.exe" "$local_data/Temp/zarvex-links/file-link.exe"
   fi
 done
+# Uninstallers in Program Files that are not the product's own: a product folder that is a link to
+# a folder elsewhere, and an uninstaller that is a link to a program elsewhere (the tests lay the
+# program in uninstaller-elsewhere).
+program_files="$WINEPREFIX/drive_c/Program Files"
+mkdir -p "$traps/uninstaller-elsewhere" "$program_files"
+rm -rf "$program_files/zarvex-linked-product" "$program_files/zarvex-file-link-product"
+ln -s ../zarvex-traps/uninstaller-elsewhere "$program_files/zarvex-linked-product"
+mkdir -p "$program_files/zarvex-file-link-product"
+ln -s ../../zarvex-traps/uninstaller-elsewhere/uninstall.exe "$program_files/zarvex-file-link-product/uninstall.exe"

@@ -176,7 +176,7 @@ private:
         ProcessListScope::Refresh();
         // What a rule refused or the system failed to do stayed: the product cannot be gone.
         bool stayed = false;
-        for (const ActedObject& object : section.objects)
+        for (const ActedObject& object : outcome_.sections[place].objects)
             stayed = stayed || object.outcome == Outcome::Refused || object.outcome == Outcome::Failed;
         return stayed || DetectRogue(entry) ? kErrorOnRemoveStatus : kRemovedStatus;
     }

@@ -19,6 +19,39 @@ enum class FolderRoot {
 
 enum class RegistryRoot { CurrentUser, LocalMachine, ClassesRoot };
 
+// Where a root's checks and steps reach: once, or for every user on the machine (each user's own
+// folder or hive, when the scan runs elevated); in the program's one view, or in both views of a
+// 64-bit Windows (the 64-bit and the 32-bit registry, both Program Files, both system folders).
+struct RootReach {
+    bool everyUser;
+    bool bothViews;
+};
+
+constexpr RootReach ReachOf(FolderRoot root) {
+    switch (root) {
+        case FolderRoot::ProgramFiles: return {false, true};
+        case FolderRoot::CommonAppData: return {false, false};
+        case FolderRoot::Programs: return {true, false};
+        case FolderRoot::StartMenu: return {true, false};
+        case FolderRoot::CommonPrograms: return {false, false};
+        case FolderRoot::Desktop: return {true, false};
+        case FolderRoot::AppData: return {true, false};
+        case FolderRoot::SystemDir: return {false, true};
+        case FolderRoot::WindowsDir: return {false, false};
+        case FolderRoot::TempDir: return {true, false};
+    }
+    return {false, false};
+}
+
+constexpr RootReach ReachOf(RegistryRoot root) {
+    switch (root) {
+        case RegistryRoot::CurrentUser: return {true, false};
+        case RegistryRoot::LocalMachine: return {false, true};
+        case RegistryRoot::ClassesRoot: return {true, true};
+    }
+    return {false, false};
+}
+
 // A stored text with the short name it goes by in its entry (p1, k1, f1, r1, c1 ...).
 struct SignatureRef {
     const char* name = nullptr;

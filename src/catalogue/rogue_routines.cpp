@@ -19,8 +19,8 @@ std::string Decoded(const SignatureRef& ref) { return DecodeSignature(ref.text);
 
 // Looked at by the rules of its deletion: a folder reached through a link on the way, or under a
 // root set to a system folder, is not the product's.
-bool FolderIsPresent(const DetectCheck& check) {
-    const RemovableTarget target = CheckRemovable(check.folder, check.operand.text);
+bool FolderIsPresent(const DetectCheck& check, const StepPlace& place) {
+    const RemovableTarget target = CheckRemovable(check.folder, check.operand.text, place);
     return !target.path.empty() && IsExistingFolder(target.path);
 }
 
@@ -57,17 +57,16 @@ StepOutcome StartUninstaller(const RemovalStep& step, const Acting& acting) {
 
 // A Run value names the product when its data holds one of the product's programs, its folder or
 // one of its files (RemoveRogue gathers them from the entry).
-StepOutcome RemoveRunValue(const RemovalStep& step, const std::vector<std::wstring>& names, const Acting& acting) {
-    return {RemoveValueNaming(RegistryRootKey(step.registry), Decoded(step.operand), names, acting).refusal};
-}
 
 // Each deletion by path goes by the path fixed at the check; a refusal there or at the deletion is
 // handed back. Where there is no such path, the object is recorded by the path as looked up.
 template <class Delete>
-StepOutcome AtRemovablePath(const RemovalStep& step, ObjectKind kind, const Acting& acting, Delete&& remove) {
-    const RemovableTarget target = CheckRemovable(step.folder, step.operand.text);
+StepOutcome AtRemovablePath(const RemovalStep& step, const StepPlace& place, ObjectKind kind, const Acting& acting,
+                            Delete&& remove) {
+    const RemovableTarget target = CheckRemovable(step.folder, step.operand.text, place);
     if (target.path.empty()) {
-        RecordUnremovable(target, {kind, Outcome::NotFound, RootedPathW(step.folder, step.operand.text)}, acting);
+        RecordUnremovable(target, {kind, Outcome::NotFound, RootedPathW(step.folder, step.operand.text, place)},
+                          acting);
         return {target.refusal};
     }
     return {remove(target.path).refusal};
@@ -75,39 +74,97 @@ StepOutcome AtRemovablePath(const RemovalStep& step, ObjectKind kind, const Acti
 
 const char kRefusedInDocumentFolder[] = "in a document folder only the product's shortcuts and named files go";
 
-StepOutcome EmptyFolder(const RemovalStep& step, const Acting& acting) {
+StepOutcome EmptyFolder(const RemovalStep& step, const StepPlace& place, const Acting& acting) {
     // The user keeps his own files on the desktop, in folders of any name.
     if (step.folder == FolderRoot::Desktop) {
-        acting.Record({ObjectKind::Folder, Outcome::Refused, RootedPathW(step.folder, step.operand.text)},
+        acting.Record({ObjectKind::Folder, Outcome::Refused, RootedPathW(step.folder, step.operand.text, place)},
                       Outcome::Refused, FromAnsi(kRefusedInDocumentFolder));
         return {kRefusedInDocumentFolder};
     }
-    return AtRemovablePath(step, ObjectKind::Folder, acting,
+    return AtRemovablePath(step, place, ObjectKind::Folder, acting,
                            [&](const std::wstring& path) { return DeleteFilesInFolder(path, nullptr, acting); });
 }
 
-StepOutcome RemoveShortcuts(const RemovalStep& step, const Acting& acting) {
-    return AtRemovablePath(step, ObjectKind::Folder, acting,
+StepOutcome RemoveShortcuts(const RemovalStep& step, const StepPlace& place, const Acting& acting) {
+    return AtRemovablePath(step, place, ObjectKind::Folder, acting,
                            [&](const std::wstring& path) { return DeleteShortcutFilesInFolder(path, acting); });
 }
 
-StepOutcome RemoveFile(const RemovalStep& step, bool clearReadOnly, const Acting& acting) {
-    return AtRemovablePath(step, ObjectKind::File, acting, [&](const std::wstring& path) {
+StepOutcome RemoveFile(const RemovalStep& step, const StepPlace& place, bool clearReadOnly, const Acting& acting) {
+    return AtRemovablePath(step, place, ObjectKind::File, acting, [&](const std::wstring& path) {
         return DeleteFileExactly(path, clearReadOnly, acting);
     });
 }
 
-StepOutcome RemoveFolder(const RemovalStep& step, const Acting& acting) {
-    return AtRemovablePath(step, ObjectKind::Folder, acting,
+StepOutcome RemoveFolder(const RemovalStep& step, const StepPlace& place, const Acting& acting) {
+    return AtRemovablePath(step, place, ObjectKind::Folder, acting,
                            [&](const std::wstring& path) { return RemoveFolderExactly(path, acting); });
 }
 
-StepOutcome RemoveKey(const RemovalStep& step, const Acting& acting) {
-    return {RemoveKeyTree(RegistryRootKey(step.registry), Decoded(step.operand), acting).refusal};
+// The registry functions open every key in the place's view and name its root as the place does.
+template <class Use>
+auto AtRegistry(RegistryRoot root, const StepPlace& place, Use&& use) -> decltype(use(HKEY{})) {
+    const PlacedRegistry base = RegistryRootAt(root, place);
+    if (!base.key) return {};
+    RegistryPlaceScope scope(base.view, base.key, base.name);
+    return use(base.key);
 }
 
-StepOutcome RemoveValue(const RemovalStep& step, const Acting& acting) {
-    return {RemoveValuePath(RegistryRootKey(step.registry), Decoded(step.operand), acting).refusal};
+StepOutcome RemoveKey(const RemovalStep& step, const StepPlace& place, const Acting& acting) {
+    return AtRegistry(step.registry, place, [&](HKEY root) {
+        return StepOutcome{RemoveKeyTree(root, Decoded(step.operand), acting).refusal};
+    });
+}
+
+StepOutcome RemoveValue(const RemovalStep& step, const StepPlace& place, const Acting& acting) {
+    return AtRegistry(step.registry, place, [&](HKEY root) {
+        return StepOutcome{RemoveValuePath(root, Decoded(step.operand), acting).refusal};
+    });
+}
+
+// A Run value names the product when its data holds one of the product's programs, its folder or
+// one of its files (RemoveRogue gathers them from the entry).
+StepOutcome RemoveRunValue(const RemovalStep& step, const StepPlace& place, const std::vector<std::wstring>& names,
+                           const Acting& acting) {
+    return AtRegistry(step.registry, place, [&](HKEY root) {
+        return StepOutcome{RemoveValueNaming(root, Decoded(step.operand), names, acting).refusal};
+    });
+}
+
+bool IsRegistryStep(StepKind kind) {
+    return kind == StepKind::RemoveKey || kind == StepKind::RemoveValue || kind == StepKind::RemoveRunValue;
+}
+
+// A step with a root, in one place.
+StepOutcome RunStepAt(const RemovalStep& step, const StepPlace& place, const std::vector<std::wstring>& productNames,
+                      const Acting& acting) {
+    switch (step.kind) {
+        case StepKind::EmptyFolder: return EmptyFolder(step, place, acting);
+        case StepKind::RemoveShortcuts: return RemoveShortcuts(step, place, acting);
+        case StepKind::RemoveRunValue: return RemoveRunValue(step, place, productNames, acting);
+        case StepKind::RemoveFile: return RemoveFile(step, place, false, acting);
+        case StepKind::RemoveReadOnlyFile: return RemoveFile(step, place, true, acting);
+        case StepKind::RemoveFolder: return RemoveFolder(step, place, acting);
+        case StepKind::RemoveKey: return RemoveKey(step, place, acting);
+        case StepKind::RemoveValue: return RemoveValue(step, place, acting);
+        default: return {};
+    }
+}
+
+bool CheckIsTrueAt(const DetectCheck& check, const StepPlace& place) {
+    switch (check.kind) {
+        case CheckKind::ProcessCheck: return false;
+        case CheckKind::KeyCheck:
+            return AtRegistry(check.registry, place, [&](HKEY root) { return RegKeyExists(root, Decoded(check.operand)); });
+        case CheckKind::FolderCheck: return FolderIsPresent(check, place);
+    }
+    return false;
+}
+
+// The running user's and the machine's, in the program's own view: what a root names without a place.
+const StepPlace& OwnPlace() {
+    static const StepPlace place;
+    return place;
 }
 
 }  // namespace
@@ -142,7 +199,51 @@ std::string JoinRootPath(const std::string& rootPath, const std::string& relativ
 }
 
 std::wstring RootedPathW(FolderRoot root, const char* relativeText) {
-    return JoinPath(FolderRootPathW(root), FromAnsi(DecodeSignature(relativeText)));
+    return RootedPathW(root, relativeText, OwnPlace());
+}
+
+std::wstring RootedPathW(FolderRoot root, const char* relativeText, const StepPlace& place) {
+    return JoinPath(FolderRootPathW(root, place), FromAnsi(DecodeSignature(relativeText)));
+}
+
+std::vector<StepPlace> PlacesOf(RootReach reach) {
+    const std::vector<View> views = reach.bothViews ? MachineViews() : std::vector<View>{View::Only};
+    std::vector<StepPlace> places;
+    if (!reach.everyUser) {
+        for (View view : views) places.push_back({nullptr, view, {{}, {}, ViewName(view)}});
+        return places;
+    }
+    for (const ScanUser& user : EveryUserScope::Users()) {
+        for (View view : views) places.push_back({&user, view, {user.sid, user.name, ViewName(view)}});
+    }
+    return places;
+}
+
+PlacedRegistry RegistryRootAt(RegistryRoot root, const StepPlace& place) {
+    const REGSAM view = ViewFlag(place.view);
+    UserHive* hive = place.user ? place.user->hive : nullptr;
+    if (!hive || !ReachOf(root).everyUser) {
+        const HKEY key = RegistryRootKey(root);
+        return {key, view, RegistryPathText(key, L"")};
+    }
+    if (root == RegistryRoot::CurrentUser) return {hive->Root(), view, L"HKU\\" + place.user->sid};
+    return {hive->Classes(), view, L"HKU\\" + place.user->sid + L"_Classes"};
+}
+
+std::wstring FolderRootPathW(FolderRoot root, const StepPlace& place) {
+    if (root == FolderRoot::ProgramFiles) return ProgramFilesFolder(place.view);
+    if (root == FolderRoot::SystemDir) return SystemFolderOf(place.view);
+    const UserHive* hive = place.user ? place.user->hive : nullptr;
+    if (!hive || !ReachOf(root).everyUser) return FolderRootPathW(root);
+    const std::wstring& profile = place.user->profile;
+    switch (root) {
+        case FolderRoot::Programs: return UserShellFolder(hive->Root(), profile, L"Programs");
+        case FolderRoot::StartMenu: return UserShellFolder(hive->Root(), profile, L"Start Menu");
+        case FolderRoot::Desktop: return UserShellFolder(hive->Root(), profile, L"Desktop");
+        case FolderRoot::AppData: return UserShellFolder(hive->Root(), profile, L"AppData");
+        case FolderRoot::TempDir: return UserTempFolder(hive->Root(), profile);
+        default: return {};
+    }
 }
 
 const char kRefusedSettableRoot[] = "its root folder is set to a system folder or a drive root";
@@ -156,7 +257,11 @@ bool SettableRoot(FolderRoot root) {
 }  // namespace
 
 RemovableTarget CheckRemovable(FolderRoot root, const char* relativeText) {
-    return CheckRemovableUnder(FolderRootPathW(root), SettableRoot(root), FromAnsi(DecodeSignature(relativeText)));
+    return CheckRemovable(root, relativeText, OwnPlace());
+}
+
+RemovableTarget CheckRemovable(FolderRoot root, const char* relativeText, const StepPlace& place) {
+    return CheckRemovableUnder(FolderRootPathW(root, place), SettableRoot(root), FromAnsi(DecodeSignature(relativeText)));
 }
 
 RemovableTarget CheckRemovableUnder(const std::wstring& rootPath, bool settable, const std::wstring& relativePath) {
@@ -195,10 +300,10 @@ std::string RootedPath(FolderRoot root, const char* relativeText) {
 }
 
 bool CheckIsTrue(const DetectCheck& check) {
-    switch (check.kind) {
-        case CheckKind::ProcessCheck: return ProcessIsRunning(Decoded(check.operand));
-        case CheckKind::KeyCheck: return RegKeyExists(RegistryRootKey(check.registry), Decoded(check.operand));
-        case CheckKind::FolderCheck: return FolderIsPresent(check);
+    if (check.kind == CheckKind::ProcessCheck) return ProcessIsRunning(Decoded(check.operand));
+    const RootReach reach = check.kind == CheckKind::KeyCheck ? ReachOf(check.registry) : ReachOf(check.folder);
+    for (const StepPlace& place : PlacesOf(reach)) {
+        if (CheckIsTrueAt(check, place)) return true;
     }
     return false;
 }
@@ -218,16 +323,17 @@ StepOutcome RunStep(const RemovalStep& step, const Acting& acting, const std::ve
             if (!acting.Planning()) Sleep(step.milliseconds);
             return {};
         case StepKind::StartUninstaller: return StartUninstaller(step, acting);
-        case StepKind::EmptyFolder: return EmptyFolder(step, acting);
-        case StepKind::RemoveShortcuts: return RemoveShortcuts(step, acting);
-        case StepKind::RemoveFile: return RemoveFile(step, false, acting);
-        case StepKind::RemoveReadOnlyFile: return RemoveFile(step, true, acting);
-        case StepKind::RemoveFolder: return RemoveFolder(step, acting);
-        case StepKind::RemoveKey: return RemoveKey(step, acting);
-        case StepKind::RemoveValue: return RemoveValue(step, acting);
-        case StepKind::RemoveRunValue: return RemoveRunValue(step, productNames, acting);
+        default: break;
     }
-    return {};
+    // One step, each place its root reaches; the first refusal stands for the step (each is
+    // recorded with its object).
+    StepOutcome outcome;
+    const RootReach reach = IsRegistryStep(step.kind) ? ReachOf(step.registry) : ReachOf(step.folder);
+    for (const StepPlace& place : PlacesOf(reach)) {
+        StepOutcome here = RunStepAt(step, place, productNames, acting.For(place.owner));
+        if (outcome.refusal.empty()) outcome.refusal = std::move(here.refusal);
+    }
+    return outcome;
 }
 
 bool DetectRogue(const RogueEntry& entry) {

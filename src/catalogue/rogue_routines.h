@@ -9,6 +9,7 @@
 
 #include "catalogue/rogue_entry.h"
 #include "system/acting.h"
+#include "system/user_hives.h"
 
 // What a step did, as far as the scan shows it: why it was refused, when it was (a link on the way,
 // a root set to a system folder).
@@ -27,6 +28,8 @@ bool DetectRogue(const RogueEntry& entry);
 // for nothing and starts nothing.
 std::vector<StepRefusal> RemoveRogue(const RogueEntry& entry, const Acting& acting = kRemoveUnrecorded);
 
+// A check is true when it is true in any place its root reaches; a step is carried out in each
+// place its root reaches (ReachOf), in order: each user, each view.
 bool CheckIsTrue(const DetectCheck& check);
 // A Run value is deleted only while its data names one of productNames (RemoveRogue hands it the
 // entry's ProductNames); without names it is refused.
@@ -35,6 +38,26 @@ StepOutcome RunStep(const RemovalStep& step, const Acting& acting = kRemoveUnrec
 // What names the product in a value's data: its programs, its folder (the folder checks' paths) and
 // the file names it deletes.
 std::vector<std::wstring> ProductNames(const RogueEntry& entry);
+
+// One place a root reaches: a user (null: the machine, or the running user where the root is
+// per-user and the scan reaches no one else) and a view; the owner its objects are recorded with.
+struct StepPlace {
+    const ScanUser* user = nullptr;
+    View view = View::Only;
+    ObjectOwner owner;
+};
+// The places of a root, in order: each user of the scan (system/user_hives.h), each view.
+std::vector<StepPlace> PlacesOf(RootReach reach);
+// A registry root in a place: its key, opened in the place's view, and its name in the record.
+// Null where the place has no such hive (a user without Classes).
+struct PlacedRegistry {
+    HKEY key = nullptr;
+    REGSAM view = 0;
+    std::wstring name;
+};
+PlacedRegistry RegistryRootAt(RegistryRoot root, const StepPlace& place);
+// The root folder in a place; empty when it has no path there.
+std::wstring FolderRootPathW(FolderRoot root, const StepPlace& place);
 
 HKEY RegistryRootKey(RegistryRoot root);
 // The root folder as the system gives it now; empty when it has no path.
@@ -59,6 +82,8 @@ struct RemovableTarget {
 void RecordUnremovable(const RemovableTarget& target, const ActedObject& object, const Acting& acting);
 extern const char kRefusedSettableRoot[];  // "its root folder is set to a system folder or a drive root"
 RemovableTarget CheckRemovable(FolderRoot root, const char* relativeText);
+RemovableTarget CheckRemovable(FolderRoot root, const char* relativeText, const StepPlace& place);
+std::wstring RootedPathW(FolderRoot root, const char* relativeText, const StepPlace& place);
 // The same under a root path given; settable: a root that a setting names (refused at a system
 // folder or a drive root).
 RemovableTarget CheckRemovableUnder(const std::wstring& rootPath, bool settable, const std::wstring& relative);

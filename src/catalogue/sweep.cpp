@@ -74,12 +74,14 @@ std::vector<SweepStep> BuildSweep() {
     };
 }
 
-std::wstring FilePath(const SweepStep& step) { return RootedPathW(step.folder, step.first.text); }
+std::wstring FilePath(const SweepStep& step, const StepPlace& place) {
+    return RootedPathW(step.folder, step.first.text, place);
+}
 
-ExactDeletion DeleteFileAt(const SweepStep& step, bool clearReadOnly, const Acting& acting) {
-    const RemovableTarget target = CheckRemovable(step.folder, step.first.text);
+ExactDeletion DeleteFileAt(const SweepStep& step, const StepPlace& place, bool clearReadOnly, const Acting& acting) {
+    const RemovableTarget target = CheckRemovable(step.folder, step.first.text, place);
     if (target.path.empty()) {
-        RecordUnremovable(target, {ObjectKind::File, Outcome::NotFound, FilePath(step)}, acting);
+        RecordUnremovable(target, {ObjectKind::File, Outcome::NotFound, FilePath(step, place)}, acting);
         return {false, target.refusal};
     }
     return DeleteFileExactly(target.path, clearReadOnly, acting);
@@ -97,29 +99,31 @@ void KillByPath(const SweepStep& step, const Acting& acting) {
 }
 
 // Whether the step's file is there; recorded as not found when it is not.
-bool FilePresent(const SweepStep& step, const Acting& acting) {
-    if (IsExistingFile(FilePath(step))) return true;
-    acting.Record({ObjectKind::File, Outcome::NotFound, FilePath(step)}, Outcome::NotFound);
+bool FilePresent(const SweepStep& step, const StepPlace& place, const Acting& acting) {
+    if (IsExistingFile(FilePath(step, place))) return true;
+    acting.Record({ObjectKind::File, Outcome::NotFound, FilePath(step, place)}, Outcome::NotFound);
     return false;
 }
 
 // A found file that stays is handed back as such rather than counted silently. A file where the
 // rules refuse to look (its root set to a system folder, a link on its way) is no trace of the
 // product: it is shown as refused, and not counted.
-void ReportAndDelete(const SweepStep& step, std::vector<SweepFinding>& findings, const Acting& acting) {
-    if (!FilePresent(step, acting)) return;
-    if (const RemovableTarget target = CheckRemovable(step.folder, step.first.text); !target.refusal.empty()) {
-        acting.Record({ObjectKind::File, Outcome::NotFound, FilePath(step)}, Outcome::Refused, FromAnsi(target.refusal));
+void ReportAndDelete(const SweepStep& step, const StepPlace& place, std::vector<SweepFinding>& findings,
+                     const Acting& acting) {
+    if (!FilePresent(step, place, acting)) return;
+    if (const RemovableTarget target = CheckRemovable(step.folder, step.first.text, place); !target.refusal.empty()) {
+        acting.Record({ObjectKind::File, Outcome::NotFound, FilePath(step, place)}, Outcome::Refused,
+                      FromAnsi(target.refusal));
         return;
     }
-    ExactDeletion deletion = DeleteFileAt(step, step.kind == SweepKind::ReportReadOnlyFile, acting);
+    ExactDeletion deletion = DeleteFileAt(step, place, step.kind == SweepKind::ReportReadOnlyFile, acting);
     findings.push_back({step.label, deletion.deleted, std::move(deletion.refusal)});
 }
 
-void OpenAndDelete(const SweepStep& step, const Acting& acting) {
-    if (!FilePresent(step, acting)) return;
+void OpenAndDelete(const SweepStep& step, const StepPlace& place, const Acting& acting) {
+    if (!FilePresent(step, place, acting)) return;
     RunStep({StepKind::StartUninstaller, step.second}, acting);
-    DeleteFileAt(step, false, acting);
+    DeleteFileAt(step, place, false, acting);
 }
 
 }  // namespace
@@ -144,11 +148,13 @@ std::vector<SweepFinding> AlwaysRunSweep(const Acting& acting) {
             case SweepKind::KillByPath: KillByPath(item, acting); break;
             case SweepKind::ReportFile:
             case SweepKind::ReportReadOnlyFile:
-                ReportAndDelete(item, findings, acting);
+                for (const StepPlace& place : PlacesOf(ReachOf(item.folder)))
+                    ReportAndDelete(item, place, findings, acting.For(place.owner));
                 acted();
                 break;
             case SweepKind::OpenAndDelete:
-                OpenAndDelete(item, acting);
+                for (const StepPlace& place : PlacesOf(ReachOf(item.folder)))
+                    OpenAndDelete(item, place, acting.For(place.owner));
                 acted();
                 break;
         }

@@ -81,6 +81,7 @@ ExitCode ReportScanEnd(const CommandLine& line, const ScanChoices& choices, cons
     // A scan that could not start ran nothing: the report's own times, the mode asked for.
     report.scanned = outcome.ran;
     report.detectOnly = outcome.ran ? outcome.detectOnly : choices.detectOnly || line.detect;
+    report.everyUser = outcome.everyUser;
     if (outcome.ran) {
         report.startedUtc = outcome.startedUtc;
         report.endedUtc = outcome.endedUtc;

@@ -10,6 +10,7 @@
 #include "system/registro.h"
 #include "system/signature.h"
 #include "system/text_codes.h"
+#include "system/user_hives.h"
 
 const char kShellLibraryFailure[] = "Failed to load Shell32.dll.";
 const char kRecycleBinFailure[] = "The Recycle Bin could not be emptied: ";
@@ -22,6 +23,19 @@ constexpr int kOrder[] = {kClearBhoOption, kEmptyRecycleBinOption, 2, 3, 4, 5, 6
 // link, goes as a link; a link on its way refuses the deletion (system/registro.h).
 std::string RemoveKey(HKEY root, const char* keyText, const Acting& acting) {
     return RemoveKeyTree(root, DecodeSignature(keyText), acting).refusal;
+}
+
+// The machine's key in each registry view there is (both on 64-bit Windows); the first refusal
+// stands for the option, and each is recorded with its object.
+std::string RemoveMachineKey(const char* keyText, const Acting& acting) {
+    std::string refusal;
+    for (View view : MachineViews()) {
+        const ObjectOwner owner{{}, {}, ViewName(view)};
+        RegistryPlaceScope scope(ViewFlag(view));
+        std::string here = RemoveKey(HKEY_LOCAL_MACHINE, keyText, acting.For(owner));
+        if (refusal.empty()) refusal = std::move(here);
+    }
+    return refusal;
 }
 
 void EmptyTheRecycleBin(const Acting& acting, CleaningOutcome& outcome) {
@@ -62,16 +76,23 @@ CleaningOutcome ApplyCleaningOption(int box, const Acting& acting) {
     // judged on the folder held while it is emptied, and a refusal lets the scan go on.
     CleaningOutcome outcome{box};
     FolderEmptying emptying;
+    // The user's own options stay with the user who runs the scan.
+    const ScanUser& runningUser = EveryUserScope::Users().front();
+    const ObjectOwner user{runningUser.sid, runningUser.name, {}};
     switch (box) {
-        case kClearBhoOption: outcome.refusal = RemoveKey(HKEY_LOCAL_MACHINE, BhoKeyText(), acting); break;
+        case kClearBhoOption: outcome.refusal = RemoveMachineKey(BhoKeyText(), acting); break;
         case kEmptyRecycleBinOption: EmptyTheRecycleBin(acting, outcome); break;
-        case 2: emptying = CleanProfileFolder(GetSpecialFolderW(CSIDL_COOKIES), ProfileFolder::Cookies, acting); break;
-        case 3: emptying = CleanProfileFolder(GetSpecialFolderW(CSIDL_INTERNET_CACHE), ProfileFolder::Cache, acting); break;
-        case 4: emptying = CleanProfileFolder(GetTempFolderW(), ProfileFolder::Temp, acting); break;
+        case 2:
+            emptying = CleanProfileFolder(GetSpecialFolderW(CSIDL_COOKIES), ProfileFolder::Cookies, acting.For(user));
+            break;
+        case 3:
+            emptying = CleanProfileFolder(GetSpecialFolderW(CSIDL_INTERNET_CACHE), ProfileFolder::Cache, acting.For(user));
+            break;
+        case 4: emptying = CleanProfileFolder(GetTempFolderW(), ProfileFolder::Temp, acting.For(user)); break;
         case 5:
             emptying = CleanWindowsFolderPart(FromAnsi(DecodeSignature(WindowsTempPartText())), acting);
             break;
-        case 6: outcome.refusal = RemoveKey(HKEY_CURRENT_USER, MuiCacheKeyText(), acting); break;
+        case 6: outcome.refusal = RemoveKey(HKEY_CURRENT_USER, MuiCacheKeyText(), acting.For(user)); break;
     }
     if (CleanedFolderName(box)) {
         outcome.refusal = emptying.refusal;

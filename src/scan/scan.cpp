@@ -14,6 +14,7 @@
 #include "system/folders.h"
 #include "system/processes.h"
 #include "system/text_codes.h"
+#include "system/user_hives.h"
 
 const char kRemovedStatus[] = "REMOVED";
 const char kErrorOnRemoveStatus[] = "Error on remove";
@@ -63,6 +64,12 @@ public:
         progress_.Status(Planning() ? "Looking at the cleaning options" : "Applying the cleaning options");
         ApplyOptions();
         if (Stopped()) return;
+        // Every user's hive stays loaded from here to the end of the walk, and no longer.
+        outcome_.everyUser = RunsElevated();
+        EveryUserScope users(outcome_.everyUser);
+        for (const std::wstring& failure : users.Failures())
+            Notice("A user's registry could not be opened, and that user's traces were not looked for: " +
+                   ToAnsi(failure));
         progress_.Status(Planning() ? "Looking for trojan traces" : "Removing trojan traces");
         Sweep();
         WalkCatalogue();

@@ -53,6 +53,9 @@ struct ScanOutcome {
     bool stopped = false;  // a stop was asked for and the scan ended early
     std::vector<std::string> notices;  // failures the user was told of while the scan went on
     bool detectOnly = false;           // nothing was changed: the objects are a plan
+    // Per-user traces were looked for in every user profile (the scan ran elevated), not only in
+    // the running user's.
+    bool everyUser = false;
     std::vector<ScanSection> sections;
     SYSTEMTIME startedUtc{};
     SYSTEMTIME endedUtc{};
@@ -68,7 +71,9 @@ extern const char kNothingFoundCaption[];
 extern const char kSweepSectionName[];
 
 // The whole scan on the calling thread: the BHO and Recycle Bin options, the disk cleaning, the
-// sweep, the catalogue walk and the nothing-found row. With choices.detectOnly the same walk
+// sweep, the catalogue walk and the nothing-found row. Run elevated, the sweep and the products'
+// checks and steps reach every user profile (system/user_hives.h); the cleaning options stay with
+// the running user. With choices.detectOnly the same walk
 // changes nothing: each product found is "Found" and its removal is worked out as a plan. Never
 // throws: an error ends the scan into `error`.
 ScanOutcome RunScan(const ScanChoices& choices, ScanProgress& progress);

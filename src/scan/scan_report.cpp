@@ -6,6 +6,7 @@
 
 #include "catalogue/catalogue_identity.h"
 #include "system/text_codes.h"
+#include "system/user_hives.h"
 
 namespace {
 
@@ -102,22 +103,33 @@ std::wstring ObjectText(const ActedObject& object) {
     return object.path.empty() ? named : named + L", " + object.path;  // a path that could not be read
 }
 
+std::wstring ObjectPlaceText(const ActedObject& object, const std::wstring& runningUserSid) {
+    std::wstring text;
+    if (!object.userSid.empty() && object.userSid != runningUserSid)
+        text = L"user " + object.userName + L" (" + object.userSid + L")";
+    if (!object.view.empty()) text += (text.empty() ? L"" : L", ") + object.view + L" view";
+    return text;
+}
+
 namespace {
 
-std::wstring ObjectLine(const ActedObject& object) {
+std::wstring ObjectLine(const ActedObject& object, const std::wstring& runningUserSid) {
     std::wstring outcome = OutcomeText(object.kind, object.outcome);
     if (!object.reason.empty()) outcome += L": " + object.reason;
-    return L"\t" + std::wstring(ObjectKindText(object.kind)) + L"\t" + OneLine(ObjectText(object)) + L"\t" +
-           OneLine(outcome);
+    std::wstring line = L"\t" + std::wstring(ObjectKindText(object.kind)) + L"\t" + OneLine(ObjectText(object)) +
+                        L"\t" + OneLine(outcome);
+    const std::wstring place = ObjectPlaceText(object, runningUserSid);
+    return place.empty() ? line : line + L"\t" + OneLine(place);
 }
 
 // Every object each section reached: a plan under /detect, else what was done.
 void AddObjectLines(const ScanReport& report, std::vector<std::wstring>& lines) {
     lines.push_back(report.detectOnly ? L"Plan:" : L"Record:");
+    const std::wstring runningUserSid = RunningUserSid();
     for (const ScanSection& section : report.sections) {
         if (section.kind == ScanSection::Kind::Product && !section.found) continue;
         lines.push_back(SectionHeading(section));
-        for (const ActedObject& object : section.objects) lines.push_back(ObjectLine(object));
+        for (const ActedObject& object : section.objects) lines.push_back(ObjectLine(object, runningUserSid));
     }
 }
 
@@ -135,6 +147,8 @@ std::string ScanReportText(const ScanReport& report) {
         lines.push_back(report.detectOnly ? L"Mode: detect only, nothing was changed" : L"Mode: removal");
         lines.push_back(L"Options: " + Joined(report.options));
         lines.push_back(L"Products: " + (report.allProducts ? std::wstring(L"all") : Joined(report.products)));
+        lines.push_back(report.everyUser ? L"Users: every user profile (elevated)"
+                                         : L"Users: the running user only (not elevated)");
         lines.push_back(L"Results:");
         for (const auto& [label, status] : report.rows) lines.push_back(ResultRowLine(OneLine(label), OneLine(status)));
         if (!report.refusals.empty()) {

@@ -21,6 +21,7 @@ struct ScanReport {
     std::string catalogue;                // CatalogueIdentity()
     bool scanned = false;                 // false: the command line was refused, no scan ran
     bool detectOnly = false;
+    bool everyUser = false;               // ScanOutcome::everyUser
     std::vector<int> optionNumbers;       // the options chosen, numbered down the Settings page
     std::vector<std::wstring> options;    // captions of the options chosen
     std::vector<std::wstring> products;   // names of the products chosen
@@ -56,3 +57,7 @@ std::wstring SectionHeading(const ScanSection& section);
 // What the text report shows for the object: the path; a value's key and name; a process's
 // name, id and image path.
 std::wstring ObjectText(const ActedObject& object);
+// Whose and which, where the text report says it: "user NAME (SID)" for another user's object, and
+// "64-bit view" or "32-bit view"; joined by ", "; empty for the running user's and the machine's
+// objects in the one view.
+std::wstring ObjectPlaceText(const ActedObject& object, const std::wstring& runningUserSid);

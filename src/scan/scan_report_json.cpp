@@ -92,6 +92,9 @@ std::string ObjectsJson(const std::vector<ActedObject>& objects) {
                       .Field("id", std::to_string(object.processId))
                       .Field("outcome", Quoted(OutcomeText(object.kind, object.outcome)))
                       .Field("reason", Quoted(object.reason))
+                      .Field("user", Quoted(object.userSid.empty() ? std::wstring(L"machine") : object.userSid))
+                      .Field("userName", Quoted(object.userName))
+                      .Field("view", Quoted(object.view))
                       .Text());
     }
     return array.Text();
@@ -151,6 +154,7 @@ std::string ScanReportJson(const ScanReport& report) {
         .Field("switches", switches.Text())
         .Field("scanned", Bool(report.scanned))
         .Field("detectOnly", Bool(report.detectOnly))
+        .Field("everyUser", Bool(report.everyUser))
         .Field("options", optionsChosen.Text())
         .Field("allProducts", Bool(report.allProducts))
         .Field("products", productsChosen.Text())

@@ -5,7 +5,7 @@ namespace {
 // Names compare as the file system and the registry compare them: letters folded.
 std::wstring PlaceKey(const ActedObject& object) {
     std::wstring key = std::to_wstring(static_cast<int>(object.kind)) + L'|' + std::to_wstring(object.processId) +
-                       L'|' + object.path + L'|' + object.name;
+                       L'|' + object.path + L'|' + object.name + L'|' + object.userSid + L'|' + object.view;
     if (!key.empty()) CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
     return key;
 }

@@ -35,6 +35,18 @@ struct ActedObject {
     std::wstring name;  // Value: the value's name. Process: the executable name.
     DWORD processId = 0;
     std::wstring reason;
+    // Whose it is: the user's SID and account name, both empty for the machine's. Which registry
+    // or folder view it was reached in: "64-bit", "32-bit", or empty where there is one.
+    std::wstring userSid;
+    std::wstring userName;
+    std::wstring view;
+};
+
+// Whose the objects of a step are and the view it acts in; stamped on each object it records.
+struct ObjectOwner {
+    std::wstring userSid;  // empty: the machine's
+    std::wstring userName;
+    std::wstring view;
 };
 
 // Where the objects go, in the order they are reached.
@@ -49,12 +61,21 @@ public:
 struct Acting {
     Carry carry = Carry::Remove;
     ActionSink* sink = nullptr;  // null: nothing is recorded
+    const ObjectOwner* owner = nullptr;  // null: the machine's, in the one view there is
+
+    // The same acting for the objects of another owner.
+    Acting For(const ObjectOwner& other) const { return {carry, sink, &other}; }
 
     bool Planning() const { return carry == Carry::Plan; }
     bool Stopping() const { return sink && sink->StopRequested(); }
     void Record(ActedObject object, Outcome outcome, std::wstring reason = {}) const {
         object.outcome = outcome;
         object.reason = std::move(reason);
+        if (owner) {
+            object.userSid = owner->userSid;
+            object.userName = owner->userName;
+            object.view = owner->view;
+        }
         if (sink) sink->Record(object);
     }
     // The one point where a removal and a plan part: an object that passed every check is acted on

@@ -1,7 +1,6 @@
 #include "system/cleaning_places.h"
 
 #include <windows.h>
-#include <sddl.h>
 #include <shlobj.h>
 
 #include <functional>
@@ -12,6 +11,7 @@
 #include "system/handles.h"
 #include "system/protected_folders.h"
 #include "system/text_codes.h"
+#include "system/user_hives.h"
 #include "system/wide_paths.h"
 
 const char kRefusedNoProfile[] = "the user's profile folder is not known";
@@ -50,62 +50,11 @@ const Place kPlaces[] = {
     {ProfileFolder::Cache, L"AppData\\Local\\Microsoft\\Windows", L"Temporary Internet Files"},
 };
 
-// The program's user as "S-1-5-21-...".
-std::wstring UserSidText() {
-    HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
-    UniqueHandle token(raw);
-    DWORD size = 0;
-    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-    if (size == 0) return {};
-    std::vector<BYTE> buffer(size);
-    if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return {};
-    LPWSTR text = nullptr;
-    if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) return {};
-    std::wstring sid(text);
-    LocalFree(text);
-    return sid;
-}
-
-// %SystemDrive%, %SystemRoot% and %windir% taken from the Windows folder, never from the
-// environment, which a user sets for his own programs; any other variable names nothing.
-std::wstring ExpandedFromWindowsFolder(const std::wstring& text) {
-    const std::wstring windows = WithoutTrailingSeparators(GetWindowsFolderW());
-    std::wstring result;
-    for (std::size_t i = 0; i < text.size();) {
-        if (text[i] != L'%') {
-            result += text[i++];
-            continue;
-        }
-        std::size_t end = text.find(L'%', i + 1);
-        if (end == std::wstring::npos) return {};
-        const std::wstring name = text.substr(i + 1, end - i - 1);
-        if (SamePathText(name, L"SystemDrive") && windows.size() >= 2) result += windows.substr(0, 2);
-        else if (SamePathText(name, L"SystemRoot") || SamePathText(name, L"windir")) result += windows;
-        else return {};
-        i = end + 1;
-    }
-    return result;
-}
-
 // The profile folder of the user who runs the program, as the machine's profile list names it:
 // only administrators write there, unlike the environment and the user's shell folder settings.
 std::wstring OwnProfileFolder() {
-    const std::wstring sid = UserSidText();
-    if (sid.empty()) return {};
-    HKEY raw = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kProfileListKey) + L"\\" + sid).c_str(), 0,
-                      KEY_QUERY_VALUE | KEY_WOW64_64KEY, &raw) != ERROR_SUCCESS)
-        return {};
-    UniqueKey key(raw);
-    wchar_t buffer[MAX_PATH * 2] = {};
-    DWORD size = sizeof(buffer) - sizeof(wchar_t);
-    DWORD type = 0;
-    if (RegQueryValueExW(key.get(), L"ProfileImagePath", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
-        ERROR_SUCCESS)
-        return {};
-    if (type == REG_EXPAND_SZ) return ExpandedFromWindowsFolder(buffer);
-    return type == REG_SZ ? std::wstring(buffer) : std::wstring();
+    const std::wstring sid = RunningUserSid();
+    return sid.empty() ? std::wstring() : ProfileFolderOf(sid);
 }
 
 // The real path where there is such a folder; else the path as named, which nothing real can

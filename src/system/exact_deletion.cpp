@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "system/error_text.h"
+#include "system/folders.h"
 #include "system/handles.h"
 #include "system/text_codes.h"
 #include "system/wide_paths.h"
@@ -48,13 +49,26 @@ std::wstring WithoutVerbatimPrefix(std::wstring path) {
     return path;
 }
 
+// A 32-bit program on 64-bit Windows is told the native system folder's name for a file it can
+// reach only as Sysnative (that name opens the 32-bit folder): the name that reaches it is kept, so
+// that a real path compared is the path then opened.
+std::wstring AsReached(std::wstring real) {
+    static const std::wstring windows = RunsUnderWow64() ? WithoutTrailingSeparators(GetWindowsFolderW()) : L"";
+    if (windows.empty()) return real;
+    const std::wstring system32 = windows + L"\\System32";
+    if (real.size() >= system32.size() && SamePathText(real.substr(0, system32.size()), system32) &&
+        (real.size() == system32.size() || real[system32.size()] == L'\\'))
+        real = windows + L"\\Sysnative" + real.substr(system32.size());
+    return real;
+}
+
 std::wstring RealPathOf(HANDLE handle) {
     std::vector<wchar_t> buffer(MAX_PATH + 1);
     for (;;) {
         DWORD n = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
         if (n == 0) return {};
-        if (n < buffer.size()) return WithoutVerbatimPrefix(std::wstring(buffer.data(), n));
+        if (n < buffer.size()) return AsReached(WithoutVerbatimPrefix(std::wstring(buffer.data(), n)));
         buffer.resize(n + 1);
     }
 }

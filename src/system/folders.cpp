@@ -70,6 +70,11 @@ std::wstring GetSpecialFolderW(int csidl) {
     return buffer;
 }
 
+bool RunsUnderWow64() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
 std::vector<std::wstring> ProgramFilesFolders() {
     std::vector<std::wstring> folders;
     auto add = [&folders](const std::wstring& folder) {
@@ -81,8 +86,7 @@ std::vector<std::wstring> ProgramFilesFolders() {
     add(GetSpecialFolderW(CSIDL_PROGRAM_FILES));
     // A 32-bit program on 64-bit Windows is told the 32-bit folder above; the native one is in
     // the machine's 64-bit settings, which only administrators write.
-    BOOL wow64 = FALSE;
-    if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64) {
+    if (RunsUnderWow64()) {
         HKEY raw = nullptr;
         if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
                           KEY_QUERY_VALUE | KEY_WOW64_64KEY, &raw) == ERROR_SUCCESS) {

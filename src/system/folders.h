@@ -21,6 +21,8 @@ std::wstring GetWindowsFolderW();
 std::wstring GetSystemFolderW();
 std::wstring GetTempFolderW();
 std::wstring GetSpecialFolderW(int csidl);
+// True for a 32-bit program on 64-bit Windows, where the system redirects System32 and the registry.
+bool RunsUnderWow64();
 // Every Program Files folder of the machine, each once: the native one and the 32-bit one where
 // they differ, as the system's known folders and its own settings (never the environment) give
 // them, whatever the bitness of this program.

@@ -77,6 +77,8 @@ std::vector<std::wstring> KnownFolders(std::vector<std::wstring>& usersRoots) {
         GetWindowsFolderW(),
         GetSystemFolderW(),
         SysWow64Folder(),
+        // The native system folder as a 32-bit program reaches it; no folder elsewhere.
+        JoinPath(WithoutTrailingSeparators(GetWindowsFolderW()), L"Sysnative"),
         GetSpecialFolderW(CSIDL_WINDOWS),
         GetSpecialFolderW(CSIDL_SYSTEM),
         GetSpecialFolderW(CSIDL_SYSTEMX86),

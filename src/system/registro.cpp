@@ -29,7 +29,8 @@ struct OpenedKey {
 
 LONG OpenKeyStatus(HKEY parent, const std::wstring& path, REGSAM access, OpenedKey& key) {
     HKEY raw = nullptr;
-    const LONG status = RegOpenKeyExW(parent, path.c_str(), kOpenKeyItself, access, &raw);
+    const LONG status =
+        RegOpenKeyExW(parent, path.c_str(), kOpenKeyItself, access | RegistryPlaceScope::View(), &raw);
     if (status != ERROR_SUCCESS) return status;
     key.handle = raw;
     if (raw != parent) key.owner.reset(raw);
@@ -90,7 +91,8 @@ std::wstring FullKeyName(HKEY key) {
 // the two cannot be told apart, the part counts as a link.
 bool IsLinkKey(HKEY parent, const std::wstring& part, HKEY itself) {
     HKEY raw = nullptr;
-    if (RegOpenKeyExW(parent, part.c_str(), 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS) return true;
+    if (RegOpenKeyExW(parent, part.c_str(), 0, KEY_QUERY_VALUE | RegistryPlaceScope::View(), &raw) != ERROR_SUCCESS)
+        return true;
     UniqueKey followed(raw);
     const std::wstring own = FullKeyName(itself);
     return own.empty() || CompareStringOrdinal(own.c_str(), static_cast<int>(own.size()), FullKeyName(raw).c_str(), -1,
@@ -241,7 +243,22 @@ RegistryDeletion DeleteRegistryKey(HKEY root, const std::string& keyPath, bool r
     return {(recursive ? DeleteTree(key.handle) : DeleteOpenedKey(key.handle)) == ERROR_SUCCESS, {}};
 }
 
+namespace {
+thread_local RegistryPlaceScope* t_place = nullptr;
+}
+
+RegistryPlaceScope::RegistryPlaceScope(REGSAM view, HKEY root, std::wstring name)
+    : view_(view), root_(root), name_(std::move(name)), outer_(t_place) {
+    t_place = this;
+}
+
+RegistryPlaceScope::~RegistryPlaceScope() { t_place = outer_; }
+
+REGSAM RegistryPlaceScope::View() { return t_place ? t_place->view_ : 0; }
+
 std::wstring RegistryPathText(HKEY root, const std::wstring& path) {
+    if (t_place && t_place->root_ && root == t_place->root_)
+        return path.empty() ? t_place->name_ : t_place->name_ + L"\\" + path;
     const wchar_t* name = root == HKEY_CURRENT_USER    ? L"HKCU"
                           : root == HKEY_LOCAL_MACHINE ? L"HKLM"
                           : root == HKEY_CLASSES_ROOT  ? L"HKCR"

@@ -44,5 +44,24 @@ RegistryDeletion RemoveValueNaming(HKEY root, const std::string& valuePath, cons
                                    const Acting& acting = kRemoveUnrecorded);
 // True when the text holds one of the names as a whole name, letters compared without case.
 bool TextNamesAny(const std::wstring& text, const std::vector<std::wstring>& names);
-// "HKCU", "HKLM", "HKCR" or "HKU" and the path after it.
+// While one lives on this thread, every key the functions here open is opened in that registry view
+// (KEY_WOW64_64KEY or KEY_WOW64_32KEY; 0 for the program's own), and `root`, a user's hive held
+// open, is named `name` in what they record ("HKU\S-1-5-21-...").
+class RegistryPlaceScope {
+public:
+    explicit RegistryPlaceScope(REGSAM view, HKEY root = nullptr, std::wstring name = {});
+    ~RegistryPlaceScope();
+    RegistryPlaceScope(const RegistryPlaceScope&) = delete;
+    RegistryPlaceScope& operator=(const RegistryPlaceScope&) = delete;
+    // The view flag to add to every open.
+    static REGSAM View();
+
+private:
+    friend std::wstring RegistryPathText(HKEY root, const std::wstring& path);
+    REGSAM view_;
+    HKEY root_;
+    std::wstring name_;
+    RegistryPlaceScope* outer_;
+};
+// "HKCU", "HKLM", "HKCR" or "HKU" (or the scope's name for its root) and the path after it.
 std::wstring RegistryPathText(HKEY root, const std::wstring& path);

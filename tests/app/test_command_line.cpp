@@ -46,6 +46,9 @@ struct CommandLineCase {
     const char* boxText = "";
 };
 
+// Wine gives every program an administrator's full token: the scans here run elevated.
+const char kUsersLine[] = "Users: every user profile (elevated)";
+
 // A name the system code page cannot spell, so only a wide path reaches it.
 const std::wstring kReportName = L"report-\u00fc\u4e2d.txt";
 
@@ -230,7 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CommandLineCase{"NothingPlanted", Plant::Nothing,
                         L"/scan /quiet /noupdate /options none /products all /report REPORT", 0,
-                        {"Mode: removal", "Options: none", "Products: all", "Results:",
+                        {"Mode: removal", "Options: none", "Products: all", kUsersLine, "Results:",
                          "No malicious software was found.\t", "Exit code: 0"},
                         nullptr},
         CommandLineCase{"OneProduct", Plant::OneProduct,
@@ -238,12 +241,12 @@ INSTANTIATE_TEST_SUITE_P(
                         L"/report REPORT",
                         1,
                         {"Mode: removal", "Options: Clear MUICache, Clear BHO (Browser Helper Objects)",
-                         "Products: Ultra Antivirus 2009, Antivirus 360", "Results:", "Ultra AV 2009\tREMOVED",
+                         "Products: Ultra Antivirus 2009, Antivirus 360", kUsersLine, "Results:", "Ultra AV 2009\tREMOVED",
                          "Exit code: 1"},
                         nullptr},
         CommandLineCase{"ProductThatStays", Plant::ProductThatStays,
                         L"/scan /quiet /noupdate /options none /products \"MS Antivirus\" /report REPORT", 2,
-                        {"Mode: removal", "Options: none", "Products: MS Antivirus", "Results:",
+                        {"Mode: removal", "Options: none", "Products: MS Antivirus", kUsersLine, "Results:",
                          "(MS) ANTIVIRUS\tError on remove", "Exit code: 2"},
                         nullptr},
         CommandLineCase{"BadSwitch", Plant::SweepFile, L"/scan /quiet /report REPORT /bogus", 3,
@@ -260,21 +263,21 @@ INSTANTIATE_TEST_SUITE_P(
                         4, {}, nullptr},
         CommandLineCase{"InTheWindow", Plant::OneProduct,
                         L"/scan /noupdate /options none /products \"Ultra Antivirus 2009\" /report REPORT", 1,
-                        {"Mode: removal", "Options: none", "Products: Ultra Antivirus 2009", "Results:",
+                        {"Mode: removal", "Options: none", "Products: Ultra Antivirus 2009", kUsersLine, "Results:",
                          "Ultra AV 2009\tREMOVED", "Exit code: 1"},
                         "TForm1"},
         CommandLineCase{"DetectOnly", Plant::OneProduct,
                         L"/scan /quiet /detect /noupdate /options none /products \"Ultra Antivirus 2009\" "
                         L"/report REPORT",
                         2,
-                        {"Mode: detect only, nothing was changed", "Options: none", "Products: Ultra Antivirus 2009",
+                        {"Mode: detect only, nothing was changed", "Options: none", "Products: Ultra Antivirus 2009", kUsersLine,
                          "Results:", "Ultra AV 2009\tFound", "Exit code: 2"},
                         nullptr},
         CommandLineCase{"DetectOnlyNothingFound", Plant::Nothing,
                         L"/Detect /scan /quiet /noupdate /options none /products \"Ultra Antivirus 2009\" "
                         L"/report REPORT",
                         0,
-                        {"Mode: detect only, nothing was changed", "Options: none", "Products: Ultra Antivirus 2009",
+                        {"Mode: detect only, nothing was changed", "Options: none", "Products: Ultra Antivirus 2009", kUsersLine,
                          "Results:", "No malicious software was found.\t", "Exit code: 0"},
                         nullptr},
         CommandLineCase{"BadFormat", Plant::SweepFile, L"/scan /quiet /noupdate /report REPORT /format xml", 3,
@@ -506,7 +509,7 @@ TEST(CommandLineScanStopped, ClosingTheWindowMidScanEndsWithCodeFourAndTheRowsSo
     ASSERT_GE(lines.size(), 6u);
     EXPECT_EQ(WithoutObjects(std::vector<std::string>(lines.begin() + 6, lines.end())),
               (std::vector<std::string>{"Mode: removal", "Options: none",
-                                        "Products: Ultra Antivirus 2009, MS Antivirus", "Results:",
+                                        "Products: Ultra Antivirus 2009, MS Antivirus", kUsersLine, "Results:",
                                         "Ultra AV 2009\tREMOVED", "Error: The scan was stopped before its end.",
                                         "Exit code: 4"}));
 }

@@ -18,6 +18,7 @@
 #include "support/json_reader.h"
 #include "support/planting.h"
 #include "support/rogue_planting.h"
+#include "support/second_user.h"
 #include "support/scan_window.h"
 #include "support/test_paths.h"
 #include "support/test_registry.h"
@@ -27,6 +28,7 @@
 #include "system/registro.h"
 #include "system/signature.h"
 #include "system/text_codes.h"
+#include "system/user_hives.h"
 #include "ui/main_form.h"
 
 namespace {
@@ -195,7 +197,12 @@ std::vector<std::string> ObjectLinesFromJson(const JsonValue& document) {
                                                       object["path"].text;
             std::wstring outcome = object["outcome"].text;
             if (!object["reason"].text.empty()) outcome += L": " + object["reason"].text;
-            lines.push_back("\t" + ToUtf8(kind) + "\t" + ToUtf8(text) + "\t" + ToUtf8(outcome));
+            std::wstring place;
+            if (object["user"].text != L"machine" && object["user"].text != RunningUserSid())
+                place = L"user " + object["userName"].text + L" (" + object["user"].text + L")";
+            if (!object["view"].text.empty()) place += (place.empty() ? L"" : L", ") + object["view"].text + L" view";
+            lines.push_back("\t" + ToUtf8(kind) + "\t" + ToUtf8(text) + "\t" + ToUtf8(outcome) +
+                            (place.empty() ? "" : "\t" + ToUtf8(place)));
         }
     };
     for (const JsonValue& option : document["cleaning"].items) add("Option: " + ToUtf8(option["caption"].text), option["objects"]);
@@ -243,6 +250,8 @@ TEST(Fleet, TheJsonReportParsesAndSaysWhatTheTextReportSays) {
     EXPECT_EQ(d["options"].items[1]["number"].number, 5);
     EXPECT_EQ(lines[8], "Products: Ultra Antivirus 2009, MS Antivirus");
     EXPECT_FALSE(d["allProducts"].boolean);
+    EXPECT_EQ(lines[9], d["everyUser"].boolean ? "Users: every user profile (elevated)"
+                                               : "Users: the running user only (not elevated)");
     ASSERT_EQ(d["products"].items.size(), 2u);
 
     // The switches one by one, as given: the report's own path among them.
@@ -252,7 +261,7 @@ TEST(Fleet, TheJsonReportParsesAndSaysWhatTheTextReportSays) {
     EXPECT_EQ(switchesGiven.front(), L"/scan");
     EXPECT_EQ(switchesGiven[switchesGiven.size() - 2], L"/report");
 
-    std::size_t at = 9;
+    std::size_t at = 10;
     ASSERT_EQ(lines[at++], "Results:");
     for (const JsonValue& row : d["results"].items)
         EXPECT_EQ(lines[at++], ToUtf8(row["label"].text) + "\t" + ToUtf8(row["status"].text));
@@ -391,3 +400,62 @@ TEST(Fleet, JsonKeepsEveryNameExact) {
 }
 
 }  // namespace
+
+// Run elevated, as a technician or a fleet engine runs it, the program reaches a second user of the
+// machine: that user's per-user traces go from his own hive and Desktop, the report names whose
+// they were, the hive it loaded is unloaded, and the plan listed the same objects. Wine gives every
+// program an administrator's full token; where the test itself is not elevated there is nothing
+// to show.
+TEST(Fleet, AnElevatedRunRemovesASecondUsersTracesAndSaysWhose) {
+    if (!RunsElevated()) GTEST_SKIP() << "not elevated: only the running user is reached";
+    constexpr int kMicroAntivirus = 1;
+    const RogueEntry& entry = EntryAtIndex(kMicroAntivirus);
+    SecondUser user;
+    std::string keyCheck, desktopFile;
+    for (const DetectCheck& check : entry.checks)
+        if (check.kind == CheckKind::KeyCheck) keyCheck = DecodeSignature(check.operand.text);
+    for (const RemovalStep& step : entry.steps)
+        if (step.kind == StepKind::RemoveFile && step.folder == FolderRoot::Desktop)
+            desktopFile = user.Profile() + "\\Desktop\\" + DecodeSignature(step.operand.text).substr(1);
+    ASSERT_FALSE(keyCheck.empty());
+    ASSERT_FALSE(desktopFile.empty());
+    ASSERT_TRUE(user.Key(keyCheck));
+    ASSERT_TRUE(user.Value("Software\\zarvex-bystander", "keep"));
+    ASSERT_TRUE(user.Save());
+    CreateDirectoryA((user.Profile() + "\\Desktop").c_str(), nullptr);
+    ASSERT_TRUE(WriteFileBytes(desktopFile, "trace"));
+
+    ScratchFolder scratch("fleet-every-user");
+    const std::wstring switches = L"/format json /options none /products \"Micro Antivirus 2009\"";
+    const QuietRun detect = RunQuiet(scratch, L"/detect " + switches, "plan.json");
+    EXPECT_EQ(detect.exitCode, 2u);
+    const QuietRun removal = RunQuiet(scratch, switches, "record.json");
+    EXPECT_EQ(removal.exitCode, 1u);
+    EXPECT_FALSE(FileExists(desktopFile));
+    EXPECT_EQ(LoadedHiveOfOurs(FromAnsi(SecondUser::kSid)), L"") << "the hive it loaded stays loaded";
+
+    std::unique_ptr<JsonValue> plan = Parsed(detect.report), record = Parsed(removal.report);
+    ASSERT_TRUE(plan && record);
+    EXPECT_TRUE((*record)["everyUser"].boolean);
+    const JsonValue* planned = ProductResult(*plan, "Micro Antivirus 2009");
+    const JsonValue* done = ProductResult(*record, "Micro Antivirus 2009");
+    ASSERT_TRUE(planned && done);
+    EXPECT_EQ((*done)["result"].text, L"REMOVED");
+    auto identities = [](const JsonValue& product) {
+        std::vector<std::wstring> objects;
+        for (const JsonValue& object : product["objects"].items)
+            objects.push_back(object["kind"].text + L"|" + object["path"].text + L"|" + object["name"].text + L"|" +
+                              object["user"].text + L"|" + object["view"].text);
+        return objects;
+    };
+    EXPECT_EQ(identities(*planned), identities(*done));
+    const std::wstring sid = FromAnsi(SecondUser::kSid);
+    std::set<std::wstring> deletedForUser;
+    for (const JsonValue& object : (*done)["objects"].items) {
+        if (object["user"].text != sid) continue;
+        EXPECT_EQ(object["userName"].text, sid);
+        if (object["outcome"].text == L"deleted") deletedForUser.insert(Upper(object["path"].text));
+    }
+    EXPECT_EQ(deletedForUser, (std::set<std::wstring>{Upper(L"HKU\\" + sid + L"\\" + FromAnsi(keyCheck)),
+                                                      Upper(FromAnsi(desktopFile))}));
+}

@@ -304,14 +304,15 @@ INSTANTIATE_TEST_SUITE_P(
         // A file the cleaning could not delete is a failure: never 0, which reads as clean.
         CommandLineCase{"CleaningThatFails", Plant::HeldTempFile,
                         L"/scan /quiet /noupdate /options 3 /products \"Antivirus 360\" /report REPORT", 4,
-                        {"Mode: removal", "Options: Clear Temp Folder", "Products: Antivirus 360", "Results:",
+                        {"Mode: removal", "Options: Clear Temp Folder", "Products: Antivirus 360",
+                         kUsersLine, "Results:",
                          "No malicious software was found.\t", "Exit code: 4"},
                         nullptr},
         // A refused row names the file exactly, not as the code page would spell it ("..\\").
         CommandLineCase{"RefusedRowWithANameBeyondTheCodePage", Plant::ReadOnlySweepFileInTemp,
                         L"/scan /quiet /noupdate /options none /products \"Antivirus 360\" /report REPORT", 2,
-                        {"Mode: removal", "Options: none", "Products: Antivirus 360", "Results:",
-                         "%tempdir%\\services.exe\tError on remove", "Refused:",
+                        {"Mode: removal", "Options: none", "Products: Antivirus 360",
+                         kUsersLine, "Results:", "%tempdir%\\services.exe\tError on remove", "Refused:",
                          "<TEMP>\\services.exe\tSkipped: read-only", "Exit code: 2"},
                         nullptr}),
     [](const ::testing::TestParamInfo<CommandLineCase>& info) { return std::string(info.param.name); });

@@ -12,7 +12,11 @@ if [ "$zarvex_wine_arch" = i686 ]; then
   preset=mingw
   zarvex_build=$PWD/build
 else
-  echo "test: this kernel runs no 32-bit processes; testing a 64-bit build beside the 32-bit product"
+  if [ "$zarvex_run32" = emulated ]; then
+    echo "test: this kernel runs 32-bit processes only under emulation; testing a 64-bit build, and the 32-bit product in product32"
+  else
+    echo "test: this kernel runs no 32-bit processes; testing a 64-bit build beside the 32-bit product"
+  fi
   cmake --build --preset mingw --target Zarvex zarvex-catalogue
   cmake --preset mingw-x64 >/dev/null
   cmake --build --preset mingw-x64

@@ -57,8 +57,10 @@ int RunProgram(bool& quiet) {
 
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        // Tab and arrow keys move between the main window's controls.
+        // Tab and arrow keys move between the controls of the main window and of the About window;
+        // Escape hides the About window.
         if (mainForm.Handle() && IsDialogMessageA(mainForm.Handle(), &message)) continue;
+        if (Form2 && Form2->Handle() && IsDialogMessageA(Form2->Handle(), &message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

@@ -24,8 +24,8 @@ constexpr OptionItem kOptions[] = {
     {4, 110, "Clear Temp Folder", true},
     {5, 134, "Clear Windows Temp Folder", true},
     {6, 158, "Clear MUICache", true},
-    {1, 208, "Clear BHO (Browser Helper Objects)", false},
     {7, 184, "Empty RecycleBin", false},
+    {1, 208, "Clear BHO (Browser Helper Objects)", false},
 };
 
 static_assert(std::size(kProducts) == kProductCount);
@@ -43,7 +43,7 @@ std::span<const char* const> ProductNames() { return kProducts; }
 
 std::span<const OptionItem> OptionItems() { return kOptions; }
 
-// The tab order puts BHO before the Recycle Bin; the user counts down the page.
+// Box numbers are not the page's order (BHO is box 1, at the bottom); the user counts down the page.
 int OptionPageNumber(int n) {
     const OptionItem* box = FindBox(n);
     if (!box) return 0;

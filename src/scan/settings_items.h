@@ -6,7 +6,7 @@
 // The check list's product names, by item index (0 to 32).
 std::span<const char* const> ProductNames();
 
-// One cleaning option: box sCheckBoxN with its caption label, as placed on the page.
+// One cleaning option: box sCheckBoxN with its caption, as placed on the page.
 struct OptionItem {
     int n;
     int top;  // 96-DPI pixels
@@ -14,7 +14,7 @@ struct OptionItem {
     bool ticked;  // at start
 };
 
-// The seven options in tab order, which is also the order they are created in.
+// The seven options top to bottom, the order of the page, of Tab and of their creation.
 std::span<const OptionItem> OptionItems();
 // The option's number as the page shows it, top to bottom (1 to 7), for box N; 0 for no box.
 int OptionPageNumber(int n);

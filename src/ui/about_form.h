@@ -9,8 +9,8 @@ enum AboutFormId : int {
     kAboutImage2Id,
 };
 
-// The About window: its artwork, and a click area over the top right that opens the home page.
-// Closing it only hides it.
+// The About window: its artwork, and a click area over the top right that opens the home page,
+// which also has the keyboard (Enter or Space). Closing it, or Escape, only hides it.
 class TForm2 : public TForm {
 public:
     // Creates the window hidden; the owner may be null.

@@ -2,99 +2,55 @@
 
 #include <commctrl.h>
 
-#include <string>
+#include "ui/controls.h"
 
 namespace {
 
-constexpr UINT_PTR kSubclassId = 1;
-
-// The tick box is a square as tall as the item, at its left end.
-int BoxWidth(HWND list) {
-    return static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
-}
-
-void Toggle(HWND list, int index) {
-    if (index < 0 || index >= static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0))) return;
-    CheckListSetTicked(list, index, !CheckListTicked(list, index));
-}
-
-LRESULT CALLBACK CheckListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-    switch (message) {
-    case WM_LBUTTONDOWN: {
-        LRESULT result = DefSubclassProc(list, message, wParam, lParam);
-        int x = static_cast<short>(LOWORD(lParam));
-        DWORD hit = static_cast<DWORD>(SendMessageA(list, LB_ITEMFROMPOINT, 0, lParam));
-        if (HIWORD(hit) == 0 && x < BoxWidth(list)) Toggle(list, LOWORD(hit));
-        return result;
-    }
-    case WM_CHAR:
-        if (wParam == VK_SPACE) {
-            Toggle(list, static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0)));
-            return 0;
-        }
-        break;
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(list, CheckListProc, kSubclassId);
-        break;
-    }
-    return DefSubclassProc(list, message, wParam, lParam);
-}
+// The list view's state images with check boxes: 1 unticked, 2 ticked.
+constexpr UINT kUnticked = 1;
+constexpr UINT kTicked = 2;
 
 }  // namespace
 
-HWND CreateCheckList(HWND parent, int id, int left, int top, int width, int height, int itemHeight, HFONT font) {
-    ControlPlace place{"LISTBOX", "", id, left, top, width, height,
-                     WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                     WS_EX_CLIENTEDGE};
+HWND CreateCheckList(HWND parent, int id, const char* name, int left, int top, int width, int height, HFONT font) {
+    ControlPlace place{WC_LISTVIEWA, name, id, left, top, width, height,
+                       WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                       WS_EX_CLIENTEDGE};
     HWND list = CreateControl(parent, place, font);
     if (!list) return nullptr;
-    SendMessageA(list, LB_SETITEMHEIGHT, 0, Scaled(itemHeight));
-    SetWindowSubclass(list, CheckListProc, kSubclassId, 0);
+    // Before any item, so that every item gets its box.
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
+    // One column as wide as the list beside its scroll bar: the names are never cut by a second
+    // one, nor scrolled sideways.
+    RECT client{};
+    GetClientRect(list, &client);
+    LVCOLUMNA column{};
+    column.mask = LVCF_WIDTH;
+    column.cx = client.right - GetSystemMetrics(SM_CXVSCROLL);
+    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
     return list;
 }
 
 void CheckListAdd(HWND list, const char* text) {
-    LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-    if (index >= 0) SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), 0);
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = CheckListCount(list);
+    item.pszText = const_cast<char*>(text);
+    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
 
+int CheckListCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+
 bool CheckListTicked(HWND list, int index) {
-    LRESULT data = SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
-    return data != LB_ERR && data != 0;
+    if (index < 0 || index >= CheckListCount(list)) return false;
+    const auto state = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_STATEIMAGEMASK));
+    return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(kTicked);
 }
 
 void CheckListSetTicked(HWND list, int index, bool ticked) {
-    SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), ticked ? 1 : 0);
-    RECT item{};
-    if (SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) != LB_ERR)
-        InvalidateRect(list, &item, TRUE);
-}
-
-void CheckListDrawItem(const DRAWITEMSTRUCT& item) {
-    if (item.itemID == static_cast<UINT>(-1)) return;
-    HWND list = item.hwndItem;
-    HDC dc = item.hDC;
-    RECT rect = item.rcItem;
-    const bool selected = (item.itemState & ODS_SELECTED) != 0;
-    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
-
-    RECT box{rect.left, rect.top, rect.left + (rect.bottom - rect.top), rect.bottom};
-    FillRect(dc, &box, GetSysColorBrush(COLOR_WINDOW));
-    RECT tick = box;
-    InflateRect(&tick, -1, -1);
-    UINT state = DFCS_BUTTONCHECK | DFCS_FLAT;
-    if (CheckListTicked(list, static_cast<int>(item.itemID))) state |= DFCS_CHECKED;
-    if (disabled) state |= DFCS_INACTIVE;
-    DrawFrameControl(dc, &tick, DFC_BUTTON, state);
-
-    RECT textRect{box.right, rect.top, rect.right, rect.bottom};
-    FillRect(dc, &textRect, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    int length = static_cast<int>(SendMessageA(list, LB_GETTEXTLEN, item.itemID, 0));
-    std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-    SendMessageA(list, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    textRect.left += 2;
-    DrawTextA(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &textRect);
+    if (index < 0 || index >= CheckListCount(list)) return;
+    LVITEMA item{};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(ticked ? kTicked : kUnticked);
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
 }

@@ -1,5 +1,7 @@
 #include "ui/controls.h"
 
+#include <commctrl.h>
+
 #include <cstring>
 #include <string>
 
@@ -89,8 +91,79 @@ LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
         return SendMessageA(GetParent(window), message, wParam, lParam);
+    case WM_CLOSE:
+        // An edit in a page posts this for Escape; a page goes only with its window.
+        return 0;
+    case WM_NEXTDLGCTL: {
+        // An edit in a page sends this for Tab; the focus moves among the whole window's controls.
+        HWND root = GetAncestor(window, GA_ROOT);
+        HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam) : GetNextDlgTabItem(root, GetFocus(), wParam != 0);
+        if (next) SetFocus(next);
+        return 0;
+    }
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+constexpr UINT_PTR kLinkSubclassId = 1;
+constexpr UINT_PTR kTabThroughSubclassId = 2;
+
+LRESULT CALLBACK KeyboardLinkProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    switch (message) {
+    case WM_GETDLGCODE: {
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        if (key && key->message == WM_KEYDOWN && IsPressKey(key->wParam)) return DLGC_WANTMESSAGE;
+        return DefSubclassProc(label, message, wParam, lParam);
+    }
+    case WM_KEYDOWN:
+        if (IsPressKey(wParam) && !(lParam & (1u << 30))) NotifyClicked(label);
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        InvalidateRect(label, nullptr, TRUE);
+        break;
+    case WM_PAINT: {
+        LRESULT result = DefSubclassProc(label, message, wParam, lParam);
+        if (GetFocus() == label) {
+            WindowDc dc(label);
+            RECT focus{};
+            GetClientRect(label, &focus);
+            DrawFocusRect(dc.Get(), &focus);
+        }
+        return result;
+    }
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(label, KeyboardLinkProc, kLinkSubclassId);
+        break;
+    }
+    return DefSubclassProc(label, message, wParam, lParam);
+}
+
+bool IsKeyFor(const MSG* key, WPARAM virtualKey, WPARAM character) {
+    if (!key) return false;
+    if (key->message == WM_KEYDOWN || key->message == WM_KEYUP) return key->wParam == virtualKey;
+    return key->message == WM_CHAR && key->wParam == character;
+}
+
+LRESULT CALLBACK TabThroughProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    switch (message) {
+    case WM_GETDLGCODE: {
+        LRESULT code = DefSubclassProc(edit, message, wParam, lParam);
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        // Tab and Escape are the dialog manager's: it moves the focus on, and Escape stays harmless.
+        if (IsKeyFor(key, VK_TAB, '\t') || IsKeyFor(key, VK_ESCAPE, 0x1B))
+            code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
+        return code;
+    }
+    case WM_CHAR:
+        // Reached without the dialog manager: neither key types anything.
+        if (wParam == '\t' || wParam == 0x1B) return 0;
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(edit, TabThroughProc, kTabThroughSubclassId);
+        break;
+    }
+    return DefSubclassProc(edit, message, wParam, lParam);
 }
 
 }  // namespace
@@ -122,8 +195,12 @@ void RegisterWindowClass(const char* className, WNDPROC windowProc, HBRUSH backg
 }
 
 HWND CreateControl(HWND parent, const ControlPlace& place, HFONT font) {
+    // Edges scaled, not sizes: controls that meet in the table meet on the screen, and none ends a
+    // rounding past its parent.
+    const int left = Scaled(place.left), top = Scaled(place.top);
+    const int width = Scaled(place.left + place.width) - left, height = Scaled(place.top + place.height) - top;
     HWND control = CreateWindowExA(place.exStyle, place.className, place.text, WS_CHILD | WS_VISIBLE | place.style,
-                                   Scaled(place.left), Scaled(place.top), Scaled(place.width), Scaled(place.height),
+                                   left, top, width, height,
                                    parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)),
                                    GetModuleHandleA(nullptr), nullptr);
     if (control && font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -209,6 +286,13 @@ void AddIconResource(HIMAGELIST list, int id, int size) {
 void MakeTabStop(HWND control) {
     SetWindowLongPtrA(control, GWL_STYLE, GetWindowLongPtrA(control, GWL_STYLE) | WS_TABSTOP);
 }
+
+void MakeKeyboardLink(HWND label) {
+    MakeTabStop(label);
+    SetWindowSubclass(label, KeyboardLinkProc, kLinkSubclassId, 0);
+}
+
+void LetTabAndEscapeThrough(HWND edit) { SetWindowSubclass(edit, TabThroughProc, kTabThroughSubclassId, 0); }
 
 HWND CreateSheet(HWND parent, int id, const RECT& rect) {
     RegisterWindowClass(kSheetClass, SheetProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);

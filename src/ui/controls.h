@@ -40,7 +40,14 @@ HWND CreatePicture(HWND parent, int id, int left, int top, int width, int height
 void AddIconResource(HIMAGELIST list, int id, int size);
 // Tab reaches the control; a picture so reached is pressed with Enter or Space.
 void MakeTabStop(HWND control);
+// A label that Tab reaches, shows the focus and is followed with Enter or Space: it then sends
+// STN_CLICKED to its parent, as a click does.
+void MakeKeyboardLink(HWND label);
+// A multi-line text that keeps Tab, Shift+Tab and Escape from swallowing: the window's dialog
+// keys move the focus on from it, and Escape leaves it as it is.
+void LetTabAndEscapeThrough(HWND edit);
 
 // A page of a tab control: a plain window that hands the notifications of its controls to
-// its parent, so the form sees every control's messages.
+// its parent, so the form sees every control's messages. Asked to close, it stays; asked to move
+// the focus on, it does so among the whole window's controls.
 HWND CreateSheet(HWND parent, int id, const RECT& rect);

@@ -26,6 +26,9 @@ HMENU CreateMainMenu() {
     HMENU bar = CreateMenu();
     HMENU menu = CreatePopupMenu();
     AppendMenuA(menu, MF_STRING, kOpenReadMe1Id, "Open ReadMe");
+    // What the status bar's link and the banner's click area do, for the keyboard.
+    AppendMenuA(menu, MF_STRING, kHomePage1Id, "Zarvex Home Page");
+    AppendMenuA(menu, MF_STRING, kAbout1Id, "About Zarvex");
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, kExit1Id, "Exit");
     AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), "Menu");
@@ -97,6 +100,12 @@ ScanChoices TForm1::Choices() const {
 void TForm1::SetDetectOnly(bool detectOnly) {
     detectOnly_ = detectOnly;
     ShowWindow(DetectOnlyLabel, detectOnly ? SW_SHOW : SW_HIDE);
+    SetWindowTextA(Image2, ScanPictureName().c_str());
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, Image2, OBJID_CLIENT, CHILDID_SELF);
+}
+
+std::string TForm1::ScanPictureName() const {
+    return detectOnly_ ? std::string("Scan. ") + kDetectOnlyNotice : std::string("Scan");
 }
 
 void TForm1::SetChoices(const ScanChoices& choices) {
@@ -108,7 +117,7 @@ void TForm1::SetChoices(const ScanChoices& choices) {
 int TForm1::ActivePage() const { return static_cast<int>(SendMessageA(PageControl1, TCM_GETCURSEL, 0, 0)); }
 
 void TForm1::TickAllProducts() {
-    int count = static_cast<int>(SendMessageA(CheckListBox1, LB_GETCOUNT, 0, 0));
+    int count = CheckListCount(CheckListBox1);
     for (int i = 0; i < count; ++i) CheckListSetTicked(CheckListBox1, i, true);
 }
 
@@ -192,12 +201,9 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_NOTIFY:
         return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
-    case WM_DRAWITEM: {
-        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (item.hwndItem == CheckListBox1) CheckListDrawItem(item);
-        else DrawRule(item);
+    case WM_DRAWITEM:
+        DrawRule(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
-    }
     case WM_CTLCOLORSTATIC:
         if (reinterpret_cast<HWND>(lParam) == Label3) {
             HDC dc = reinterpret_cast<HDC>(wParam);
@@ -216,6 +222,8 @@ LRESULT TForm1::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (lParam == 0) {  // menu
         if (id == kOpenReadMe1Id) OpenReadMe1Click();
         else if (id == kExit1Id) Exit1Click();
+        else if (id == kHomePage1Id) StatusBar1Click();
+        else if (id == kAbout1Id) Image3Click();
         return 0;
     }
     if (clicked && id == kImage2Id) Image2Click();

@@ -41,9 +41,10 @@ enum MainFormId : int {
     kMemo1Id,
     kDetectOnlyLabelId,
     kSCheckBoxFirstId = 200,  // sCheckBoxN is kSCheckBoxFirstId + N
-    kSLabelFirstId = 220,     // sLabelN is kSLabelFirstId + N
     kOpenReadMe1Id = 300,
     kExit1Id,
+    kHomePage1Id,  // the status bar's link, from the menu
+    kAbout1Id,     // the banner's click area, from the menu
 };
 
 // The status bar's usual text, shown whenever no scan runs.
@@ -68,8 +69,7 @@ public:
     HWND TabSheet1{}, TabSheet2{}, TabSheet3{};
     HWND Bevel2{}, ListView1{}, Image2{};
     HWND Bevel1{}, Label2{}, Label1{}, CheckListBox1{};
-    HWND sCheckBox[kOptionCount + 1]{};  // sCheckBox[N] is sCheckBoxN; [0] is unused
-    HWND sLabel[kOptionCount + 1]{};
+    HWND sCheckBox[kOptionCount + 1]{};  // sCheckBox[N] is sCheckBoxN, with its caption; [0] is unused
     HWND Bevel3{}, Label3{}, Memo1{};
     // On the Scan page beside the scan picture, shown only under /detect.
     HWND DetectOnlyLabel{};
@@ -83,7 +83,8 @@ public:
     // All the ticks at once, and detect-only: what a scan reads when it starts.
     ScanChoices Choices() const;
     void SetChoices(const ScanChoices& choices);
-    // Command line /detect: every scan only looks and plans, and the Scan page says so.
+    // Command line /detect: every scan only looks and plans, and the Scan page says so, beside
+    // the scan picture and in the picture's name, which a screen reader reads out.
     void SetDetectOnly(bool detectOnly);
     bool DetectOnly() const { return detectOnly_; }
 
@@ -152,6 +153,8 @@ private:
     void ScanEnded(const ScanOutcome& outcome);
     // The Settings page's boxes take no clicks while a scan runs.
     void LockSettings(bool locked);
+    // The scan picture's name: what it does, and under /detect the notice.
+    std::string ScanPictureName() const;
     void TakeUpdateOutcome();
     // Boxes of the scan and of the update check come one after the other, never on top of each other.
     void ShowBoxInTurn(std::function<void()> box);

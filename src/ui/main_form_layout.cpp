@@ -13,11 +13,22 @@
 
 namespace {
 
+// The product list's column: far enough right that the longest option caption fits before it at
+// every scale.
+constexpr int kProductColumnLeft = 264;
+// Each option box carries its caption, up to the product column; it is tall enough for the
+// caption, with the tick box's middle where the bare box had it.
 constexpr int kOptionBoxLeft = 24;
-constexpr int kOptionLabelLeft = 40;
-constexpr int kOptionBoxSize = 12;
+constexpr int kOptionBoxWidth = kProductColumnLeft - 2 - kOptionBoxLeft;
+constexpr int kOptionBoxHeight = 16;
+constexpr int kOptionBoxAbove = 2;  // above the table's top of the bare box
 
 constexpr const char* kTabCaptions[] = {"Scan", "Settings", "About"};
+// The names a screen reader gives the lists and the read-me text.
+constexpr char kResultListName[] = "Scan results";
+constexpr char kProductListName[] = "Software to remove";
+constexpr char kReadMeName[] = "Read me";
+constexpr char kPageTabsName[] = "Pages";  // the tab strip's, never drawn
 constexpr int kTabIcons[] = {IDI_TAB_SCAN, IDI_TAB_SETTINGS, IDI_TAB_ABOUT};
 
 
@@ -33,25 +44,15 @@ HWND CreateSheetAfter(HWND form, int id, HWND previous) {
     return sheet;
 }
 
-// A horizontal rule; drawn by the form (an etched line along its top).
-ControlPlace Rule(int id) { return ControlPlace{"STATIC", "", id, 0, 8, 497, 9, SS_OWNERDRAW, 0}; }
+// A horizontal rule; drawn by the form (an etched line along its top). Its text is never drawn:
+// it names the list or text that follows it, as Windows' accessibility names such a control by
+// the label before it.
+ControlPlace Rule(int id, const char* names) { return ControlPlace{"STATIC", names, id, 0, 8, 497, 9, SS_OWNERDRAW, 0}; }
 
 HWND CreateLabel(HWND parent, int id, const char* caption, int left, int top, HFONT font, DWORD style = 0) {
     HWND label = CreateControl(parent, ControlPlace{"STATIC", caption, id, left, top, 1, 1, SS_LEFT | SS_NOPREFIX | style, 0},
                                font);
     if (label) SizeToText(label);
-    return label;
-}
-
-// The option captions end before the check list, even where a substituted font runs wider.
-constexpr int kOptionLabelRoom = 248 - 4 - kOptionLabelLeft;
-
-HWND CreateOptionLabel(HWND parent, int id, const char* caption, int top, HFONT font) {
-    HWND label = CreateLabel(parent, id, caption, kOptionLabelLeft, top, font, SS_ENDELLIPSIS);
-    RECT rect{};
-    GetClientRect(label, &rect);
-    if (rect.right > Scaled(kOptionLabelRoom))
-        SetWindowPos(label, nullptr, 0, 0, Scaled(kOptionLabelRoom), rect.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return label;
 }
 
@@ -94,7 +95,7 @@ void TForm1::CreateControls() {
 void TForm1::CreateTabs() {
     HWND form = Handle();
     PageControl1 = CreateControl(form,
-                                 ControlPlace{WC_TABCONTROLA, "", kPageControl1Id, 0, 112, 505, 329,
+                                 ControlPlace{WC_TABCONTROLA, kPageTabsName, kPageControl1Id, 0, 112, 505, 329,
                                              WS_CLIPSIBLINGS | WS_TABSTOP | TCS_BUTTONS | TCS_FLATBUTTONS | TCS_MULTILINE,
                                              0},
                                  defaultFont_.get());
@@ -115,9 +116,10 @@ void TForm1::CreateTabs() {
 
 void TForm1::CreateScanPage() {
     HFONT font = defaultFont_.get();
-    Bevel2 = CreateControl(TabSheet1, Rule(kBevel2Id), font);
+    Bevel2 = CreateControl(TabSheet1, Rule(kBevel2Id, kResultListName), font);
+    // Its text is the name a screen reader gives it; a list view never draws its text.
     ListView1 = CreateControl(TabSheet1,
-                              ControlPlace{WC_LISTVIEWA, "", kListView1Id, 0, 32, 497, 209,
+                              ControlPlace{WC_LISTVIEWA, kResultListName, kListView1Id, 0, 32, 497, 209,
                                           WS_TABSTOP | LVS_REPORT | LVS_NOSORTHEADER | LVS_SHOWSELALWAYS,
                                           WS_EX_CLIENTEDGE},
                               font);
@@ -128,6 +130,7 @@ void TForm1::CreateScanPage() {
     SetResultList(ListView1);
     AttachResultListCopy(ListView1);
     Image2 = CreatePicture(TabSheet1, kImage2Id, 0, 248, 201, 41, scanButton_.get());
+    SetWindowTextA(Image2, ScanPictureName().c_str());
     MakeTabStop(Image2);  // a scan can be started without a mouse
     DetectOnlyLabel = CreateControl(TabSheet1,
                                     ControlPlace{"STATIC", kDetectOnlyNotice, kDetectOnlyLabelId, 212, 250, 285, 39,
@@ -140,30 +143,33 @@ void TForm1::CreateSettingsPage() {
     TabSheet2 = CreateSheetAfter(Handle(), kTabSheet2Id, TabSheet1);
     headingFont_ = MakeFont("Verdana", 11, true, true);
     HFONT font = defaultFont_.get();
-    Bevel1 = CreateControl(TabSheet2, Rule(kBevel1Id), font);
+    Bevel1 = CreateControl(TabSheet2, Rule(kBevel1Id, ""), font);
     Label2 = CreateLabel(TabSheet2, kLabel2Id, "Disk cleaning options:", 16, 32, headingFont_.get());
-    Label1 = CreateLabel(TabSheet2, kLabel1Id, "Software to remove:", 248, 32, headingFont_.get());
-    CheckListBox1 = CreateCheckList(TabSheet2, kCheckListBox1Id, 248, 64, 201, 225, 13, font);
-    for (const char* product : ProductNames()) CheckListAdd(CheckListBox1, product);
+    // The options before the list, top to bottom, so Tab reads the page as the eye does: the left
+    // column, then the right.
     for (const OptionItem& option : OptionItems()) {
-        // No caption of their own: the separate label beside each does not toggle it.
         sCheckBox[option.n] = CreateControl(TabSheet2,
-                                            ControlPlace{"BUTTON", "", kSCheckBoxFirstId + option.n, kOptionBoxLeft,
-                                                        option.top, kOptionBoxSize, kOptionBoxSize,
-                                                        WS_TABSTOP | BS_AUTOCHECKBOX, 0},
+                                            ControlPlace{"BUTTON", option.caption, kSCheckBoxFirstId + option.n,
+                                                        kOptionBoxLeft, option.top - kOptionBoxAbove, kOptionBoxWidth,
+                                                        kOptionBoxHeight, WS_TABSTOP | BS_AUTOCHECKBOX, 0},
                                             font);
         SendMessageA(sCheckBox[option.n], BM_SETCHECK, option.ticked ? BST_CHECKED : BST_UNCHECKED, 0);
-        sLabel[option.n] = CreateOptionLabel(TabSheet2, kSLabelFirstId + option.n, option.caption, option.top - 1, font);
     }
+    // Right after its heading, which Windows' accessibility names it by.
+    Label1 = CreateLabel(TabSheet2, kLabel1Id, "Software to remove:", kProductColumnLeft, 32, headingFont_.get());
+    CheckListBox1 = CreateCheckList(TabSheet2, kCheckListBox1Id, kProductListName, kProductColumnLeft, 64, 201, 225, font);
+    for (const char* product : ProductNames()) CheckListAdd(CheckListBox1, product);
 }
 
 void TForm1::CreateAboutPage() {
     TabSheet3 = CreateSheetAfter(Handle(), kTabSheet3Id, TabSheet2);
     linkFont_ = MakeFont("Verdana", 13, false, true);
     HFONT font = defaultFont_.get();
-    Bevel3 = CreateControl(TabSheet3, Rule(kBevel3Id), font);
     Label3 = CreateLabel(TabSheet3, kLabel3Id, HomePageHost().c_str(), 160, 32, linkFont_.get(), SS_NOTIFY);
     SetHandCursor(Label3);
+    MakeKeyboardLink(Label3);
+    // Between the link and the text, so the text is named by the rule's words, not the link's.
+    Bevel3 = CreateControl(TabSheet3, Rule(kBevel3Id, kReadMeName), font);
     Memo1 = CreateControl(TabSheet3,
                           ControlPlace{"EDIT", "", kMemo1Id, 0, 56, 497, 249,
                                       WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
@@ -171,4 +177,5 @@ void TForm1::CreateAboutPage() {
                                       WS_EX_CLIENTEDGE},
                           font);
     SendMessageA(Memo1, EM_SETLIMITTEXT, 0, 0);  // no limit on what the user may type
+    LetTabAndEscapeThrough(Memo1);
 }

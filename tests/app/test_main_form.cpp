@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "app_test_support.h"
+#include "scan/settings_items.h"
 #include "ui/about_form.h"
+#include "ui/check_list.h"
 #include "ui/controls.h"
 #include "ui/main_form.h"
 #include "ui/result_rows.h"
@@ -156,14 +158,15 @@ TEST_F(MainFormTest, EveryControlHasItsKindParentAndRectangle) {
         {"ListView1", form->ListView1, form->TabSheet1, WC_LISTVIEWA, Table(0, 32, 497, 209)},
         {"Image2", form->Image2, form->TabSheet1, "TImage", Table(0, 248, 201, 41)},
         {"Bevel1", form->Bevel1, form->TabSheet2, "Static", Table(0, 8, 497, 9)},
-        {"CheckListBox1", form->CheckListBox1, form->TabSheet2, "ListBox", Table(248, 64, 201, 225)},
-        {"sCheckBox2", form->sCheckBox[2], form->TabSheet2, "Button", Table(24, 62, 12, 12)},
-        {"sCheckBox3", form->sCheckBox[3], form->TabSheet2, "Button", Table(24, 86, 12, 12)},
-        {"sCheckBox4", form->sCheckBox[4], form->TabSheet2, "Button", Table(24, 110, 12, 12)},
-        {"sCheckBox5", form->sCheckBox[5], form->TabSheet2, "Button", Table(24, 134, 12, 12)},
-        {"sCheckBox6", form->sCheckBox[6], form->TabSheet2, "Button", Table(24, 158, 12, 12)},
-        {"sCheckBox7", form->sCheckBox[7], form->TabSheet2, "Button", Table(24, 184, 12, 12)},
-        {"sCheckBox1", form->sCheckBox[1], form->TabSheet2, "Button", Table(24, 208, 12, 12)},
+        {"CheckListBox1", form->CheckListBox1, form->TabSheet2, WC_LISTVIEWA, Table(264, 64, 201, 225)},
+        // Each option box carries its caption, up to the check list, which stands to the right for it.
+        {"sCheckBox2", form->sCheckBox[2], form->TabSheet2, "Button", Table(24, 60, 238, 16)},
+        {"sCheckBox3", form->sCheckBox[3], form->TabSheet2, "Button", Table(24, 84, 238, 16)},
+        {"sCheckBox4", form->sCheckBox[4], form->TabSheet2, "Button", Table(24, 108, 238, 16)},
+        {"sCheckBox5", form->sCheckBox[5], form->TabSheet2, "Button", Table(24, 132, 238, 16)},
+        {"sCheckBox6", form->sCheckBox[6], form->TabSheet2, "Button", Table(24, 156, 238, 16)},
+        {"sCheckBox7", form->sCheckBox[7], form->TabSheet2, "Button", Table(24, 182, 238, 16)},
+        {"sCheckBox1", form->sCheckBox[1], form->TabSheet2, "Button", Table(24, 206, 238, 16)},
         {"Bevel3", form->Bevel3, form->TabSheet3, "Static", Table(0, 8, 497, 9)},
         {"Memo1", form->Memo1, form->TabSheet3, "Edit", Table(0, 56, 497, 249)},
     };
@@ -209,15 +212,15 @@ TEST_F(MainFormTest, LabelsHaveTheirCaptionsPositionsAndFonts) {
     };
     const Row rows[] = {
         {"Label2", form->Label2, "Disk cleaning options:", 16, 32, "Verdana", 11, true, true},
-        {"Label1", form->Label1, "Software to remove:", 248, 32, "Verdana", 11, true, true},
+        {"Label1", form->Label1, "Software to remove:", 264, 32, "Verdana", 11, true, true},
         {"Label3", form->Label3, "zarvex-av.example", 160, 32, "Verdana", 13, false, true},
-        {"sLabel2", form->sLabel[2], "Clear Cookies Folder", 40, 61, "MS Sans Serif", 11, false, false},
-        {"sLabel3", form->sLabel[3], "Clear Temporary Internet Files Folder", 40, 85, "MS Sans Serif", 11, false, false},
-        {"sLabel4", form->sLabel[4], "Clear Temp Folder", 40, 109, "MS Sans Serif", 11, false, false},
-        {"sLabel5", form->sLabel[5], "Clear Windows Temp Folder", 40, 133, "MS Sans Serif", 11, false, false},
-        {"sLabel6", form->sLabel[6], "Clear MUICache", 40, 157, "MS Sans Serif", 11, false, false},
-        {"sLabel7", form->sLabel[7], "Empty RecycleBin", 40, 183, "MS Sans Serif", 11, false, false},
-        {"sLabel1", form->sLabel[1], "Clear BHO (Browser Helper Objects)", 40, 207, "MS Sans Serif", 11, false, false},
+        {"sCheckBox2", form->sCheckBox[2], "Clear Cookies Folder", 24, 60, "MS Sans Serif", 11, false, false},
+        {"sCheckBox3", form->sCheckBox[3], "Clear Temporary Internet Files Folder", 24, 84, "MS Sans Serif", 11, false, false},
+        {"sCheckBox4", form->sCheckBox[4], "Clear Temp Folder", 24, 108, "MS Sans Serif", 11, false, false},
+        {"sCheckBox5", form->sCheckBox[5], "Clear Windows Temp Folder", 24, 132, "MS Sans Serif", 11, false, false},
+        {"sCheckBox6", form->sCheckBox[6], "Clear MUICache", 24, 156, "MS Sans Serif", 11, false, false},
+        {"sCheckBox7", form->sCheckBox[7], "Empty RecycleBin", 24, 182, "MS Sans Serif", 11, false, false},
+        {"sCheckBox1", form->sCheckBox[1], "Clear BHO (Browser Helper Objects)", 24, 206, "MS Sans Serif", 11, false, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -233,9 +236,20 @@ TEST_F(MainFormTest, LabelsHaveTheirCaptionsPositionsAndFonts) {
         EXPECT_EQ(font.lfUnderline != 0, row.underline);
     }
     for (int n = 1; n <= kOptionCount; ++n)
-        EXPECT_LE(RectInParent(form->sLabel[n]).right, RectInParent(form->CheckListBox1).left) << "sLabel" << n;
-    // A caption label does not toggle its box: it takes no clicks at all.
-    EXPECT_FALSE(GetWindowLongA(form->sLabel[2], GWL_STYLE) & SS_NOTIFY);
+        EXPECT_LE(RectInParent(form->sCheckBox[n]).right, RectInParent(form->CheckListBox1).left) << "sCheckBox" << n;
+}
+
+// The caption is the box's own: a click on it ticks the box, as on any check box.
+TEST_F(MainFormTest, AClickOnAnOptionsCaptionTicksIt) {
+    form->ShowPage(1);
+    RECT box{};
+    GetClientRect(form->sCheckBox[7], &box);
+    const LPARAM onCaption = MAKELPARAM(box.right / 2, box.bottom / 2);
+    ASSERT_FALSE(form->OptionTicked(7));
+    SendMessageA(form->sCheckBox[7], WM_LBUTTONDOWN, MK_LBUTTON, onCaption);
+    SendMessageA(form->sCheckBox[7], WM_LBUTTONUP, 0, onCaption);
+    PumpMessages();
+    EXPECT_TRUE(form->OptionTicked(7));
 }
 
 TEST_F(MainFormTest, LinkLabelIsBlue) {
@@ -266,11 +280,13 @@ TEST_F(MainFormTest, AllProductsAreTickedInTheirOrder) {
         "Privacy Commander", "Virus Remover 2008", "Secure Expert Cleaner", "XLG Privacy Control Center",
         "Antivirus 360",
     };
-    ASSERT_EQ(SendMessageA(form->CheckListBox1, LB_GETCOUNT, 0, 0), kProductCount);
-    EXPECT_EQ(SendMessageA(form->CheckListBox1, LB_GETITEMHEIGHT, 0, 0), Scaled(13));
+    ASSERT_EQ(CheckListCount(form->CheckListBox1), kProductCount);
     for (int i = 0; i < kProductCount; ++i) {
         char text[64] = {};
-        SendMessageA(form->CheckListBox1, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        LVITEMA item{};
+        item.pszText = text;
+        item.cchTextMax = sizeof(text);
+        SendMessageA(form->CheckListBox1, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
         EXPECT_STREQ(text, products[i]) << i;
         EXPECT_TRUE(form->ProductTicked(i)) << i;
     }
@@ -278,15 +294,23 @@ TEST_F(MainFormTest, AllProductsAreTickedInTheirOrder) {
 
 TEST_F(MainFormTest, TickAllProductsTicksAgainWhatTheUserUnticked) {
     form->ShowPage(1);
-    RECT item{};
-    SendMessageA(form->CheckListBox1, LB_GETITEMRECT, 5, reinterpret_cast<LPARAM>(&item));
     // A click on the tick box of item 5 unticks it; a click on its text does not.
-    LPARAM onBox = MAKELPARAM(item.left + 3, item.top + 3);
-    SendMessageA(form->CheckListBox1, WM_LBUTTONDOWN, MK_LBUTTON, onBox);
-    SendMessageA(form->CheckListBox1, WM_LBUTTONUP, 0, onBox);
-    LPARAM onText = MAKELPARAM(item.left + Scaled(60), item.top + 3);
-    SendMessageA(form->CheckListBox1, WM_LBUTTONDOWN, MK_LBUTTON, onText);
-    SendMessageA(form->CheckListBox1, WM_LBUTTONUP, 0, onText);
+    RECT label{};
+    label.left = LVIR_LABEL;
+    SendMessageA(form->CheckListBox1, LVM_GETITEMRECT, 5, reinterpret_cast<LPARAM>(&label));
+    const int middle = (label.top + label.bottom) / 2;
+    LVHITTESTINFO hit{};
+    for (hit.pt = POINT{0, middle}; hit.pt.x < label.left; ++hit.pt.x) {
+        SendMessageA(form->CheckListBox1, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+        if (hit.iItem == 5 && (hit.flags & LVHT_ONITEMSTATEICON)) break;
+    }
+    ASSERT_LT(hit.pt.x, label.left) << "no tick box found";
+    for (LPARAM at : {MAKELPARAM(hit.pt.x + 2, middle), MAKELPARAM(label.left + Scaled(20), middle)}) {
+        // The button comes up already: the list view waits for it after a press.
+        PostMessageA(form->CheckListBox1, WM_LBUTTONUP, 0, at);
+        SendMessageA(form->CheckListBox1, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PumpMessages();
+    }
     EXPECT_FALSE(form->ProductTicked(5));
     EXPECT_TRUE(form->ProductTicked(4));
     form->TickAllProducts();
@@ -297,15 +321,16 @@ TEST_F(MainFormTest, FiveDiskOptionsTickedRecycleBinAndBhoNot) {
     const bool expected[kOptionCount + 1] = {false, false, true, true, true, true, true, false};
     for (int n = 1; n <= kOptionCount; ++n) {
         EXPECT_EQ(form->OptionTicked(n), expected[n]) << "sCheckBox" << n;
-        EXPECT_EQ(WindowText(form->sCheckBox[n]), "") << "no caption of its own";
+        EXPECT_EQ(WindowText(form->sCheckBox[n]), OptionCaption(n)) << "its caption is its own";
     }
 }
 
-TEST_F(MainFormTest, SettingsTabOrderFollowsTheTable) {
+// Down the options, then the list beside them.
+TEST_F(MainFormTest, SettingsTabOrderFollowsThePage) {
     form->ShowPage(1);
-    const HWND order[] = {form->CheckListBox1, form->sCheckBox[2], form->sCheckBox[3], form->sCheckBox[4],
-                          form->sCheckBox[5], form->sCheckBox[6], form->sCheckBox[1], form->sCheckBox[7],
-                          form->CheckListBox1};
+    const HWND order[] = {form->sCheckBox[2], form->sCheckBox[3], form->sCheckBox[4], form->sCheckBox[5],
+                          form->sCheckBox[6], form->sCheckBox[7], form->sCheckBox[1], form->CheckListBox1,
+                          form->sCheckBox[2]};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         EXPECT_EQ(GetNextDlgTabItem(form->TabSheet2, order[i], FALSE), order[i + 1]) << "after position " << i;
 }
@@ -402,7 +427,7 @@ TEST_F(MainFormTest, StatusBarHasOnePanelWithANotice) {
     EXPECT_NE(std::string(text).find("Zarvex"), std::string::npos) << text;
 }
 
-TEST_F(MainFormTest, MenuHasOpenReadMeSeparatorAndExit) {
+TEST_F(MainFormTest, MenuHasOpenReadMeHomePageAboutSeparatorAndExit) {
     HMENU bar = GetMenu(form->Handle());
     ASSERT_EQ(bar, form->MainMenu1);
     ASSERT_EQ(GetMenuItemCount(bar), 1);
@@ -410,14 +435,23 @@ TEST_F(MainFormTest, MenuHasOpenReadMeSeparatorAndExit) {
     GetMenuStringA(bar, 0, text, sizeof(text), MF_BYPOSITION);
     EXPECT_STREQ(text, "Menu");
     HMENU menu = GetSubMenu(bar, 0);
-    ASSERT_EQ(GetMenuItemCount(menu), 3);
-    GetMenuStringA(menu, 0, text, sizeof(text), MF_BYPOSITION);
-    EXPECT_STREQ(text, "Open ReadMe");
-    EXPECT_EQ(GetMenuItemID(menu, 0), static_cast<UINT>(kOpenReadMe1Id));
-    EXPECT_TRUE(GetMenuState(menu, 1, MF_BYPOSITION) & MF_SEPARATOR);
-    GetMenuStringA(menu, 2, text, sizeof(text), MF_BYPOSITION);
-    EXPECT_STREQ(text, "Exit");
-    EXPECT_EQ(GetMenuItemID(menu, 2), static_cast<UINT>(kExit1Id));
+    ASSERT_EQ(GetMenuItemCount(menu), 5);
+    struct Item {
+        const char* text;
+        int id;
+    };
+    const Item items[] = {{"Open ReadMe", kOpenReadMe1Id}, {"Zarvex Home Page", kHomePage1Id},
+                          {"About Zarvex", kAbout1Id}, {nullptr, 0}, {"Exit", kExit1Id}};
+    for (UINT i = 0; i < std::size(items); ++i) {
+        SCOPED_TRACE(i);
+        if (!items[i].text) {
+            EXPECT_TRUE(GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR);
+            continue;
+        }
+        GetMenuStringA(menu, i, text, sizeof(text), MF_BYPOSITION);
+        EXPECT_STREQ(text, items[i].text);
+        EXPECT_EQ(GetMenuItemID(menu, static_cast<int>(i)), static_cast<UINT>(items[i].id));
+    }
 }
 
 TEST_F(MainFormTest, PicturesAreDecodedAtTheirSizes) {
@@ -505,10 +539,8 @@ BOOL CALLBACK DescribeControl(HWND control, LPARAM parameter) {
     out += ClassOf(control) + " #" + std::to_string(GetDlgCtrlID(control)) + " " + Describe(rect) + " \"" +
            WindowText(control) + "\" style " + std::to_string(GetWindowLongA(control, GWL_STYLE)) + " check " +
            std::to_string(SendMessageA(control, BM_GETCHECK, 0, 0));
-    if (lstrcmpiA(ClassOf(control).c_str(), "ListBox") == 0) {
-        const LRESULT count = SendMessageA(control, LB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i)
-            out += " " + std::to_string(SendMessageA(control, LB_GETITEMDATA, static_cast<WPARAM>(i), 0));
+    if (GetDlgCtrlID(control) == kCheckListBox1Id) {
+        for (int i = 0; i < CheckListCount(control); ++i) out += CheckListTicked(control, i) ? " 1" : " 0";
     }
     out += "\n";
     return TRUE;

@@ -36,12 +36,18 @@ void WindowScanFromCommandLine::Start() {
         // A scan thread that cannot start, say: still a report and code 4, never the runtime's abort.
         error = std::string("The scan could not start: ") + failure.what();
     }
-    if (!started) Finish(ScanOutcome{{}, 0, 0, error, false});
+    if (started) return;
+    ScanOutcome outcome;
+    outcome.error = error;
+    outcome.ran = false;
+    Finish(outcome);
 }
 
 void WindowScanFromCommandLine::Finish(const ScanOutcome& outcome) {
     if (ended_) return;
     ended_ = true;
+    // A click while the end waits for the update check must not start a removal no report holds.
+    form_.LockScanning();
     // Until the report is written the end is no success: whatever fails from here ends with 4.
     exitCode_ = kExitScanFailed;
     outcome_ = outcome;

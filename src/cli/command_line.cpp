@@ -166,6 +166,8 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
         if (alone) line.error = std::wstring(alone) + L" works only together with /scan.";
     }
     if (line.error.empty() && formatGiven && !reportGiven) line.error = L"/format works only together with /report.";
+    // With anything else it would run nothing the script asked for, and a 0 would read as clean.
+    if (line.error.empty() && line.usage && arguments.size() > 1) line.error = L"/? works only alone.";
     return line;
 }
 

@@ -56,6 +56,15 @@ int RefuseCommandLine(const CommandLine& line) {
     return kExitBadCommandLine;
 }
 
+// An error row the scan went on after, or an object that the system would not let go.
+bool SomethingFailed(const ScanOutcome& outcome) {
+    if (!outcome.notices.empty()) return true;
+    for (const ScanSection& section : outcome.sections)
+        for (const ActedObject& object : section.objects)
+            if (object.outcome == Outcome::Failed) return true;
+    return false;
+}
+
 }  // namespace
 
 ScanChoices CommandLineChoices(const CommandLine& line, ScanChoices usual) {
@@ -69,11 +78,14 @@ ExitCode ReportScanEnd(const CommandLine& line, const ScanChoices& choices, cons
                        const std::string& updateCheck) {
     ScanReport report = ReportFor(line);
     report.updateCheck = FromAnsi(updateCheck);
-    report.scanned = true;
-    report.detectOnly = outcome.detectOnly;
+    // A scan that could not start ran nothing: the report's own times, the mode asked for.
+    report.scanned = outcome.ran;
+    report.detectOnly = outcome.ran ? outcome.detectOnly : choices.detectOnly || line.detect;
     report.everyUser = outcome.everyUser;
-    report.startedUtc = outcome.startedUtc;
-    report.endedUtc = outcome.endedUtc;
+    if (outcome.ran) {
+        report.startedUtc = outcome.startedUtc;
+        report.endedUtc = outcome.endedUtc;
+    }
     report.sections = outcome.sections;
     for (int number = 1; OptionBoxOfPageNumber(number) != 0; ++number) {
         const int n = OptionBoxOfPageNumber(number);
@@ -88,12 +100,14 @@ ExitCode ReportScanEnd(const CommandLine& line, const ScanChoices& choices, cons
         if (choices.products[i]) report.products.push_back(FromAnsi(names[static_cast<size_t>(i)]));
     }
     for (const ScanRow& row : outcome.rows)
-        (row.refusal ? report.refusals : report.rows).emplace_back(FromAnsi(row.label), FromAnsi(row.status));
+        (row.refusal ? report.refusals : report.rows)
+            .emplace_back(row.exactLabel.empty() ? FromAnsi(row.label) : row.exactLabel, FromAnsi(row.status));
     for (const std::string& notice : outcome.notices) report.notices.push_back(FromAnsi(notice));
     // A scan stopped part-way leaves unknown what it did not reach: never a success.
     report.error = outcome.stopped && outcome.error.empty() ? L"The scan was stopped before its end."
                                                              : FromAnsi(outcome.error);
-    const ExitCode code = ScanExitCode(outcome.found, outcome.remaining, !report.error.empty());
+    const ExitCode code =
+        ScanExitCode(outcome.found, outcome.remaining, !report.error.empty(), SomethingFailed(outcome));
     report.exitCode = code;
     std::wstring reason;
     if (WriteReport(line, report, &reason)) return code;

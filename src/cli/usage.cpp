@@ -27,7 +27,7 @@ std::wstring UsageText() {
     text +=
         L"/products LIST - the products by name as the Settings page lists them, separated by commas "
         L"(quote the list), or all\r\n"
-        L"/? - show this text\r\n"
+        L"/? - show this text (alone: with other switches it is a wrong command line)\r\n"
         L"\r\n"
         L"Without /options and /products the usual ticks apply.\r\n"
         L"\r\n"
@@ -36,7 +36,8 @@ std::wstring UsageText() {
         L"1 - everything found was removed\r\n"
         L"2 - something found remains (\"Error on remove\")\r\n"
         L"3 - the command line was wrong\r\n"
-        L"4 - the scan could not run or was stopped, or the report could not be written\r\n"
+        L"4 - the scan could not run or was stopped, something failed and nothing found remains, or the "
+        L"report could not be written\r\n"
         L"With /detect: 0 - nothing found, 2 - something found (it remains)\r\n"
         L"\r\n"
         L"Catalogue: ";

@@ -13,6 +13,7 @@
 #include "system/user_hives.h"
 
 const char kShellLibraryFailure[] = "Failed to load Shell32.dll.";
+const char kRecycleBinFailure[] = "The Recycle Bin could not be emptied: ";
 
 namespace {
 
@@ -43,9 +44,16 @@ void EmptyTheRecycleBin(const Acting& acting, CleaningOutcome& outcome) {
         acting.Record(bin, Outcome::Planned);
         return;
     }
-    outcome.shellLibraryFailed = !EmptyRecycleBin();
-    if (outcome.shellLibraryFailed) acting.Record(bin, Outcome::Failed, FromAnsi(kShellLibraryFailure));
-    else acting.Record(bin, Outcome::Done);
+    const RecycleBinEmptying emptying = EmptyRecycleBin();
+    outcome.shellLibraryFailed = !emptying.loaded;
+    if (emptying.Emptied()) {
+        acting.Record(bin, Outcome::Done);
+        return;
+    }
+    outcome.failure = outcome.shellLibraryFailed ? kShellLibraryFailure
+                                                 : kRecycleBinFailure + ToAnsi(SystemErrorReason(emptying.result)) + ".";
+    acting.Record(bin, Outcome::Failed,
+                  outcome.shellLibraryFailed ? FromAnsi(kShellLibraryFailure) : SystemErrorReason(emptying.result));
 }
 
 }  // namespace

@@ -14,8 +14,10 @@ std::span<const int> CleaningOrder();
 // the others.
 const char* CleanedFolderName(int box);
 
-// What the scan says when the Recycle Bin option finds no shell library to empty it with.
+// What the scan says when the Recycle Bin option finds no shell library to empty it with, and
+// the start of what it says when the shell could not empty it (the system's reason follows).
 extern const char kShellLibraryFailure[];
+extern const char kRecycleBinFailure[];
 
 // What an applied option did, as far as the scan shows it: why it was refused, when it was (then
 // it deleted nothing).
@@ -24,6 +26,7 @@ struct CleaningOutcome {
     std::string refusal;  // empty when it was applied
     bool stopped = false;             // acting's sink asked to stop part-way
     bool shellLibraryFailed = false;  // the Recycle Bin: kShellLibraryFailure
+    std::string failure;              // what the user is told when it failed; empty when nothing did
 };
 
 // Applies option box N, each object it reaches recorded through acting.

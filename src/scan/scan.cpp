@@ -93,6 +93,25 @@ private:
         return outcome_.stopped;
     }
 
+    // A new section of the record, in the order reached; its place in outcome_.sections.
+    std::size_t AddSection(ScanSection section) {
+        outcome_.sections.push_back(std::move(section));
+        return outcome_.sections.size() - 1;
+    }
+
+    // Runs one part of the scan into its section. What it reached goes into the record as soon as
+    // it returns or raises: a process ended or a file deleted before an error was still acted on.
+    template <class Part>
+    void Recorded(std::size_t place, ObjectList& sink, Part&& part) {
+        try {
+            part();
+        } catch (...) {
+            outcome_.sections[place].objects = sink.Take();
+            throw;
+        }
+        outcome_.sections[place].objects = sink.Take();
+    }
+
     void ApplyOptions() {
         for (int box : CleaningOrder()) {
             if (!choices_.options[box]) continue;
@@ -100,17 +119,19 @@ private:
             std::string counting;
             if (folder) counting = std::string(Planning() ? "Looking at " : "Cleaning ") + folder + ": ";
             SectionSink sink(progress_, counting);
-            sink.ShowCount();
-            const CleaningOutcome result = ApplyCleaningOption(box, ActingFor(sink));
-            sink.ShowCount();
-            ScanSection section{ScanSection::Kind::Option, box, OptionCaption(box)};
-            section.objects = sink.Objects();
-            if (result.shellLibraryFailed) Notice(kShellLibraryFailure);
+            const std::size_t place = AddSection({ScanSection::Kind::Option, box, OptionCaption(box)});
+            CleaningOutcome result{box};
+            Recorded(place, sink, [&] {
+                sink.ShowCount();
+                result = ApplyCleaningOption(box, ActingFor(sink));
+                sink.ShowCount();
+            });
+            if (!result.failure.empty()) Notice(result.failure);
             if (!result.refusal.empty()) {
+                ScanSection& section = outcome_.sections[place];
                 section.result = kSkippedPrefix + result.refusal;
                 Add({section.name, section.result, false, true});
             }
-            outcome_.sections.push_back(std::move(section));
             if (result.stopped) outcome_.stopped = true;
             if (outcome_.stopped) return;
         }
@@ -118,16 +139,15 @@ private:
 
     void Sweep() {
         SectionSink sink(progress_);
-        const std::vector<SweepFinding> findings = AlwaysRunSweep(ActingFor(sink));
+        const std::size_t place = AddSection({ScanSection::Kind::Sweep, 0, kSweepSectionName});
+        std::vector<SweepFinding> findings;
+        Recorded(place, sink, [&] { findings = AlwaysRunSweep(ActingFor(sink)); });
         for (const SweepFinding& finding : findings) {
             ++outcome_.found;
             Add({finding.label, Planning() ? kFoundStatus : finding.removed ? kRemovedStatus : kErrorOnRemoveStatus,
                  true});
         }
-        ScanSection section{ScanSection::Kind::Sweep, 0, kSweepSectionName};
-        section.objects = sink.Objects();
-        AddRefusalRows(section, "");
-        outcome_.sections.push_back(std::move(section));
+        AddRefusalRows(outcome_.sections[place], "");
     }
 
     void WalkCatalogue() {
@@ -142,36 +162,41 @@ private:
             ++position;
             progress_.Status("Checking " + std::to_string(position) + " of " + std::to_string(total) + ": " +
                              entry.displayName);
-            ScanSection section{ScanSection::Kind::Product, entry.checkListIndex, entry.displayName, entry.resultLabel};
+            const std::size_t place = AddSection(
+                {ScanSection::Kind::Product, entry.checkListIndex, entry.displayName, entry.resultLabel});
             SectionSink looked(progress_);
-            section.found = DetectRogue(entry, ActingFor(looked));
-            section.result = kNotFoundResult;
-            if (section.found) {
+            const bool found = DetectRogue(entry, ActingFor(looked));
+            outcome_.sections[place].found = found;
+            outcome_.sections[place].result = kNotFoundResult;
+            if (found) {
                 ++outcome_.found;
-                section.result = CarryOut(entry, section);
-                Add({entry.resultLabel, section.result, true});
+                const std::string result = CarryOut(entry, place);
+                outcome_.sections[place].result = result;
+                Add({entry.resultLabel, result, true});
             } else {
                 // A folder the rules refuse to look at is shown, and is no finding.
-                section.objects = looked.Objects();
+                outcome_.sections[place].objects = looked.Objects();
             }
-            AddRefusalRows(section, std::string(entry.resultLabel) + ": ");
-            outcome_.sections.push_back(std::move(section));
+            AddRefusalRows(outcome_.sections[place], std::string(entry.resultLabel) + ": ");
         }
     }
 
     // The product's removal, or its plan; the row's status.
-    std::string CarryOut(const RogueEntry& entry, ScanSection& section) {
+    std::string CarryOut(const RogueEntry& entry, std::size_t place) {
+        // Until the removal is seen through, what was found is still there.
+        outcome_.sections[place].result = Planning() ? kFoundStatus : kErrorOnRemoveStatus;
         SectionSink sink(progress_);
-        progress_.Status(std::string(Planning() ? "Planning the removal of " : "Removing ") + entry.displayName);
-        RemoveRogue(entry, ActingFor(sink));
-        section.objects = sink.Objects();
+        Recorded(place, sink, [&] {
+            progress_.Status(std::string(Planning() ? "Planning the removal of " : "Removing ") + entry.displayName);
+            RemoveRogue(entry, ActingFor(sink));
+        });
         if (Planning()) return kFoundStatus;
         Sleep(kSettleMs);
         ProcessListScope::Refresh();
         // What a rule refused stayed, and so did what the system failed to delete unless it has gone
         // since (a helper of the product let go of it): the product cannot be gone.
         bool stayed = false;
-        for (const ActedObject& object : section.objects)
+        for (const ActedObject& object : outcome_.sections[place].objects)
             stayed = stayed || object.outcome == Outcome::Refused || (object.outcome == Outcome::Failed && StillThere(object));
         return stayed || DetectRogue(entry) ? kErrorOnRemoveStatus : kRemovedStatus;
     }
@@ -180,7 +205,8 @@ private:
     void AddRefusalRows(const ScanSection& section, const std::string& prefix) {
         for (const ActedObject& object : section.objects) {
             if (object.outcome != Outcome::Refused) continue;
-            Add({prefix + ToAnsi(object.path), kSkippedPrefix + ToAnsi(object.reason), false, true});
+            Add({prefix + ToAnsi(object.path), kSkippedPrefix + ToAnsi(object.reason), false, true,
+                 FromAnsi(prefix) + object.path});
         }
     }
 

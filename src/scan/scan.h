@@ -15,6 +15,9 @@ struct ScanRow {
     std::string status;
     bool found;            // a red row; the nothing-found row and the refusals are black
     bool refusal = false;  // something a rule left in place: "Skipped: " and why
+    // The label as the system named the object, where it came as UTF-16 (a refused path): the
+    // code page cannot spell every name. Empty: label says it.
+    std::wstring exactLabel;
 };
 
 // One part of a scan and the objects it reached (system/acting.h), in the order reached: a
@@ -56,6 +59,7 @@ struct ScanOutcome {
     std::vector<ScanSection> sections;
     SYSTEMTIME startedUtc{};
     SYSTEMTIME endedUtc{};
+    bool ran = true;  // false: the scan could not even start, and error says why
 };
 
 extern const char kRemovedStatus[];

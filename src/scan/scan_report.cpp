@@ -25,6 +25,8 @@ std::wstring TimeText(const SYSTEMTIME& t, int offsetMinutes) {
     return text;
 }
 
+}  // namespace
+
 // Every text from outside keeps to one line: an argument or an error text holding CR LF, or any
 // other break or control character, must not write a line of its own (an "Exit code: 0", say).
 std::wstring OneLine(std::wstring text) {
@@ -33,8 +35,6 @@ std::wstring OneLine(std::wstring text) {
     while (!text.empty() && text.back() == L' ') text.pop_back();
     return text;
 }
-
-}  // namespace
 
 ScanReport NewScanReport() {
     ScanReport report;
@@ -99,7 +99,8 @@ std::wstring ObjectText(const ActedObject& object) {
     if (object.kind == ObjectKind::Value) return object.path + L"\\" + object.name;
     if (object.kind != ObjectKind::Process || object.processId == 0)
         return object.kind == ObjectKind::Process ? object.name : object.path;
-    return object.name + L", id " + std::to_wstring(object.processId) + L", " + object.path;
+    const std::wstring named = object.name + L", id " + std::to_wstring(object.processId);
+    return object.path.empty() ? named : named + L", " + object.path;  // a path that could not be read
 }
 
 std::wstring ObjectPlaceText(const ActedObject& object, const std::wstring& runningUserSid) {

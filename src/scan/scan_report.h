@@ -42,6 +42,9 @@ ScanReport NewScanReport();
 std::string ScanReportText(const ScanReport& report);
 std::string ScanReportJson(const ScanReport& report);
 std::string ScanReportBytes(const ScanReport& report);
+// A text from outside on one line: breaks and other control characters become blanks, and
+// blanks at its end go.
+std::wstring OneLine(std::wstring text);
 // One result row as the report and the clipboard give it: label, a tab, status.
 std::wstring ResultRowLine(const std::wstring& label, const std::wstring& status);
 

@@ -164,7 +164,7 @@ std::string ScanReportJson(const ScanReport& report) {
         .Field("sweep", sweepObjects)
         .Field("productResults", products.Text())
         .Field("errors", errors.Text())
-        .Field("updateCheck", Quoted(report.updateCheck))
+        .Field("updateCheck", Quoted(OneLine(report.updateCheck)))
         .Field("exitCode", std::to_string(report.exitCode))
         .Text();
     return document + "\n";

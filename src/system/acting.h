@@ -99,6 +99,11 @@ class ObjectList : public ActionSink {
 public:
     void Record(const ActedObject& object) override;
     const std::vector<ActedObject>& Objects() const { return objects_; }
+    // Hands the objects over and starts afresh; moving never fails, so it is safe while unwinding.
+    std::vector<ActedObject> Take() noexcept {
+        places_.clear();
+        return std::move(objects_);
+    }
 
 private:
     std::vector<ActedObject> objects_;

@@ -36,26 +36,45 @@ DWORD WriteAll(HANDLE file, const std::string& bytes, FileWriteStep write) {
     return FlushFileBuffers(file) ? ERROR_SUCCESS : LastErrorOr(ERROR_WRITE_FAULT);
 }
 
+// The long form ("\\?\C:\..." or "\\?\UNC\server\share\..."), so that a target near MAX_PATH can
+// still have its temporary name beside it.
+std::wstring LongForm(const std::wstring& full) {
+    if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) return full;
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+// Deletes the file through the handle it was written through: never another file by its name,
+// and not stopped by a read-only flag that came meanwhile.
+void DeleteThroughHandle(HANDLE file) {
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic));
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition));
+}
+
 }  // namespace
 
 DWORD ReplaceFileContents(const std::wstring& target, const std::string& bytes, FileWriteStep write) {
-    const std::wstring full = FullPath(target);
-    if (PathUpToLastPart(full).empty() || LastPathPart(full).empty()) return ERROR_INVALID_NAME;
+    const std::wstring given = FullPath(target);
+    if (PathUpToLastPart(given).empty() || LastPathPart(given).empty()) return ERROR_INVALID_NAME;
+    const std::wstring full = LongForm(given);
     UniqueHandle file;
     std::wstring temporary;
     // A name of its own for each writer and attempt; CREATE_NEW never opens someone else's file.
+    // The file stays open until it is renamed or deleted: others may only rename or delete it.
     for (int attempt = 0; attempt < 100 && !file; ++attempt) {
         temporary = full + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) + L".tmp";
-        file.reset(ValidOrNull(
-            CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)));
+        file.reset(ValidOrNull(CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
+                                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)));
         if (!file && GetLastError() != ERROR_FILE_EXISTS) return LastErrorOr(ERROR_CANNOT_MAKE);
     }
     if (!file) return ERROR_FILE_EXISTS;
     DWORD error = WriteAll(file.get(), bytes, write);
-    file.reset();
     if (error == ERROR_SUCCESS &&
         !MoveFileExW(temporary.c_str(), full.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         error = LastErrorOr(ERROR_WRITE_FAULT);
-    if (error != ERROR_SUCCESS) DeleteFileW(temporary.c_str());
+    if (error != ERROR_SUCCESS) DeleteThroughHandle(file.get());
     return error;
 }

@@ -104,15 +104,30 @@ std::vector<std::wstring> ProgramFilesFolders() {
     return folders;
 }
 
-bool EmptyRecycleBin(const char* library) {
+RecycleBinEmptying EmptyRecycleBin(const char* library) {
+    RecycleBinEmptying result;
     UniqueLibrary shell32(LoadLibraryA(library));
-    if (!shell32) return false;
+    if (!shell32) {
+        result.result = HRESULT_FROM_WIN32(GetLastError() ? GetLastError() : ERROR_MOD_NOT_FOUND);
+        return result;
+    }
+    result.loaded = true;
     using EmptyBinFn = HRESULT(WINAPI*)(HWND, LPCSTR, DWORD);
+    using QueryBinFn = HRESULT(WINAPI*)(LPCSTR, SHQUERYRBINFO*);
     auto empty = reinterpret_cast<EmptyBinFn>(
         reinterpret_cast<void*>(GetProcAddress(shell32.get(), "SHEmptyRecycleBinA")));
-    if (!empty) return true;
+    auto query = reinterpret_cast<QueryBinFn>(
+        reinterpret_cast<void*>(GetProcAddress(shell32.get(), "SHQueryRecycleBinA")));
+    if (!empty) {
+        result.result = HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+        return result;
+    }
     ComScope::Need();
     // No owner: nothing is shown, and the scan's thread has no window.
-    empty(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
-    return true;
+    result.result = empty(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+    // Windows answers an empty bin with a failure: what counts is that nothing is left in it.
+    SHQUERYRBINFO left{sizeof(left)};
+    if (FAILED(result.result) && query && SUCCEEDED(query(nullptr, &left)) && left.i64NumItems == 0)
+        result.result = S_OK;
+    return result;
 }

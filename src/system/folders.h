@@ -1,6 +1,8 @@
 #pragma once
 // Folder look-ups. Whatever lists, tests or deletes uses the wide forms (the *W look-ups and
 // system/exact_deletion.h); the 8-bit look-ups are for texts shown or read, never for deleting.
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -25,7 +27,13 @@ bool RunsUnderWow64();
 // they differ, as the system's known folders and its own settings (never the environment) give
 // them, whatever the bitness of this program.
 std::vector<std::wstring> ProgramFilesFolders();
-// Empties the Recycle Bins of all drives without asking or showing anything. False when the shell
-// library cannot be loaded: the caller tells the user, since a scan may run off the window's
-// thread or without a window. Tests name a library that does not exist.
-bool EmptyRecycleBin(const char* library = "Shell32.dll");
+// Empties the Recycle Bins of all drives without asking or showing anything, and says how it went:
+// the caller tells the user, since a scan may run off the window's thread or without a window.
+// Tests name a library that does not exist.
+struct RecycleBinEmptying {
+    bool loaded = false;      // the shell library was there
+    HRESULT result = E_FAIL;  // S_OK when the bins are empty now; else why not
+    bool Emptied() const { return loaded && SUCCEEDED(result); }
+    explicit operator bool() const { return Emptied(); }
+};
+RecycleBinEmptying EmptyRecycleBin(const char* library = "Shell32.dll");

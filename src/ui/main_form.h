@@ -92,6 +92,9 @@ public:
     // nothing, while a scan runs. Rows and the status text arrive as the scan goes.
     bool StartScan();
     bool Scanning() const { return scan_ != nullptr; }
+    // From now on StartScan does nothing: the command line's scan has ended, and its report
+    // would hold no other.
+    void LockScanning();
     // Called on the window's thread when a scan ends, after its rows and any error box.
     std::function<void(const ScanOutcome&)> OnScanDone;
     // "Exit" with no command-line scan: ends the program at once. The application sets it, as it
@@ -169,6 +172,7 @@ private:
     bool exitAfterScan_ = false;  // "Exit" was chosen during the scan
     bool boxShowing_ = false;
     bool detectOnly_ = false;
+    bool scanningLocked_ = false;  // LockScanning
     std::vector<std::function<void()>> waitingBoxes_;
 
     UniqueFont defaultFont_;

@@ -16,13 +16,15 @@ void TForm1::Image2Click() {
 
 bool TForm1::StartScan() {
     // Not before the Settings page holds the ticks: a scan of nothing would say the machine is clean.
-    if (scan_ || endAfterScan_ || !CheckListBox1) return false;
+    if (scan_ || endAfterScan_ || scanningLocked_ || !CheckListBox1) return false;
     SendMessageA(ListView1, LVM_DELETEALLITEMS, 0, 0);
     scan_ = std::make_unique<ScanJob>(Choices(),
                                       [window = Handle()] { PostMessageA(window, kScanEventsMessage, 0, 0); });
     LockSettings(true);
     return true;
 }
+
+void TForm1::LockScanning() { scanningLocked_ = true; }
 
 void TForm1::LockSettings(bool locked) {
     // The scan read the ticks as it started: one changed meanwhile would change nothing.
@@ -45,6 +47,7 @@ void TForm1::TakeScanEvents() {
             break;
         case ScanEvent::Kind::Row:
             if (event.row.found) AddFoundRow(event.row.label, event.row.status);
+            else if (!event.row.exactLabel.empty()) AddInfoRow(event.row.exactLabel, event.row.status);
             else AddInfoRow(event.row.label, event.row.status);
             break;
         case ScanEvent::Kind::Notice:

@@ -9,3 +9,5 @@ HWND GetResultList();
 void AddFoundRow(const std::string& caption, const std::string& status);
 // Sets the list's single text colour to black, then appends the row.
 void AddInfoRow(const std::string& caption, const std::string& status);
+// The same with the caption as the system named it, which the code page may not spell.
+void AddInfoRow(const std::wstring& caption, const std::string& status);

@@ -26,8 +26,8 @@ UpdateOutcome RunUpdateCheck(TIEHTTP& http);
 
 // The version named by "Version.ini" beside the program; empty when there is none.
 std::string ReadLocalVersion();
-// The text after the first "version=" of a text, up to the end of its line (CR or LF) or of the
-// text; false when the text has no "version=".
+// The text after the first "version=" that starts a line, up to the end of its line (CR or LF) or
+// of the text; false when no line starts with "version=".
 bool FindVersion(const std::string& text, std::string& version);
 // A version as dotted decimal numbers, such as 1.0.10: false for anything else (a letter, a
 // blank, an empty part), and for more than 16 parts or a part of more than 9 digits.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,9 @@
 
 namespace {
 
-enum class Plant { Nothing, OneProduct, ProductThatStays, SweepFile };
+// HeldTempFile and ReadOnlySweepFileInTemp point TMP at a folder of the test's own whose name
+// the code page cannot spell, holding a file that its step cannot delete.
+enum class Plant { Nothing, OneProduct, ProductThatStays, SweepFile, HeldTempFile, ReadOnlySweepFileInTemp };
 
 struct CommandLineCase {
     const char* name;
@@ -35,7 +38,7 @@ struct CommandLineCase {
     std::wstring arguments;
     DWORD exitCode;
     // The report's lines after "Switches:" and "Catalogue:", without the objects under "Record:"
-    // or "Plan:"; empty: no report file.
+    // or "Plan:"; empty: no report file. "<TEMP>" stands for the TMP folder of the Plant.
     std::vector<std::string> reportLines;
     // The one window the program must show: none with /quiet, the main window, or a box.
     const char* window;
@@ -119,6 +122,16 @@ WindowsSeen WatchUntilEnded(const StartedProgram& program) {
     return seen;
 }
 
+// Its files and itself, by their wide names, which the scratch folder's own clean-up cannot reach.
+struct WideFolderGone {
+    std::wstring folder;
+    ~WideFolderGone() {
+        for (const std::wstring& name : FilesIn(folder)) SetFileAttributesW((folder + L"\\" + name).c_str(), 0);
+        DeleteFilesIn(folder);
+        RemoveDirectoryW(folder.c_str());
+    }
+};
+
 class CommandLineScan : public ::testing::TestWithParam<CommandLineCase> {};
 
 TEST_P(CommandLineScan, GivesItsExitCodeAndReport) {
@@ -147,6 +160,25 @@ TEST_P(CommandLineScan, GivesItsExitCodeAndReport) {
         ASSERT_TRUE(held);
     }
     if (row.plant == Plant::SweepFile) planting.File(sweepFile);
+    ScratchFolder tempScratch("command-line-temp");
+    const std::wstring temp = FromAnsi(tempScratch.Path()) + L"\\\xFF0E\xFF0E\xFF3C" L"temp";
+    WideFolderGone tempGone{temp};
+    std::optional<ScopedVariable> tmp;
+    UniqueHandle heldTemp;
+    if (row.plant == Plant::HeldTempFile || row.plant == Plant::ReadOnlySweepFileInTemp) {
+        ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr));
+        tmp.emplace(L"TMP", temp.c_str());
+    }
+    if (row.plant == Plant::HeldTempFile) {
+        ASSERT_TRUE(WriteWideFile(temp + L"\\held.tmp", "x"));
+        heldTemp.reset(ValidOrNull(CreateFileW((temp + L"\\held.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                               OPEN_EXISTING, 0, nullptr)));
+        ASSERT_TRUE(heldTemp);
+    }
+    if (row.plant == Plant::ReadOnlySweepFileInTemp) {
+        ASSERT_TRUE(WriteWideFile(temp + L"\\services.exe", "x"));
+        ASSERT_TRUE(SetFileAttributesW((temp + L"\\services.exe").c_str(), FILE_ATTRIBUTE_READONLY));
+    }
 
     StartedProgram program("Zarvex.exe", arguments);
     ASSERT_TRUE(program.Started());
@@ -187,7 +219,11 @@ TEST_P(CommandLineScan, GivesItsExitCodeAndReport) {
     // The report's own path, in UTF-8, as it was given.
     EXPECT_NE(lines[4].find("report-\xc3\xbc\xe4\xb8\xad.txt"), std::string::npos) << lines[4];
     EXPECT_EQ(lines[5], "Catalogue: " + CatalogueIdentity());
-    EXPECT_EQ(WithoutObjects(std::vector<std::string>(lines.begin() + 6, lines.end())), row.reportLines);
+    std::vector<std::string> expected = row.reportLines;
+    const std::string tempHolder = "<TEMP>";
+    for (std::string& line : expected)
+        if (size_t at = line.find(tempHolder); at != std::string::npos) line.replace(at, tempHolder.size(), ToUtf8(temp));
+    EXPECT_EQ(WithoutObjects(std::vector<std::string>(lines.begin() + 6, lines.end())), expected);
 }
 
 // Option 5 is "Clear MUICache" and 7 "Clear BHO (Browser Helper Objects)", counted down the
@@ -261,6 +297,23 @@ INSTANTIATE_TEST_SUITE_P(
                          "Error: Unknown product \"Antivirus 2009  Exit code: 0  \" in /products: give names as the "
                          "Settings page lists them, separated by commas, or all.",
                          "Exit code: 3"},
+                        nullptr},
+        // With any other switch /? would run nothing the script asked for: a refused command line.
+        CommandLineCase{"UsageWithOtherSwitches", Plant::SweepFile, L"/scan /quiet /detect /noupdate /report REPORT /?",
+                        3, {"No scan ran.", "Error: /? works only alone.", "Exit code: 3"}, nullptr},
+        // A file the cleaning could not delete is a failure: never 0, which reads as clean.
+        CommandLineCase{"CleaningThatFails", Plant::HeldTempFile,
+                        L"/scan /quiet /noupdate /options 3 /products \"Antivirus 360\" /report REPORT", 4,
+                        {"Mode: removal", "Options: Clear Temp Folder", "Products: Antivirus 360",
+                         kUsersLine, "Results:",
+                         "No malicious software was found.\t", "Exit code: 4"},
+                        nullptr},
+        // A refused row names the file exactly, not as the code page would spell it ("..\\").
+        CommandLineCase{"RefusedRowWithANameBeyondTheCodePage", Plant::ReadOnlySweepFileInTemp,
+                        L"/scan /quiet /noupdate /options none /products \"Antivirus 360\" /report REPORT", 2,
+                        {"Mode: removal", "Options: none", "Products: Antivirus 360",
+                         kUsersLine, "Results:", "%tempdir%\\services.exe\tError on remove", "Refused:",
+                         "<TEMP>\\services.exe\tSkipped: read-only", "Exit code: 2"},
                         nullptr}),
     [](const ::testing::TestParamInfo<CommandLineCase>& info) { return std::string(info.param.name); });
 
@@ -376,6 +429,57 @@ TEST(CommandLineScanReport, AReportWriteThatFailsHalfWayLeavesTheEarlierReportWh
     ASSERT_TRUE(WriteReportFile(path, report, &reason)) << ToUtf8(reason);
     bool present = false;
     EXPECT_EQ(WideFileBytes(path, &present), ScanReportText(report));
+}
+
+// A write step that, before it writes, marks the file read-only, as another program might.
+BOOL WINAPI MarkReadOnlyThenWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = FILE_ATTRIBUTE_READONLY;
+    SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic));
+    return WriteFile(file, data, size, written, overlapped);
+}
+
+// A rename over a report that cannot be replaced fails: the temporary file goes all the same,
+// read-only or not, and the earlier report stays whole.
+TEST(CommandLineScanReport, ARenameThatFailsLeavesNoTemporaryFile) {
+    ScratchFolder scratch("command-line-rename-fails");
+    const std::wstring folder = FromAnsi(scratch.Path());
+    const std::wstring path = folder + L"\\" + kReportName;
+    WideFilesGone filesGone{folder};
+    const std::string earlier = "An earlier report, kept whole.\r\n";
+    ASSERT_TRUE(WriteWideFile(path, earlier));
+    ScanReport report = NewScanReport();
+    for (auto write : {static_cast<FileWriteStep>(WriteFile), static_cast<FileWriteStep>(MarkReadOnlyThenWrite)}) {
+        // Held by a reader that does not let it be deleted, the report cannot be replaced.
+        UniqueHandle reader(ValidOrNull(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                    nullptr, OPEN_EXISTING, 0, nullptr)));
+        ASSERT_TRUE(reader);
+        std::wstring reason;
+        EXPECT_FALSE(WriteReportFile(path, report, &reason, write));
+        reader.reset();
+        for (const std::wstring& name : FilesIn(folder)) SetFileAttributesW((folder + L"\\" + name).c_str(), 0);
+        EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{kReportName}) << "a temporary file was left";
+        EXPECT_EQ(WideFileBytes(path), earlier);
+    }
+}
+
+// A report path near MAX_PATH: the temporary name beside it is longer still, and must work too.
+TEST(CommandLineScanReport, AReportPathNearTheLimitIsWritten) {
+    ScratchFolder scratch("command-line-long-path");
+    const std::wstring folder = FromAnsi(scratch.Path());
+    WideFilesGone filesGone{folder};
+    const std::wstring report = folder + L"\\" + std::wstring(MAX_PATH - 6 - folder.size(), L'r') + L".txt";
+    ASSERT_LT(report.size(), static_cast<size_t>(MAX_PATH));
+    StartedProgram program("Zarvex.exe", L"/scan /quiet /noupdate /options none /products \"Antivirus 2009\" "
+                                         L"/report \"" + report + L"\"");
+    ASSERT_TRUE(program.Started());
+    ASSERT_TRUE(program.WaitEnded());
+    EXPECT_EQ(program.ExitCode(), 0u);
+    bool present = false, onlyCrLf = false;
+    const std::vector<std::string> lines = LinesOf(WideFileBytes(report, &present), &onlyCrLf);
+    ASSERT_TRUE(present);
+    EXPECT_EQ(lines.back(), "Exit code: 0");
+    EXPECT_EQ(FilesIn(folder).size(), 1u) << "a temporary file was left";
 }
 
 // Closing the window during /scan lets the removal in progress finish, then ends: the products

@@ -72,4 +72,20 @@ TEST(RecycleBin, ALibraryThatCannotBeLoadedIsReportedNotShown) {
     EXPECT_TRUE(EmptyRecycleBin());
 }
 
+// A shell library without the call empties nothing, and must not say it did. (Wine's shell empties
+// every item it holds, so a call that fails with items left is not shown here.)
+TEST(RecycleBin, ALibraryWithoutTheCallIsAFailureNotAnEmptiedBin) {
+    ASSERT_TRUE(HomeIsTheBuildsOwn()) << "HOME must be the build's own wine-home; not emptying any other trash";
+    ScratchFolder folder("recycle-bin-no-call");
+    const std::string binned = folder.Path() + "\\binned.txt";
+    ASSERT_TRUE(WriteFileBytes(binned, "to the bin"));
+    ASSERT_TRUE(DeleteToRecycleBin(binned));
+    const long long before = ItemsInRecycleBin();
+    ASSERT_GE(before, 1);
+
+    EXPECT_FALSE(EmptyRecycleBin("kernel32.dll"));
+    EXPECT_EQ(ItemsInRecycleBin(), before);
+    EXPECT_TRUE(EmptyRecycleBin());
+}
+
 }  // namespace

@@ -95,6 +95,10 @@ const VersionCase kVersionCases[] = {
      "Update check: the update server answered 500 instead of the version file", "HTTP/1.1 500 Internal Server Error"},
     {"AnyTwoHundredCounts", "version=9.9.9\r\n", "version=1.0.5\r\n", true, kNoticeLine,
      "HTTP/1.0 203 Non-Authoritative Information"},
+    // The key only at a line's start: another key that ends in "version=" names no version.
+    {"AnotherKeyEndingInTheMarkerOnTheServer", "minversion=2.0\r\nversion=1.0.5\r\n", "version=1.0.5\r\n", false},
+    {"AnotherKeyEndingInTheMarkerBesideTheProgram", "version=1.0.6\r\n", "minversion=9.0\r\nversion=1.0.5\r\n",
+     true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Versions, UpdateQuestion, testing::ValuesIn(kVersionCases),

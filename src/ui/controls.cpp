@@ -209,7 +209,7 @@ HWND CreateControl(HWND parent, const ControlPlace& place, HFONT font) {
 
 UniqueFont MakeFont(const char* face, int pixelHeight, bool bold, bool underline) {
     LOGFONTA font{};
-    font.lfHeight = -Scaled(pixelHeight);  // negative: the character height, as the tables give it
+    font.lfHeight = -Scaled(pixelHeight);  // negative: a character height, not a cell height
     font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     font.lfUnderline = underline ? TRUE : FALSE;
     font.lfCharSet = DEFAULT_CHARSET;

@@ -6,7 +6,7 @@
 
 // The screen's dots per inch (96 when it cannot be read).
 int ScreenDpi();
-// A length of the tables (96-DPI pixels) on this screen.
+// A length laid out at 96 DPI, on this screen.
 int Scaled(int pixels);
 
 // Registers a window class of this program with the arrow cursor; once registered, later calls

@@ -64,7 +64,7 @@ public:
     explicit TForm1(Build build = Build::Everything);
     ~TForm1() override;
 
-    // The controls, named as in the design; page controls are children of their page.
+    // The controls; page controls are children of their page.
     HWND Image1{}, Image3{}, PageControl1{}, StatusBar1{};
     HWND TabSheet1{}, TabSheet2{}, TabSheet3{};
     HWND Bevel2{}, ListView1{}, Image2{};

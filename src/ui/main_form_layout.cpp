@@ -33,7 +33,7 @@ constexpr int kTabIcons[] = {IDI_TAB_SCAN, IDI_TAB_SETTINGS, IDI_TAB_ABOUT};
 
 
 // Where the pages lie, in screen pixels: one row of tab buttons 20 pixels high leaves them the 305
-// pixels their controls need, inset 4 pixels at the sides as the tables' 497-pixel rules show.
+// pixels their controls need, inset 4 pixels at the sides as the 497-pixel rules show.
 RECT PageRect() { return RECT{Scaled(4), Scaled(112 + 329 - 305), Scaled(4 + 497), Scaled(112 + 329)}; }
 
 // A page made after the Scan page, placed right after the page before it among the window's

@@ -79,7 +79,7 @@ TEST_P(ScanOneProduct, GivesOneRedRemovedRowAndLeavesNothing) {
 }
 
 // Process, key and folder checks; a common-data folder; the two labels that differ from their
-// check-list items; the entry whose removal the design borrows from another.
+// check-list items; the entry whose removal borrows another entry's steps.
 INSTANTIATE_TEST_SUITE_P(Products, ScanOneProduct,
                          ::testing::Values(SingleProduct{1, "Micro Antivirus 2009"}, SingleProduct{3, "SpyProtector"},
                                            SingleProduct{4, "Pro Antispyware 2009"}, SingleProduct{5, "Ultra AV 2009"},

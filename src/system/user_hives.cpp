@@ -183,14 +183,7 @@ std::vector<UserProfile> ListUserProfiles() {
 }
 
 UserHive::Unloader::~Unloader() {
-    if (name.empty()) return;
-    // A handle the system or another program has just closed can hold the hive for a moment after
-    // ours are all closed: try again for a while rather than leave the user's hive loaded.
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        const LONG status = RegUnLoadKeyW(HKEY_USERS, name.c_str());
-        if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND || status == ERROR_INVALID_PARAMETER) return;
-        Sleep(100);
-    }
+    if (!name.empty()) RegUnLoadKeyW(HKEY_USERS, name.c_str());
 }
 
 namespace {
@@ -206,7 +199,11 @@ LONG OpenOrLoad(const std::wstring& loadedName, const std::wstring& file, const 
     }
     if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) return ERROR_FILE_NOT_FOUND;
     status = RegLoadKeyW(HKEY_USERS, ownName.c_str(), file.c_str());
-    if (status != ERROR_SUCCESS) return status;
+    if (status != ERROR_SUCCESS) {
+        // Wine leaves the key of a file it could not read behind under HKEY_USERS: never leave it.
+        RegUnLoadKeyW(HKEY_USERS, ownName.c_str());
+        return status;
+    }
     loadedByUs = ownName;
     status = RegOpenKeyExW(HKEY_USERS, ownName.c_str(), 0, KEY_READ, &raw);
     if (status == ERROR_SUCCESS) key.reset(raw);

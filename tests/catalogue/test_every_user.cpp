@@ -206,6 +206,7 @@ TEST(EveryUser, AHiveThatCannotBeLoadedIsAFailureNamed) {
     EXPECT_EQ(FindUser(kSid), nullptr);
     ASSERT_EQ(users.Failures().size(), 1u);
     EXPECT_NE(users.Failures().front().find(kSid), std::wstring::npos);
+    EXPECT_EQ(LoadedHiveOfOurs(kSid), L"") << "a hive that failed to load left its name loaded";
 }
 
 // Both views of a 64-bit Windows: a product that a 32-bit installer put in the 32-bit registry,

@@ -36,17 +36,19 @@ void Terminate(const RemovalStep& step, const Acting& acting) {
     KillProcessByNameOrId(Decoded(step.operand), acting);
 }
 
-// The uninstaller in whichever Program Files folder holds it, by the same checks as a deletion
-// there (its real path inside that folder, no link on the way, the file itself no link), started by
-// its full path (system/processes.h). Nothing there is "not found"; one there that a check refuses
-// is refused, in the plan as in the removal.
+// The uninstaller in whichever Program Files folder holds it (each view's, as for every Program
+// Files step), by the same checks as a deletion there (its real path inside that folder, no link on
+// the way, the file itself no link), started by its full path (system/processes.h). Nothing there
+// is "not found"; one there that a check refuses is refused, in the plan as in the removal.
 StepOutcome StartUninstaller(const RemovalStep& step, const Acting& acting) {
     const std::wstring relative = FromAnsi(Decoded(step.operand));
     auto missing = [](DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; };
     // What is said when none starts: the first refusal or failure met, else the first place looked at.
     RemovableTarget said;
     std::wstring saidPath;
-    for (const std::wstring& root : ProgramFilesFolders()) {
+    for (const StepPlace& place : PlacesOf(ReachOf(FolderRoot::ProgramFiles))) {
+        const std::wstring root = FolderRootPathW(FolderRoot::ProgramFiles, place);
+        if (root.empty()) continue;
         const RemovableTarget target = CheckRemovableUnder(root, false, relative);
         if (!target.path.empty()) {
             if (GetFileAttributesW(target.path.c_str()) != INVALID_FILE_ATTRIBUTES || !missing(GetLastError()))
@@ -61,9 +63,6 @@ StepOutcome StartUninstaller(const RemovalStep& step, const Acting& acting) {
     RecordUnremovable(said, {ObjectKind::Program, Outcome::NotFound, saidPath}, acting);
     return {said.refusal};
 }
-
-// A Run value names the product when its data holds one of the product's programs, its folder or
-// one of its files (RemoveRogue gathers them from the entry).
 
 // Each deletion by path goes by the path fixed at the check; a refusal there or at the deletion is
 // handed back. Where there is no such path, the object is recorded by the path as looked up.

@@ -75,33 +75,10 @@ bool RunsUnderWow64() {
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
-std::vector<std::wstring> ProgramFilesFolders() {
-    std::vector<std::wstring> folders;
-    auto add = [&folders](const std::wstring& folder) {
-        if (!IsAbsoluteFolder(folder)) return;
-        for (const std::wstring& known : folders)
-            if (SamePathText(known, folder)) return;
-        folders.push_back(folder);
-    };
-    add(GetSpecialFolderW(CSIDL_PROGRAM_FILES));
-    // A 32-bit program on 64-bit Windows is told the 32-bit folder above; the native one is in
-    // the machine's 64-bit settings, which only administrators write.
-    if (RunsUnderWow64()) {
-        HKEY raw = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
-                          KEY_QUERY_VALUE | KEY_WOW64_64KEY, &raw) == ERROR_SUCCESS) {
-            const UniqueKey key(raw);
-            wchar_t buffer[MAX_PATH] = {};
-            DWORD size = sizeof(buffer) - sizeof(wchar_t);
-            DWORD type = 0;
-            if (RegQueryValueExW(key.get(), L"ProgramW6432Dir", nullptr, &type, reinterpret_cast<BYTE*>(buffer),
-                                 &size) == ERROR_SUCCESS &&
-                type == REG_SZ)
-                add(buffer);
-        }
-    }
-    add(GetSpecialFolderW(CSIDL_PROGRAM_FILESX86));
-    return folders;
+std::wstring GetSysWow64FolderW() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const UINT n = GetSystemWow64DirectoryW(buffer, MAX_PATH + 1);
+    return n > 0 && n <= MAX_PATH ? std::wstring(buffer) : std::wstring();
 }
 
 RecycleBinEmptying EmptyRecycleBin(const char* library) {

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 // The folder of the running program, ending in a separator.
 std::string GetAppFolder();
@@ -23,10 +22,8 @@ std::wstring GetTempFolderW();
 std::wstring GetSpecialFolderW(int csidl);
 // True for a 32-bit program on 64-bit Windows, where the system redirects System32 and the registry.
 bool RunsUnderWow64();
-// Every Program Files folder of the machine, each once: the native one and the 32-bit one where
-// they differ, as the system's known folders and its own settings (never the environment) give
-// them, whatever the bitness of this program.
-std::vector<std::wstring> ProgramFilesFolders();
+// The 32-bit system folder of 64-bit Windows (SysWOW64); empty on 32-bit Windows.
+std::wstring GetSysWow64FolderW();
 // Empties the Recycle Bins of all drives without asking or showing anything, and says how it went:
 // the caller tells the user, since a scan may run off the window's thread or without a window.
 // Tests name a library that does not exist.

@@ -40,12 +40,6 @@ UniqueKey OpenMachineKey(const wchar_t* path) {
     return UniqueKey(raw);
 }
 
-std::wstring SysWow64Folder() {
-    wchar_t buffer[MAX_PATH + 1] = {};
-    UINT n = GetSystemWow64DirectoryW(buffer, MAX_PATH + 1);
-    return n > 0 && n <= MAX_PATH ? std::wstring(buffer) : std::wstring();
-}
-
 // "C:\" for "C:\x": the parent of a folder directly in a drive root is the root.
 std::wstring ParentOf(const std::wstring& real) {
     return WithoutTrailingSeparators(PathUpToLastPart(WithoutTrailingSeparators(real)));
@@ -76,7 +70,7 @@ std::vector<std::wstring> KnownFolders(std::vector<std::wstring>& usersRoots) {
     std::vector<std::wstring> folders = {
         GetWindowsFolderW(),
         GetSystemFolderW(),
-        SysWow64Folder(),
+        GetSysWow64FolderW(),
         // The native system folder as a 32-bit program reaches it; no folder elsewhere.
         JoinPath(WithoutTrailingSeparators(GetWindowsFolderW()), L"Sysnative"),
         GetSpecialFolderW(CSIDL_WINDOWS),

@@ -105,12 +105,6 @@ std::wstring NativeProgramFiles() {
     return ExpandedFromWindowsFolder(RawString(key.get(), nullptr, L"ProgramFilesDir"));
 }
 
-std::wstring Wow64SystemFolder() {
-    wchar_t buffer[MAX_PATH + 1] = {};
-    const UINT n = GetSystemWow64DirectoryW(buffer, MAX_PATH + 1);
-    return n > 0 && n <= MAX_PATH ? std::wstring(buffer) : std::wstring();
-}
-
 }  // namespace
 
 bool RunsElevated() {
@@ -315,7 +309,7 @@ std::wstring SystemFolderOf(View view) {
         case View::Only: return GetSystemFolderW();
         case View::Native:
             return RunsUnderWow64() ? JoinPath(WithoutTrailingSeparators(GetWindowsFolderW()), L"Sysnative") : GetSystemFolderW();
-        case View::Wow32: return Wow64SystemFolder();
+        case View::Wow32: return GetSysWow64FolderW();
     }
     return {};
 }

@@ -195,7 +195,7 @@ void RegisterWindowClass(const char* className, WNDPROC windowProc, HBRUSH backg
 }
 
 HWND CreateControl(HWND parent, const ControlPlace& place, HFONT font) {
-    // Edges scaled, not sizes: controls that meet in the table meet on the screen, and none ends a
+    // Edges scaled, not sizes: controls that meet at 96 DPI meet on the screen, and none ends a
     // rounding past its parent.
     const int left = Scaled(place.left), top = Scaled(place.top);
     const int width = Scaled(place.left + place.width) - left, height = Scaled(place.top + place.height) - top;

@@ -21,7 +21,7 @@ constexpr int kProductColumnLeft = 264;
 constexpr int kOptionBoxLeft = 24;
 constexpr int kOptionBoxWidth = kProductColumnLeft - 2 - kOptionBoxLeft;
 constexpr int kOptionBoxHeight = 16;
-constexpr int kOptionBoxAbove = 2;  // above the table's top of the bare box
+constexpr int kOptionBoxAbove = 2;  // above where the bare box would stand
 
 constexpr const char* kTabCaptions[] = {"Scan", "Settings", "About"};
 // The names a screen reader gives the lists and the read-me text.

@@ -10,12 +10,15 @@
 #include <memory>
 #include <string>
 
+#include "catalogue/rogue_entry.h"
 #include "product32/shipped_program.h"
 #include "support/json_reader.h"
 #include "support/loopback_server.h"
 #include "support/planting.h"
+#include "support/rogue_planting.h"
 #include "support/test_paths.h"
 #include "system/folders.h"
+#include "system/signature.h"
 #include "system/text_codes.h"
 
 namespace {
@@ -178,6 +181,57 @@ TEST(Product32, TheRemovalTakesTheProductAwayAndWritesItsJsonReport) {
     for (const JsonValue& result : (*document)["productResults"].items)
         removed = removed || (result["name"].text == L"Ultra Antivirus 2009" && result["result"].text == L"REMOVED");
     EXPECT_TRUE(removed) << bytes.substr(0, 2000);
+}
+
+// The same product put in by a 64-bit installer: its folder in the native Program Files, its DLL in
+// the native system folder and its Run value in the 64-bit registry. The 32-bit program reaches them
+// only through the machine's 64-bit settings, Sysnative and the 64-bit registry view, and records
+// them as the 64-bit view's.
+TEST(Product32, TheRemovalReachesTheNativeViewToo) {
+    if (sizeof(void*) != 8) GTEST_SKIP() << "the native view is planted from a 64-bit test program";
+    constexpr int kUltraAntivirus = 5;
+    const RogueEntry& entry = EntryAtIndex(kUltraAntivirus);
+    std::string runValue;
+    for (const RemovalStep& step : entry.steps)
+        if (step.kind == StepKind::RemoveRunValue && step.registry == RegistryRoot::LocalMachine)
+            runValue = DecodeSignature(step.operand.text);
+    ASSERT_FALSE(runValue.empty());
+    ScratchFolder scratch("zarvex-product32-native");
+    Planting planting;
+    const std::string folder = GetSpecialFolder(CSIDL_PROGRAM_FILES) + "\\Ultra Antivirus 2009";
+    const std::string dll = GetSystemFolder() + "\\ultraav32.dll";
+    planting.Folder(folder);
+    planting.File(dll);
+    planting.Value(HKEY_LOCAL_MACHINE, runValue, "\"" + folder + "\\UltraAV.exe\" /tray");
+    const auto [runKey, runName] = SplitValuePath(runValue);
+    const std::wstring report = InScratch(scratch, "native.json");
+
+    ShippedRun run(L"/scan /quiet /noupdate /options none /products \"Ultra Antivirus 2009\" /format json /report \"" +
+                   report + L"\"");
+    ASSERT_TRUE(run.Started());
+    EXPECT_EQ(run.WaitExit(), 1u);
+    EXPECT_FALSE(CrashBoxShown());
+
+    EXPECT_FALSE(FolderExists(folder));
+    EXPECT_FALSE(FileExists(dll));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, runKey.c_str(), 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
+    const bool valueStays = RegQueryValueExA(key, runName.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    EXPECT_FALSE(valueStays) << "the Run value in the 64-bit registry stays";
+
+    const std::string bytes = WideFileBytes(report);
+    std::string error;
+    std::unique_ptr<JsonValue> document = ParseJson(bytes, &error);
+    ASSERT_TRUE(document) << error << "\n" << bytes.substr(0, 2000);
+    EXPECT_EQ((*document)["exitCode"].number, 1);
+    bool dllIn64BitView = false;
+    for (const JsonValue& result : (*document)["productResults"].items)
+        for (const JsonValue& object : result["objects"].items)
+            dllIn64BitView = dllIn64BitView || (object["view"].text == L"64-bit" && object["kind"].text == L"file" &&
+                                                object["outcome"].text == L"deleted" &&
+                                                object["path"].text.find(L"ultraav32.dll") != std::wstring::npos);
+    EXPECT_TRUE(dllIn64BitView) << bytes.substr(0, 4000);
 }
 
 }  // namespace

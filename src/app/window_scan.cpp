@@ -14,6 +14,7 @@ WindowScanFromCommandLine::WindowScanFromCommandLine(const CommandLine& line, TF
     if (line_.noUpdate) form_.SkipUpdateCheck();
     // Shown on the Scan page before any scan starts, by a click or by /scan.
     if (line_.detect) form_.SetDetectOnly(true);
+    if (line_.allUsers) form_.SetCleanEveryUser(true);
     if (!line_.scan) return;
     form_.SetChoices(CommandLineChoices(line_, form_.Choices()));
     form_.OnScanDone = [this](const ScanOutcome& outcome) { Finish(outcome); };

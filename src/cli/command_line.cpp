@@ -127,6 +127,7 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
         else if (SameText(name, L"quiet")) line.quiet = true;
         else if (SameText(name, L"noupdate")) line.noUpdate = true;
         else if (SameText(name, L"detect")) line.detect = true;
+        else if (SameText(name, L"allusers")) line.allUsers = true;
         else if (name == L"?") line.usage = true;
         else if (SameText(name, L"report") || SameText(name, L"format") || SameText(name, L"options") ||
                  SameText(name, L"products")) {

@@ -3,7 +3,7 @@
 // and the report of a scan it started. Uses the error box of ui and the scan below it.
 //
 // The program's switches, Windows style: "/" or "-", any case.
-//   /scan /detect /quiet /noupdate /report FILE /format text|json /options LIST /products LIST /?
+//   /scan /detect /allusers /quiet /noupdate /report FILE /format text|json /options LIST /products LIST /?
 #include <array>
 #include <string>
 #include <vector>
@@ -15,6 +15,7 @@ struct CommandLine {
     bool quiet = false;
     bool noUpdate = false;
     bool detect = false;           // look, plan and change nothing
+    bool allUsers = false;         // the cleaning options clean every user's folders too
     bool usage = false;            // /?
     std::wstring reportPath;       // empty: no report
     bool json = false;             // /format json: the report as one JSON document

@@ -71,6 +71,7 @@ ScanChoices CommandLineChoices(const CommandLine& line, ScanChoices usual) {
     for (int n = 1; n <= kOptionCount && line.optionsGiven; ++n) usual.options[n] = line.options[static_cast<size_t>(n)];
     for (int i = 0; i < kProductCount && line.productsGiven; ++i) usual.products[i] = line.products[static_cast<size_t>(i)];
     usual.detectOnly = usual.detectOnly || line.detect;
+    usual.cleanEveryUser = usual.cleanEveryUser || line.allUsers;
     return usual;
 }
 
@@ -82,6 +83,8 @@ ExitCode ReportScanEnd(const CommandLine& line, const ScanChoices& choices, cons
     report.scanned = outcome.ran;
     report.detectOnly = outcome.ran ? outcome.detectOnly : choices.detectOnly || line.detect;
     report.everyUser = outcome.everyUser;
+    report.cleanEveryUserAsked = choices.cleanEveryUser;
+    report.cleanedEveryUser = outcome.cleanedEveryUser;
     if (outcome.ran) {
         report.startedUtc = outcome.startedUtc;
         report.endedUtc = outcome.endedUtc;

@@ -11,11 +11,13 @@
 std::wstring UsageText() {
     std::wstring text =
         L"Zarvex.exe [/scan [/quiet] [/report FILE [/format text|json]] [/options LIST] [/products LIST]] "
-        L"[/detect] [/noupdate]\r\n"
+        L"[/detect] [/allusers] [/noupdate]\r\n"
         L"\r\n"
         L"/scan - scan at start, in the window, and end when the scan is done\r\n"
         L"/detect - look only: list what is found and every object removing it would touch, change "
         L"nothing\r\n"
+        L"/allusers - run elevated: the options that clean a user's folders and MUICache clean every "
+        L"user's, not only the running user's\r\n"
         L"/quiet - with /scan: no window and no message box at all\r\n"
         L"/noupdate - skip the update check\r\n"
         L"/report FILE - write a report (UTF-8) to FILE at the end\r\n"

@@ -38,6 +38,58 @@ std::string RemoveMachineKey(const char* keyText, const Acting& acting) {
     return refusal;
 }
 
+// The folder that option `box` (2 to 4) empties for a user: the running user's as the system names
+// it, another user's as his own hive names it.
+std::wstring OptionFolder(int box, const ScanUser& user) {
+    if (!user.hive) {
+        switch (box) {
+            case 2: return GetSpecialFolderW(CSIDL_COOKIES);
+            case 3: return GetSpecialFolderW(CSIDL_INTERNET_CACHE);
+            case 4: return GetTempFolderW();
+        }
+        return {};
+    }
+    const HKEY hive = user.hive->Root();
+    switch (box) {
+        case 2: return UserShellFolder(hive, user.profile, L"Cookies");
+        case 3: return UserShellFolder(hive, user.profile, L"Cache");
+        case 4: return UserTempFolder(hive, user.profile);
+    }
+    return {};
+}
+
+ProfileFolder OptionProfileFolder(int box) {
+    return box == 2 ? ProfileFolder::Cookies : box == 3 ? ProfileFolder::Cache : ProfileFolder::Temp;
+}
+
+// A key of the user's own (MUICache): HKCU for the running user, another user's in his hive.
+std::string RemoveUsersKey(const char* keyText, const ScanUser& user, const Acting& acting) {
+    if (!user.hive) return RemoveKey(HKEY_CURRENT_USER, keyText, acting);
+    RegistryPlaceScope scope(0, user.hive->Root(), L"HKU\\" + user.sid);
+    return RemoveKey(user.hive->Root(), keyText, acting);
+}
+
+// Options 2, 3, 4 and 6 for each user they reach, each object recorded as that user's; the first
+// refusal stands for the option.
+void CleanForEachUser(int box, bool everyUser, const Acting& acting, CleaningOutcome& outcome) {
+    const std::vector<ScanUser>& users = EveryUserScope::Users();
+    for (std::size_t i = 0; i < (everyUser ? users.size() : 1); ++i) {
+        const ScanUser& user = users[i];
+        const ObjectOwner owner{user.sid, user.name, {}};
+        std::string refusal;
+        if (box == 6) {
+            refusal = RemoveUsersKey(MuiCacheKeyText(), user, acting.For(owner));
+        } else {
+            const FolderEmptying emptying =
+                CleanProfileFolder(OptionFolder(box, user), OptionProfileFolder(box), user, acting.For(owner));
+            refusal = emptying.refusal;
+            outcome.stopped = emptying.stopped;
+        }
+        if (outcome.refusal.empty()) outcome.refusal = std::move(refusal);
+        if (outcome.stopped) return;
+    }
+}
+
 void EmptyTheRecycleBin(const Acting& acting, CleaningOutcome& outcome) {
     const ActedObject bin{ObjectKind::RecycleBin, Outcome::Planned, L"all drives"};
     if (acting.Planning()) {
@@ -70,33 +122,26 @@ const char* CleanedFolderName(int box) {
     return nullptr;
 }
 
-CleaningOutcome ApplyCleaningOption(int box, const Acting& acting) {
+CleaningOutcome ApplyCleaningOption(int box, const Acting& acting, bool everyUser) {
     // A setting or the environment may name any folder here, and the user's own programs can set
     // both: each folder is cleaned only where such a folder belongs (system/cleaning_places.h),
     // judged on the folder held while it is emptied, and a refusal lets the scan go on.
     CleaningOutcome outcome{box};
-    FolderEmptying emptying;
-    // The user's own options stay with the user who runs the scan.
-    const ScanUser& runningUser = EveryUserScope::Users().front();
-    const ObjectOwner user{runningUser.sid, runningUser.name, {}};
     switch (box) {
         case kClearBhoOption: outcome.refusal = RemoveMachineKey(BhoKeyText(), acting); break;
         case kEmptyRecycleBinOption: EmptyTheRecycleBin(acting, outcome); break;
+        case 5: {
+            const FolderEmptying emptying =
+                CleanWindowsFolderPart(FromAnsi(DecodeSignature(WindowsTempPartText())), acting);
+            outcome.refusal = emptying.refusal;
+            outcome.stopped = emptying.stopped;
+            break;
+        }
+        // The user's own: the user who runs the scan, and every user only when asked.
         case 2:
-            emptying = CleanProfileFolder(GetSpecialFolderW(CSIDL_COOKIES), ProfileFolder::Cookies, acting.For(user));
-            break;
         case 3:
-            emptying = CleanProfileFolder(GetSpecialFolderW(CSIDL_INTERNET_CACHE), ProfileFolder::Cache, acting.For(user));
-            break;
-        case 4: emptying = CleanProfileFolder(GetTempFolderW(), ProfileFolder::Temp, acting.For(user)); break;
-        case 5:
-            emptying = CleanWindowsFolderPart(FromAnsi(DecodeSignature(WindowsTempPartText())), acting);
-            break;
-        case 6: outcome.refusal = RemoveKey(HKEY_CURRENT_USER, MuiCacheKeyText(), acting.For(user)); break;
-    }
-    if (CleanedFolderName(box)) {
-        outcome.refusal = emptying.refusal;
-        outcome.stopped = emptying.stopped;
+        case 4:
+        case 6: CleanForEachUser(box, everyUser, acting, outcome); break;
     }
     return outcome;
 }
@@ -107,7 +152,7 @@ std::vector<CleaningOutcome> CleanDisk(const ScanChoices& choices) {
     std::vector<CleaningOutcome> outcomes;
     for (int box : CleaningOrder()) {
         if (box != kClearBhoOption && box != kEmptyRecycleBinOption && choices.options[box])
-            outcomes.push_back(ApplyCleaningOption(box, kRemoveUnrecorded));
+            outcomes.push_back(ApplyCleaningOption(box, kRemoveUnrecorded, choices.cleanEveryUser));
     }
     return outcomes;
 }

@@ -29,8 +29,10 @@ struct CleaningOutcome {
     std::string failure;              // what the user is told when it failed; empty when nothing did
 };
 
-// Applies option box N, each object it reaches recorded through acting.
-CleaningOutcome ApplyCleaningOption(int box, const Acting& acting);
+// Applies option box N, each object it reaches recorded through acting. The options that clean a
+// user's own folders and MUICache (2, 3, 4, 6) clean the running user's, and with everyUser those
+// of every user of the scan's EveryUserScope (system/user_hives.h), each as his own places allow.
+CleaningOutcome ApplyCleaningOption(int box, const Acting& acting, bool everyUser = false);
 
 // "Clear BHO (Browser Helper Objects)": deletes the machine's browser helper objects key with
 // all its subkeys when it exists.

@@ -69,15 +69,16 @@ public:
 
     void Run() {
         outcome_.detectOnly = choices_.detectOnly;
-        progress_.Status(Planning() ? "Looking at the cleaning options" : "Applying the cleaning options");
-        ApplyOptions();
-        if (Stopped()) return;
         // Every user's hive stays loaded from here to the end of the walk, and no longer.
         outcome_.everyUser = RunsElevated();
+        outcome_.cleanedEveryUser = outcome_.everyUser && choices_.cleanEveryUser;
         EveryUserScope users(outcome_.everyUser);
         for (const std::wstring& failure : users.Failures())
             Notice("A user's registry could not be opened, and that user's traces were not looked for: " +
                    ToAnsi(failure));
+        progress_.Status(Planning() ? "Looking at the cleaning options" : "Applying the cleaning options");
+        ApplyOptions();
+        if (Stopped()) return;
         progress_.Status(Planning() ? "Looking for trojan traces" : "Removing trojan traces");
         Sweep();
         WalkCatalogue();
@@ -123,7 +124,7 @@ private:
             CleaningOutcome result{box};
             Recorded(place, sink, [&] {
                 sink.ShowCount();
-                result = ApplyCleaningOption(box, ActingFor(sink));
+                result = ApplyCleaningOption(box, ActingFor(sink), outcome_.cleanedEveryUser);
                 sink.ShowCount();
             });
             if (!result.failure.empty()) Notice(result.failure);

@@ -56,6 +56,9 @@ struct ScanOutcome {
     // Per-user traces were looked for in every user profile (the scan ran elevated), not only in
     // the running user's.
     bool everyUser = false;
+    // The options that clean a user's own folders and MUICache cleaned every user's too (/allusers,
+    // elevated), not only the running user's.
+    bool cleanedEveryUser = false;
     std::vector<ScanSection> sections;
     SYSTEMTIME startedUtc{};
     SYSTEMTIME endedUtc{};

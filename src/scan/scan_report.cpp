@@ -149,6 +149,10 @@ std::string ScanReportText(const ScanReport& report) {
         lines.push_back(L"Products: " + (report.allProducts ? std::wstring(L"all") : Joined(report.products)));
         lines.push_back(report.everyUser ? L"Users: every user profile (elevated)"
                                          : L"Users: the running user only (not elevated)");
+        // Only where /allusers asked: a report without it reads as before.
+        if (report.cleanEveryUserAsked)
+            lines.push_back(report.cleanedEveryUser ? L"Cleaning: every user profile (/allusers)"
+                                                    : L"Cleaning: the running user only (not elevated)");
         lines.push_back(L"Results:");
         for (const auto& [label, status] : report.rows) lines.push_back(ResultRowLine(OneLine(label), OneLine(status)));
         if (!report.refusals.empty()) {

@@ -22,6 +22,8 @@ struct ScanReport {
     bool scanned = false;                 // false: the command line was refused, no scan ran
     bool detectOnly = false;
     bool everyUser = false;               // ScanOutcome::everyUser
+    bool cleanEveryUserAsked = false;     // /allusers
+    bool cleanedEveryUser = false;        // ScanOutcome::cleanedEveryUser
     std::vector<int> optionNumbers;       // the options chosen, numbered down the Settings page
     std::vector<std::wstring> options;    // captions of the options chosen
     std::vector<std::wstring> products;   // names of the products chosen

@@ -155,6 +155,7 @@ std::string ScanReportJson(const ScanReport& report) {
         .Field("scanned", Bool(report.scanned))
         .Field("detectOnly", Bool(report.detectOnly))
         .Field("everyUser", Bool(report.everyUser))
+        .Field("cleanEveryUser", Bool(report.cleanedEveryUser))
         .Field("options", optionsChosen.Text())
         .Field("allProducts", Bool(report.allProducts))
         .Field("products", productsChosen.Text())

@@ -29,6 +29,9 @@ namespace {
 // Where the shell folder settings put them now...
 const int kDocumentFolders[] = {CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_MYPICTURES,
                                 CSIDL_MYMUSIC,          CSIDL_MYVIDEO,  CSIDL_FAVORITES};
+// ...the same as a user's own hive names them...
+const wchar_t* const kDocumentSettings[] = {L"Desktop", L"Personal", L"My Pictures", L"My Music", L"My Video",
+                                            L"Favorites"};
 // ...and where they lie in a profile by default, whatever the settings say.
 const wchar_t* const kDocumentNames[] = {L"Desktop", L"Documents", L"My Documents", L"Downloads", L"Pictures",
                                          L"Music",   L"Videos",    L"Favorites",    L"Contacts",  L"Links",
@@ -55,6 +58,12 @@ const Place kPlaces[] = {
 std::wstring OwnProfileFolder() {
     const std::wstring sid = RunningUserSid();
     return sid.empty() ? std::wstring() : ProfileFolderOf(sid);
+}
+
+std::vector<std::wstring> OwnDocumentFolders() {
+    std::vector<std::wstring> folders;
+    for (int csidl : kDocumentFolders) folders.push_back(GetSpecialFolderW(csidl));
+    return folders;
 }
 
 // The real path where there is such a folder; else the path as named, which nothing real can
@@ -88,10 +97,23 @@ FolderEmptying CleanAt(const std::wstring& folder, const FolderRule& rule, const
 
 CleaningPlaces::CleaningPlaces(std::shared_ptr<const ProtectedFolders> secondLine)
     : secondLine_(std::move(secondLine)) {
-    const std::wstring profile = OwnProfileFolder();
+    SetProfile(OwnProfileFolder(), OwnDocumentFolders());
+}
+
+CleaningPlaces::CleaningPlaces(std::shared_ptr<const ProtectedFolders> secondLine, const ScanUser& user)
+    : secondLine_(std::move(secondLine)) {
+    if (!user.hive) {
+        SetProfile(OwnProfileFolder(), OwnDocumentFolders());
+        return;
+    }
+    std::vector<std::wstring> documents;
+    for (const wchar_t* name : kDocumentSettings) documents.push_back(UserShellFolder(user.hive->Root(), user.profile, name));
+    SetProfile(user.profile, documents);
+}
+
+void CleaningPlaces::SetProfile(const std::wstring& profile, const std::vector<std::wstring>& documentFolders) {
     if (IsAbsoluteFolder(profile)) profile_ = RealPath(profile);
-    for (int csidl : kDocumentFolders) {
-        const std::wstring folder = GetSpecialFolderW(csidl);
+    for (const std::wstring& folder : documentFolders) {
         if (IsAbsoluteFolder(folder)) documents_.push_back(RealOrNamed(folder));
     }
     if (!profile_.empty()) {
@@ -159,6 +181,14 @@ std::shared_ptr<const CleaningPlaces> SharedCleaningPlaces() {
 FolderEmptying CleanProfileFolder(const std::wstring& folder, ProfileFolder which, const Acting& acting) {
     const std::shared_ptr<const CleaningPlaces> places = SharedCleaningPlaces();
     return CleanAt(folder, JudgedBy([&](const std::wstring& real) { return places->ProfileRefusal(real, which); }),
+                   acting);
+}
+
+FolderEmptying CleanProfileFolder(const std::wstring& folder, ProfileFolder which, const ScanUser& user,
+                                  const Acting& acting) {
+    if (!user.hive) return CleanProfileFolder(folder, which, acting);
+    const CleaningPlaces places(SharedProtectedFolders(), user);
+    return CleanAt(folder, JudgedBy([&](const std::wstring& real) { return places.ProfileRefusal(real, which); }),
                    acting);
 }
 

@@ -10,6 +10,7 @@
 #include "system/exact_deletion.h"
 
 class ProtectedFolders;
+struct ScanUser;
 
 // Why an option's folder was refused, as the scan shows it.
 extern const char kRefusedNoProfile[];        // "the user's profile folder is not known"
@@ -27,9 +28,13 @@ enum class ProfileFolder { Temp, Cookies, Cache };
 
 class CleaningPlaces {
 public:
+    // The places of the user who runs the program.
     explicit CleaningPlaces(std::shared_ptr<const ProtectedFolders> secondLine);
-    // Cookies, the Internet cache and the user's Temp: inside the profile folder of the user who
-    // runs the program, never that folder itself, one of the user's document folders (Desktop,
+    // The places of a user of the scan: another user's profile folder as the machine's profile
+    // list names it and his document folders as his own hive names them.
+    CleaningPlaces(std::shared_ptr<const ProtectedFolders> secondLine, const ScanUser& user);
+    // Cookies, the Internet cache and the user's Temp: inside the profile folder of the user
+    // (whoever's places these are), never that folder itself, one of the user's document folders (Desktop,
     // Documents, Downloads, Pictures, Music, Videos, Favorites and the like), a folder in one or a
     // folder that holds one. Empty when the folder at this real path may be cleaned; otherwise why
     // not.
@@ -43,6 +48,7 @@ public:
     std::string WindowsRefusal(const std::wstring& real, const std::wstring& name) const;
 
 private:
+    void SetProfile(const std::wstring& profile, const std::vector<std::wstring>& documentFolders);
     // The profile rule above without the second line.
     std::string ProfileRule(const std::wstring& real) const;
     std::string SecondLine(const std::wstring& real) const;
@@ -63,5 +69,9 @@ std::shared_ptr<const CleaningPlaces> SharedCleaningPlaces();
 // is not there is no refusal: there is nothing to clean. Carried out or planned by acting.
 FolderEmptying CleanProfileFolder(const std::wstring& folder, ProfileFolder which,
                                   const Acting& acting = kRemoveUnrecorded);
+// The same for a user of the scan, judged by that user's places: another user's folder only in his
+// own profile.
+FolderEmptying CleanProfileFolder(const std::wstring& folder, ProfileFolder which, const ScanUser& user,
+                                  const Acting& acting);
 // The same for the Windows Temp: `part` is the folder's name after the Windows folder ("\Temp").
 FolderEmptying CleanWindowsFolderPart(const std::wstring& part, const Acting& acting = kRemoveUnrecorded);

@@ -74,12 +74,29 @@ std::wstring ExpandedForUser(HKEY hive, const std::wstring& profile, const std::
     });
 }
 
+// Where Windows puts each folder in a profile when the user's settings name none.
+struct DefaultFolder {
+    const wchar_t* name;
+    const wchar_t* where;
+};
+const DefaultFolder kDefaultShellFolders[] = {
+    {L"Desktop", L"%USERPROFILE%\\Desktop"},
+    {L"AppData", L"%USERPROFILE%\\AppData\\Roaming"},
+    {L"Local AppData", L"%USERPROFILE%\\AppData\\Local"},
+    {L"Start Menu", L"%APPDATA%\\Microsoft\\Windows\\Start Menu"},
+    {L"Programs", L"%APPDATA%\\Microsoft\\Windows\\Start Menu\\Programs"},
+    {L"Personal", L"%USERPROFILE%\\Documents"},
+    {L"My Pictures", L"%USERPROFILE%\\Pictures"},
+    {L"My Music", L"%USERPROFILE%\\Music"},
+    {L"My Video", L"%USERPROFILE%\\Videos"},
+    {L"Favorites", L"%USERPROFILE%\\Favorites"},
+    {L"Cookies", L"%LOCALAPPDATA%\\Microsoft\\Windows\\INetCookies"},
+    {L"Cache", L"%LOCALAPPDATA%\\Microsoft\\Windows\\INetCache"},
+};
+
 std::wstring DefaultShellFolder(const std::wstring& name) {
-    if (name == L"Desktop") return L"%USERPROFILE%\\Desktop";
-    if (name == L"AppData") return L"%USERPROFILE%\\AppData\\Roaming";
-    if (name == L"Local AppData") return L"%USERPROFILE%\\AppData\\Local";
-    if (name == L"Start Menu") return L"%APPDATA%\\Microsoft\\Windows\\Start Menu";
-    if (name == L"Programs") return L"%APPDATA%\\Microsoft\\Windows\\Start Menu\\Programs";
+    for (const DefaultFolder& folder : kDefaultShellFolders)
+        if (name == folder.name) return folder.where;
     return {};
 }
 

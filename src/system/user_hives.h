@@ -111,8 +111,9 @@ private:
 
 // A user's folder as that user's own hive names it (User Shell Folders, else Shell Folders, else
 // where Windows puts it in a profile), its variables filled in from that user's profile and the
-// Windows folder: "Desktop", "AppData", "Local AppData", "Start Menu", "Programs". Empty when it
-// names anything else.
+// Windows folder: "Desktop", "AppData", "Local AppData", "Start Menu", "Programs", the document
+// folders "Personal", "My Pictures", "My Music", "My Video", "Favorites", and "Cookies", "Cache".
+// Empty when it names anything else.
 std::wstring UserShellFolder(HKEY hive, const std::wstring& profile, const std::wstring& name);
 // The user's Temp folder, from the hive's Environment, else Local AppData\Temp.
 std::wstring UserTempFolder(HKEY hive, const std::wstring& profile);

@@ -94,6 +94,7 @@ ScanChoices TForm1::Choices() const {
     for (int n = 1; n <= kOptionCount; ++n) choices.options[n] = OptionTicked(n);
     for (int i = 0; i < kProductCount; ++i) choices.products[i] = ProductTicked(i);
     choices.detectOnly = detectOnly_;
+    choices.cleanEveryUser = cleanEveryUser_;
     return choices;
 }
 

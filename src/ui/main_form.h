@@ -80,13 +80,15 @@ public:
     // The ticks: check-list item index (0 to 32) and option box N (1 to 7).
     bool ProductTicked(int index) const;
     bool OptionTicked(int n) const;
-    // All the ticks at once, and detect-only: what a scan reads when it starts.
+    // All the ticks at once, detect-only and /allusers: what a scan reads when it starts.
     ScanChoices Choices() const;
     void SetChoices(const ScanChoices& choices);
     // Command line /detect: every scan only looks and plans, and the Scan page says so, beside
     // the scan picture and in the picture's name, which a screen reader reads out.
     void SetDetectOnly(bool detectOnly);
     bool DetectOnly() const { return detectOnly_; }
+    // Command line /allusers: every scan's options clean every user's folders.
+    void SetCleanEveryUser(bool everyUser) { cleanEveryUser_ = everyUser; }
 
     // Empties the result list and starts a scan of Choices() on a worker thread; false, doing
     // nothing, while a scan runs. Rows and the status text arrive as the scan goes.
@@ -172,6 +174,7 @@ private:
     bool exitAfterScan_ = false;  // "Exit" was chosen during the scan
     bool boxShowing_ = false;
     bool detectOnly_ = false;
+    bool cleanEveryUser_ = false;
     bool scanningLocked_ = false;  // LockScanning
     std::vector<std::function<void()>> waitingBoxes_;
 

@@ -284,6 +284,13 @@ INSTANTIATE_TEST_SUITE_P(
                         {"No scan ran.", "Error: Unknown format \"xml\" in /format: give text or json.",
                          "Exit code: 3"},
                         nullptr},
+        // Elevated (Wine gives every program a full token), /allusers reaches every user's folders.
+        CommandLineCase{"AllUsersSaysWhoseFoldersWereCleaned", Plant::Nothing,
+                        L"/scan /quiet /noupdate /allusers /options none /products \"Antivirus 360\" /report REPORT", 0,
+                        {"Mode: removal", "Options: none", "Products: Antivirus 360", kUsersLine,
+                         "Cleaning: every user profile (/allusers)", "Results:", "No malicious software was found.\t",
+                         "Exit code: 0"},
+                        nullptr},
         CommandLineCase{"FormatWithoutReport", Plant::SweepFile, L"/scan /quiet /noupdate /format json", 3, {},
                         nullptr},
         CommandLineCase{"BadSwitchInABox", Plant::SweepFile, L"/scan /bogus", 3, {}, "#32770",

@@ -459,3 +459,44 @@ TEST(Fleet, AnElevatedRunRemovesASecondUsersTracesAndSaysWhose) {
     EXPECT_EQ(deletedForUser, (std::set<std::wstring>{Upper(L"HKU\\" + sid + L"\\" + FromAnsi(keyCheck)),
                                                       Upper(FromAnsi(desktopFile))}));
 }
+
+// /allusers: the Temp option cleans a second user's Temp, as his own registry names it, only when
+// asked; the record names whose files they were, and the JSON says the options reached every user.
+TEST(Fleet, AllUsersCleansASecondUsersTempOnlyWhenAsked) {
+    if (!RunsElevated()) GTEST_SKIP() << "not elevated: only the running user is reached";
+    SecondUser user;
+    ASSERT_TRUE(user.Value("Software\\zarvex-bystander", "keep"));
+    ASSERT_TRUE(user.Save());
+    const std::string temp = user.Profile() + "\\AppData\\Local\\Temp";
+    CreateDirectoryA((user.Profile() + "\\AppData").c_str(), nullptr);
+    CreateDirectoryA((user.Profile() + "\\AppData\\Local").c_str(), nullptr);
+    CreateDirectoryA(temp.c_str(), nullptr);
+    const std::string file = temp + "\\zarvex-second-user.tmp";
+    ASSERT_TRUE(WriteFileBytes(file, "temp"));
+
+    ScratchFolder scratch("fleet-all-users");
+    const std::wstring switches = L"/format json /options 3 /products \"Antivirus 360\"";
+    const QuietRun alone = RunQuiet(scratch, switches, "running-user.json");
+    EXPECT_EQ(alone.exitCode, 0u);
+    EXPECT_TRUE(FileExists(file)) << "cleaned without /allusers";
+    const QuietRun every = RunQuiet(scratch, L"/allusers " + switches, "every-user.json");
+    EXPECT_EQ(every.exitCode, 0u);
+    EXPECT_FALSE(FileExists(file));
+    EXPECT_EQ(LoadedHiveOfOurs(FromAnsi(SecondUser::kSid)), L"") << "the hive it loaded stays loaded";
+
+    std::unique_ptr<JsonValue> before = Parsed(alone.report), after = Parsed(every.report);
+    ASSERT_TRUE(before && after);
+    EXPECT_TRUE((*before)["everyUser"].boolean);
+    EXPECT_FALSE((*before)["cleanEveryUser"].boolean);
+    EXPECT_TRUE((*after)["cleanEveryUser"].boolean);
+    const std::wstring sid = FromAnsi(SecondUser::kSid);
+    auto secondUsers = [&sid](const JsonValue& document) {
+        std::set<std::wstring> paths;
+        for (const JsonValue& option : document["cleaning"].items)
+            for (const JsonValue& object : option["objects"].items)
+                if (object["user"].text == sid) paths.insert(Upper(object["path"].text) + L"|" + object["outcome"].text);
+        return paths;
+    };
+    EXPECT_TRUE(secondUsers(*before).empty());
+    EXPECT_EQ(secondUsers(*after), (std::set<std::wstring>{Upper(FromAnsi(file)) + L"|deleted"}));
+}

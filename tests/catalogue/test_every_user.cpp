@@ -139,8 +139,9 @@ TEST(EveryUser, AnElevatedRemovalTakesAnotherUsersTracesFromHisOwnHiveAndUnloads
         for (const ActedObject& object : objects) {
             EXPECT_EQ(object.outcome, Outcome::Done) << ToAnsi(object.path);
             EXPECT_EQ(object.userName, kSid) << "no such account: the SID names it";
-            if (object.kind == ObjectKind::Key || object.kind == ObjectKind::Value)
+            if (object.kind == ObjectKind::Key || object.kind == ObjectKind::Value) {
                 EXPECT_EQ(object.path.rfind(L"HKU\\" + kSid + L"\\", 0), 0u) << ToAnsi(object.path);
+            }
         }
     }
     EXPECT_EQ(LoadedHiveOfOurs(kSid), L"") << "the hive stays loaded";

@@ -124,7 +124,9 @@ TEST(Product32, TheWindowStaysUpAMinuteWhileTheUpdateCheckAsksALoopbackServer) {
     HWND question = run.WaitForWindow("#32770", "New version available");
     EXPECT_NE(question, nullptr) << "no update question";
     EXPECT_GE(server.ConnectionCount(), 1u);
-    if (server.ConnectionCount() > 0) EXPECT_NE(server.Request(0).find("/Version.ini"), std::string::npos);
+    if (server.ConnectionCount() > 0) {
+        EXPECT_NE(server.Request(0).find("/Version.ini"), std::string::npos);
+    }
     if (question) PostMessageW(question, WM_COMMAND, IDNO, 0);
 
     Sleep(60 * 1000);

@@ -17,3 +17,5 @@ std::wstring SystemErrorReason(DWORD code) {
     std::wstring text = SystemErrorMessage(code);
     return text.empty() ? L"error " + std::to_wstring(code) : text;
 }
+
+bool IsMissingError(DWORD code) { return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND; }

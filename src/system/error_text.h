@@ -11,3 +11,6 @@ std::wstring SystemErrorMessage(DWORD code, HMODULE moreMessages = nullptr);
 // The system's message, or "error N" where it has none: a reason that is never empty, as a record
 // of a failure needs.
 std::wstring SystemErrorReason(DWORD code);
+// ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND: the object is not there. Any other error is a
+// failure to look, never "not found".
+bool IsMissingError(DWORD code);

@@ -99,7 +99,7 @@ struct OpenedEntry {
     DWORD error = ERROR_FILE_NOT_FOUND;
 };
 
-bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+bool IsMissing(DWORD error) { return IsMissingError(error); }
 
 // An open that failed: a link that the redirection-trust policy blocks is a link on the way, the
 // rest is the system's error.

@@ -235,10 +235,18 @@ bool KillProcessByPath(const std::string& name, const std::string& pathText, con
     // One of that name whose path cannot be read may be anywhere, the genuine program included: it
     // is never ended, and is said as such rather than "not found".
     ActedObject unreadable;
+    // One of that name that cannot be opened at all is not known to be elsewhere: a failure, unless
+    // it ended meanwhile.
+    ActedObject unopened;
+    DWORD unopenedError = ERROR_SUCCESS;
     VisitProcesses([&](const std::string& exeFile, DWORD processId) {
         if (!ExeNameMatches(exeFile, name)) return;
         std::string imagePath;
         UniqueHandle process = OpenToEnd(processId, imagePath);
+        if (!process && GetLastError() != ERROR_INVALID_PARAMETER) {
+            unopenedError = GetLastError();
+            unopened = ProcessObject(processId, exeFile, {});
+        }
         if (process && imagePath.empty()) unreadable = ProcessObject(processId, exeFile, {});
         // The name too: the listed id may have passed to another program whose path holds the fragment.
         if (!process || imagePath.find(pathText) == std::string::npos || !ExeNameMatches(LastPathPart(imagePath), name))
@@ -248,6 +256,7 @@ bool KillProcessByPath(const std::string& name, const std::string& pathText, con
     });
     if (!last) {
         if (unreadable.processId != 0) acting.Record(unreadable, Outcome::Refused, kUnreadablePathReason);
+        else if (unopened.processId != 0) acting.Record(unopened, Outcome::Failed, SystemErrorReason(unopenedError));
         else RecordNoProcess(acting, name, qualifier);
         return false;
     }

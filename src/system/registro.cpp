@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "system/error_text.h"
+#include "system/folders.h"
 #include "system/handles.h"
 #include "system/text_codes.h"
 #include "system/wide_paths.h"
@@ -161,7 +162,10 @@ LONG OpenSubkeyItself(HKEY parent, const std::wstring& name, ACCESS_MASK access,
     attributes.ObjectName = &counted;
     attributes.Attributes = OBJ_CASE_INSENSITIVE | OBJ_OPENLINK;
     HANDLE raw = nullptr;
-    const LONG status = Nt().Error(Nt().openKey(&raw, access, &attributes));
+    // Under WOW64 each open is redirected by its own view flag, a handle's view is not inherited:
+    // a subkey of a 64-bit view key opened without it would be the 32-bit one.
+    const ACCESS_MASK view = RunsUnderWow64() ? RegistryPlaceScope::View() : 0;
+    const LONG status = Nt().Error(Nt().openKey(&raw, access | view, &attributes));
     if (status != ERROR_SUCCESS) return status;
     key.handle = static_cast<HKEY>(raw);
     key.owner.reset(key.handle);
@@ -188,7 +192,7 @@ LONG DeleteTree(HKEY key) {
     }
 }
 
-bool IsMissing(LONG status) { return status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND; }
+bool IsMissing(LONG status) { return IsMissingError(static_cast<DWORD>(status)); }
 
 // An object that could not be looked at: not there, or the system's error.
 void RecordUnreadable(const Acting& acting, const ActedObject& object, LONG status) {

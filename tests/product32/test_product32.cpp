@@ -8,7 +8,10 @@
 #include <shlobj.h>
 
 #include <memory>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "catalogue/rogue_entry.h"
 #include "product32/shipped_program.h"
@@ -105,6 +108,61 @@ bool KeyExists(const std::wstring& path) {
     return true;
 }
 
+// A key or value of the 32-bit registry view, planted here and taken away whatever the test came to.
+class Wow32Planting {
+public:
+    ~Wow32Planting() {
+        for (const auto& [key, name] : values_) {
+            HKEY raw = nullptr;
+            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_SET_VALUE | KEY_WOW64_32KEY, &raw) != ERROR_SUCCESS)
+                continue;
+            RegDeleteValueA(raw, name.c_str());
+            RegCloseKey(raw);
+        }
+        for (const std::string& key : keys_) {
+            HKEY raw = nullptr;
+            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, &raw) == ERROR_SUCCESS) {
+                RegDeleteTreeA(raw, nullptr);
+                RegCloseKey(raw);
+            }
+            RegDeleteKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), KEY_WOW64_32KEY, 0);
+        }
+    }
+    // The key with a subkey of its own, so that deleting it deletes a tree.
+    bool Key(const std::string& path) {
+        keys_.push_back(path);
+        HKEY raw = nullptr;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, (path + "\\Settings").c_str(), 0, nullptr, 0,
+                            KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &raw, nullptr) != ERROR_SUCCESS)
+            return false;
+        RegCloseKey(raw);
+        return true;
+    }
+    bool Value(const std::string& key, const std::string& name, const std::string& data) {
+        values_.emplace_back(key, name);
+        HKEY raw = nullptr;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr,
+                            &raw, nullptr) != ERROR_SUCCESS)
+            return false;
+        const bool set = RegSetValueExA(raw, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                                        static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+        RegCloseKey(raw);
+        return set;
+    }
+
+private:
+    std::vector<std::string> keys_;
+    std::vector<std::pair<std::string, std::string>> values_;
+};
+
+bool ExistsInView(const std::string& key, const char* valueName, REGSAM view) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | view, &raw) != ERROR_SUCCESS) return false;
+    const bool there = !valueName || RegQueryValueExA(raw, valueName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(raw);
+    return there;
+}
+
 std::wstring InScratch(const ScratchFolder& scratch, const char* name) {
     return FromAnsi(scratch.Path() + "\\" + name);
 }
@@ -185,10 +243,13 @@ TEST(Product32, TheRemovalTakesTheProductAwayAndWritesItsJsonReport) {
     EXPECT_TRUE(removed) << bytes.substr(0, 2000);
 }
 
-// The same product put in by a 64-bit installer: its folder in the native Program Files, its DLL in
-// the native system folder and its Run value in the 64-bit registry. The 32-bit program reaches them
-// only through the machine's 64-bit settings, Sysnative and the 64-bit registry view, and records
-// them as the 64-bit view's.
+// The same product put in by a 64-bit installer: its folder in the native Program Files with its
+// program running from there, its DLL in the native system folder and its Run value in the 64-bit
+// registry (and one in the 32-bit registry, the program's own view); browser helper objects with
+// subkeys in both views, cleared by option 7. The 32-bit program reaches the native ones only
+// through the machine's 64-bit settings, Sysnative and the 64-bit registry view, and records each
+// object with its view. Windows redirects a subkey opened relative to a 64-bit key unless the open
+// names the view again; Wine keeps the parent's view, so the BHO subkeys pass here either way.
 TEST(Product32, TheRemovalReachesTheNativeViewToo) {
     if (sizeof(void*) != 8) GTEST_SKIP() << "the native view is planted from a 64-bit test program";
     constexpr int kUltraAntivirus = 5;
@@ -200,40 +261,57 @@ TEST(Product32, TheRemovalReachesTheNativeViewToo) {
     ASSERT_FALSE(runValue.empty());
     ScratchFolder scratch("zarvex-product32-native");
     Planting planting;
+    Wow32Planting wow32;
     const std::string folder = GetSpecialFolder(CSIDL_PROGRAM_FILES) + "\\Ultra Antivirus 2009";
     const std::string dll = GetSystemFolder() + "\\ultraav32.dll";
+    const std::string bho = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
     planting.Folder(folder);
     planting.File(dll);
+    const WaiterProcess& program = planting.Process(folder, "UltraAV.exe");
     planting.Value(HKEY_LOCAL_MACHINE, runValue, "\"" + folder + "\\UltraAV.exe\" /tray");
     const auto [runKey, runName] = SplitValuePath(runValue);
+    ASSERT_TRUE(wow32.Value(runKey, runName, "\"" + GetSpecialFolder(CSIDL_PROGRAM_FILESX86) +
+                                                 "\\Ultra Antivirus 2009\\UltraAV.exe\" /tray"));
+    planting.Key(HKEY_LOCAL_MACHINE, bho + "\\{zarvex-native}");
+    ASSERT_TRUE(wow32.Key(bho + "\\{zarvex-wow32}"));
+    ASSERT_FALSE(ExistsInView(bho + "\\{zarvex-wow32}", nullptr, KEY_WOW64_64KEY)) << "the views are one";
     const std::wstring report = InScratch(scratch, "native.json");
 
-    ShippedRun run(L"/scan /quiet /noupdate /options none /products \"Ultra Antivirus 2009\" /format json /report \"" +
+    ShippedRun run(L"/scan /quiet /noupdate /options 7 /products \"Ultra Antivirus 2009\" /format json /report \"" +
                    report + L"\"");
     ASSERT_TRUE(run.Started());
     EXPECT_EQ(run.WaitExit(), 1u);
     EXPECT_FALSE(CrashBoxShown());
 
+    EXPECT_TRUE(program.WaitEnded(5000)) << "the 64-bit program still runs";
     EXPECT_FALSE(FolderExists(folder));
     EXPECT_FALSE(FileExists(dll));
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, runKey.c_str(), 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
-    const bool valueStays = RegQueryValueExA(key, runName.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    EXPECT_FALSE(valueStays) << "the Run value in the 64-bit registry stays";
+    EXPECT_FALSE(ExistsInView(runKey, runName.c_str(), KEY_WOW64_64KEY)) << "the Run value in the 64-bit registry stays";
+    EXPECT_FALSE(ExistsInView(runKey, runName.c_str(), KEY_WOW64_32KEY)) << "the Run value in the 32-bit registry stays";
+    EXPECT_FALSE(ExistsInView(bho + "\\{zarvex-native}", nullptr, KEY_WOW64_64KEY));
+    EXPECT_FALSE(ExistsInView(bho + "\\{zarvex-wow32}", nullptr, KEY_WOW64_32KEY));
 
     const std::string bytes = WideFileBytes(report);
     std::string error;
     std::unique_ptr<JsonValue> document = ParseJson(bytes, &error);
     ASSERT_TRUE(document) << error << "\n" << bytes.substr(0, 2000);
     EXPECT_EQ((*document)["exitCode"].number, 1);
-    bool dllIn64BitView = false;
-    for (const JsonValue& result : (*document)["productResults"].items)
-        for (const JsonValue& object : result["objects"].items)
-            dllIn64BitView = dllIn64BitView || (object["view"].text == L"64-bit" && object["kind"].text == L"file" &&
-                                                object["outcome"].text == L"deleted" &&
-                                                object["path"].text.find(L"ultraav32.dll") != std::wstring::npos);
-    EXPECT_TRUE(dllIn64BitView) << bytes.substr(0, 4000);
+    // What each view's object was recorded as: kind|view|outcome, for the objects named here.
+    std::set<std::wstring> seen;
+    auto note = [&seen](const JsonValue& objects) {
+        for (const JsonValue& object : objects.items) {
+            const std::wstring& path = object["path"].text;
+            const bool ours = path.find(L"ultraav32.dll") != std::wstring::npos ||
+                              (object["kind"].text == L"value" && object["outcome"].text == L"deleted") ||
+                              (object["kind"].text == L"key" && path.find(L"Browser Helper Objects") != std::wstring::npos);
+            if (ours) seen.insert(object["kind"].text + L"|" + object["view"].text + L"|" + object["outcome"].text);
+        }
+    };
+    for (const JsonValue& result : (*document)["productResults"].items) note(result["objects"]);
+    for (const JsonValue& option : (*document)["cleaning"].items) note(option["objects"]);
+    for (const wchar_t* expected : {L"file|64-bit|deleted", L"value|64-bit|deleted", L"value|32-bit|deleted",
+                                    L"key|64-bit|deleted", L"key|32-bit|deleted"})
+        EXPECT_EQ(seen.count(expected), 1u) << ToAnsi(expected) << "\n" << bytes.substr(0, 4000);
 }
 
 }  // namespace

@@ -24,12 +24,20 @@ bool FolderIsPresent(const DetectCheck& check, const StepPlace& place, const Act
     const RemovableTarget target = CheckRemovable(check.folder, check.operand.text, place);
     if (!target.refusal.empty()) {
         const std::wstring named = RootedPathW(check.folder, check.operand.text, place);
-        if (IsExistingFolder(named))
+        if (MayLookAt(named, target) && IsExistingFolder(named))
             refusals.Record({ObjectKind::Folder, Outcome::Refused, WithoutTrailingSeparators(named)}, Outcome::Refused,
                             FromAnsi(target.refusal));
     }
     return !target.path.empty() && IsExistingFolder(target.path);
 }
+
+}  // namespace
+
+bool MayLookAt(const std::wstring& named, const RemovableTarget& target) {
+    return target.refusal != kRefusedOutsideUsersProfile || (named.size() > 2 && named[1] == L':');
+}
+
+namespace {
 
 void Terminate(const RemovalStep& step, const Acting& acting) {
     // The id lookup folds letters the name walk leaves alone; both come from one walk.
@@ -40,13 +48,13 @@ void Terminate(const RemovalStep& step, const Acting& acting) {
 // Files step), by the same checks as a deletion there (its real path inside that folder, no link on
 // the way, the file itself no link), started by its full path (system/processes.h). Nothing there
 // is "not found"; one there that a check refuses is refused, in the plan as in the removal.
-StepOutcome StartUninstaller(const RemovalStep& step, const Acting& acting) {
+StepOutcome StartUninstaller(const RemovalStep& step, const std::vector<StepPlace>& places, const Acting& acting) {
     const std::wstring relative = FromAnsi(Decoded(step.operand));
-    auto missing = [](DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; };
+    const auto missing = IsMissingError;
     // What is said when none starts: the first refusal or failure met, else the first place looked at.
     RemovableTarget said;
     std::wstring saidPath;
-    for (const StepPlace& place : PlacesOf(ReachOf(FolderRoot::ProgramFiles))) {
+    for (const StepPlace& place : places) {
         const std::wstring root = FolderRootPathW(FolderRoot::ProgramFiles, place);
         if (root.empty()) continue;
         const RemovableTarget target = CheckRemovableUnder(root, false, relative);
@@ -253,6 +261,7 @@ std::wstring FolderRootPathW(FolderRoot root, const StepPlace& place) {
 }
 
 const char kRefusedSettableRoot[] = "its root folder is set to a system folder or a drive root";
+const char kRefusedOutsideUsersProfile[] = "the user's own setting puts its root folder outside his profile";
 
 namespace {
 // Roots that the environment or a user's shell-folder setting names, and so may point anywhere.
@@ -267,10 +276,19 @@ RemovableTarget CheckRemovable(FolderRoot root, const char* relativeText) {
 }
 
 RemovableTarget CheckRemovable(FolderRoot root, const char* relativeText, const StepPlace& place) {
-    return CheckRemovableUnder(FolderRootPathW(root, place), SettableRoot(root), FromAnsi(DecodeSignature(relativeText)));
+    const std::wstring rootPath = FolderRootPathW(root, place);
+    const std::wstring relative = FromAnsi(DecodeSignature(relativeText));
+    // Another user's root is what his own settings name, which he may aim anywhere: only inside his
+    // profile, judged on the text before anything is opened, then on the real path.
+    if (place.user && place.user->hive && SettableRoot(root) && ReachOf(root).everyUser) {
+        if (!NamesPlaceInProfile(rootPath, place.user->profile)) return {{}, kRefusedOutsideUsersProfile};
+        return CheckRemovableUnder(rootPath, true, relative, place.user->profile);
+    }
+    return CheckRemovableUnder(rootPath, SettableRoot(root), relative);
 }
 
-RemovableTarget CheckRemovableUnder(const std::wstring& rootPath, bool settable, const std::wstring& relativePath) {
+RemovableTarget CheckRemovableUnder(const std::wstring& rootPath, bool settable, const std::wstring& relativePath,
+                                    const std::wstring& profile) {
     const std::wstring relative = WithoutTrailingSeparators(relativePath);
     if (rootPath.empty() || relative.find_first_not_of(L"\\/") == std::wstring::npos) return {};
     if (JoinPath(rootPath, relative).empty()) return {{}, kRefusedNotAbsolute};
@@ -279,6 +297,10 @@ RemovableTarget CheckRemovableUnder(const std::wstring& rootPath, bool settable,
     if (rootReal.empty()) return {{}, {}, error};
     // Such a root set to a drive root or a system folder names nothing to delete.
     if (settable && IsProtectedFolder(rootReal)) return {{}, kRefusedSettableRoot};
+    if (!profile.empty()) {
+        const std::wstring profileReal = RealPath(profile);
+        if (profileReal.empty() || !IsInsideFolder(rootReal, profileReal)) return {{}, kRefusedOutsideUsersProfile};
+    }
     if (!ReachedWithoutLinks(rootPath, relative)) {
         // No folder there is nothing to delete, one that cannot be opened is a failure; one reached
         // another way has a link on its way.
@@ -309,7 +331,7 @@ bool CheckIsTrue(const DetectCheck& check, const Acting& refusals) {
     if (check.kind == CheckKind::ProcessCheck) return ProcessIsRunning(Decoded(check.operand));
     const RootReach reach = check.kind == CheckKind::KeyCheck ? ReachOf(check.registry) : ReachOf(check.folder);
     for (const StepPlace& place : PlacesOf(reach)) {
-        if (CheckIsTrueAt(check, place, refusals)) return true;
+        if (CheckIsTrueAt(check, place, refusals.For(place.owner))) return true;
     }
     return false;
 }
@@ -328,7 +350,7 @@ StepOutcome RunStep(const RemovalStep& step, const Acting& acting, const std::ve
         case StepKind::Wait:
             if (!acting.Planning()) Sleep(step.milliseconds);
             return {};
-        case StepKind::StartUninstaller: return StartUninstaller(step, acting);
+        case StepKind::StartUninstaller: return StartUninstaller(step, PlacesOf(ReachOf(step.folder)), acting);
         default: break;
     }
     // One step, each place its root reaches; the first refusal stands for the step (each is
@@ -340,6 +362,10 @@ StepOutcome RunStep(const RemovalStep& step, const Acting& acting, const std::ve
         if (outcome.refusal.empty()) outcome.refusal = std::move(here.refusal);
     }
     return outcome;
+}
+
+StepOutcome StartUninstallerIn(const RemovalStep& step, const StepPlace& place, const Acting& acting) {
+    return StartUninstaller(step, {place}, acting);
 }
 
 bool DetectRogue(const RogueEntry& entry, const Acting& refusals) {

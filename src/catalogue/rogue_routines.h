@@ -50,6 +50,9 @@ struct StepPlace {
 };
 // The places of a root, in order: each user of the scan (system/user_hives.h), each view.
 std::vector<StepPlace> PlacesOf(RootReach reach);
+// An uninstaller step in one Program Files place only: the setup file found there starts the
+// uninstaller of its own folder, never the other view's.
+StepOutcome StartUninstallerIn(const RemovalStep& step, const StepPlace& place, const Acting& acting);
 // A registry root in a place: its key, opened in the place's view, and its name in the record.
 // Null where the place has no such hive (a user without Classes).
 struct PlacedRegistry {
@@ -80,15 +83,22 @@ struct RemovableTarget {
     std::string refusal;
     DWORD error = ERROR_FILE_NOT_FOUND;  // no path and no refusal: why (not there, or the system's error)
 };
+// Whether a refused path may still be looked at, to show the refusal where something is there:
+// not when another user's setting put it outside his profile and it is no drive path (a share).
+bool MayLookAt(const std::wstring& named, const RemovableTarget& target);
 // Records the object of a step that has no such path: not found, refused or failed.
 void RecordUnremovable(const RemovableTarget& target, const ActedObject& object, const Acting& acting);
 extern const char kRefusedSettableRoot[];  // "its root folder is set to a system folder or a drive root"
+// Another user's Temp, AppData, Desktop or Start Menu root that his own settings put outside his
+// profile (or name so that it cannot be told, a share say): refused before anything is opened.
+extern const char kRefusedOutsideUsersProfile[];
 RemovableTarget CheckRemovable(FolderRoot root, const char* relativeText);
 RemovableTarget CheckRemovable(FolderRoot root, const char* relativeText, const StepPlace& place);
 std::wstring RootedPathW(FolderRoot root, const char* relativeText, const StepPlace& place);
 // The same under a root path given; settable: a root that a setting names (refused at a system
-// folder or a drive root).
-RemovableTarget CheckRemovableUnder(const std::wstring& rootPath, bool settable, const std::wstring& relative);
+// folder or a drive root); with a profile, a root whose real path is not inside it is refused.
+RemovableTarget CheckRemovableUnder(const std::wstring& rootPath, bool settable, const std::wstring& relative,
+                                    const std::wstring& profile = {});
 // Its path alone; empty when refused or when nothing is there.
 std::wstring RemovablePath(FolderRoot root, const char* relativeText);
 // For planting and messages: the 8-bit forms of the above.

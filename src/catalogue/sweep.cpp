@@ -78,10 +78,11 @@ std::wstring FilePath(const SweepStep& step, const StepPlace& place) {
     return RootedPathW(step.folder, step.first.text, place);
 }
 
-ExactDeletion DeleteFileAt(const SweepStep& step, const StepPlace& place, bool clearReadOnly, const Acting& acting) {
-    const RemovableTarget target = CheckRemovable(step.folder, step.first.text, place);
+// The file by the path fixed at its check; recorded by its path as looked up where there is none.
+ExactDeletion DeleteFileAt(const RemovableTarget& target, const std::wstring& named, bool clearReadOnly,
+                           const Acting& acting) {
     if (target.path.empty()) {
-        RecordUnremovable(target, {ObjectKind::File, Outcome::NotFound, FilePath(step, place)}, acting);
+        RecordUnremovable(target, {ObjectKind::File, Outcome::NotFound, named}, acting);
         return {false, target.refusal};
     }
     return DeleteFileExactly(target.path, clearReadOnly, acting);
@@ -98,32 +99,34 @@ void KillByPath(const SweepStep& step, const Acting& acting) {
     KillProcessByPath(DecodeSignature(step.first.text), DecodeSignature(step.second.text), acting);
 }
 
-// Whether the step's file is there; recorded as not found when it is not.
-bool FilePresent(const SweepStep& step, const StepPlace& place, const Acting& acting) {
-    if (IsExistingFile(FilePath(step, place))) return true;
-    acting.Record({ObjectKind::File, Outcome::NotFound, FilePath(step, place)}, Outcome::NotFound);
-    return false;
-}
-
 // A found file that stays is handed back as such rather than counted silently. A file where the
 // rules refuse to look (its root set to a system folder, a link on its way) is no trace of the
-// product: it is shown as refused, and not counted.
+// product: it is shown as refused where it is there, and not counted.
 void ReportAndDelete(const SweepStep& step, const StepPlace& place, std::vector<SweepFinding>& findings,
                      const Acting& acting) {
-    if (!FilePresent(step, place, acting)) return;
-    if (const RemovableTarget target = CheckRemovable(step.folder, step.first.text, place); !target.refusal.empty()) {
-        acting.Record({ObjectKind::File, Outcome::NotFound, FilePath(step, place)}, Outcome::Refused,
-                      FromAnsi(target.refusal));
+    const RemovableTarget target = CheckRemovable(step.folder, step.first.text, place);
+    const std::wstring named = FilePath(step, place);
+    if (!MayLookAt(named, target) || IsExistingFile(named)) {
+        if (!target.refusal.empty()) {
+            acting.Record({ObjectKind::File, Outcome::NotFound, named}, Outcome::Refused, FromAnsi(target.refusal));
+            return;
+        }
+        ExactDeletion deletion = DeleteFileAt(target, named, step.kind == SweepKind::ReportReadOnlyFile, acting);
+        findings.push_back({step.label, deletion.deleted, std::move(deletion.refusal)});
         return;
     }
-    ExactDeletion deletion = DeleteFileAt(step, place, step.kind == SweepKind::ReportReadOnlyFile, acting);
-    findings.push_back({step.label, deletion.deleted, std::move(deletion.refusal)});
+    acting.Record({ObjectKind::File, Outcome::NotFound, named}, Outcome::NotFound);
 }
 
 void OpenAndDelete(const SweepStep& step, const StepPlace& place, const Acting& acting) {
-    if (!FilePresent(step, place, acting)) return;
-    RunStep({StepKind::StartUninstaller, step.second}, acting);
-    DeleteFileAt(step, place, false, acting);
+    const RemovableTarget target = CheckRemovable(step.folder, step.first.text, place);
+    const std::wstring named = FilePath(step, place);
+    if (!IsExistingFile(named)) {
+        acting.Record({ObjectKind::File, Outcome::NotFound, named}, Outcome::NotFound);
+        return;
+    }
+    StartUninstallerIn({StepKind::StartUninstaller, step.second, step.folder}, place, acting);
+    DeleteFileAt(target, named, false, acting);
 }
 
 }  // namespace

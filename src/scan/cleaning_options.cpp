@@ -69,8 +69,8 @@ std::string RemoveUsersKey(const char* keyText, const ScanUser& user, const Acti
     return RemoveKey(user.hive->Root(), keyText, acting);
 }
 
-// Options 2, 3, 4 and 6 for each user they reach, each object recorded as that user's; the first
-// refusal stands for the option.
+// Options 2, 3, 4 and 6 for each user they reach, each object recorded as that user's. The running
+// user's refusal stands for the option; another user's is in his refused object.
 void CleanForEachUser(int box, bool everyUser, const Acting& acting, CleaningOutcome& outcome) {
     const std::vector<ScanUser>& users = EveryUserScope::Users();
     for (std::size_t i = 0; i < (everyUser ? users.size() : 1); ++i) {
@@ -85,7 +85,7 @@ void CleanForEachUser(int box, bool everyUser, const Acting& acting, CleaningOut
             refusal = emptying.refusal;
             outcome.stopped = emptying.stopped;
         }
-        if (outcome.refusal.empty()) outcome.refusal = std::move(refusal);
+        if (i == 0) outcome.refusal = std::move(refusal);
         if (outcome.stopped) return;
     }
 }

@@ -31,7 +31,8 @@ struct CleaningOutcome {
 
 // Applies option box N, each object it reaches recorded through acting. The options that clean a
 // user's own folders and MUICache (2, 3, 4, 6) clean the running user's, and with everyUser those
-// of every user of the scan's EveryUserScope (system/user_hives.h), each as his own places allow.
+// of every user of the scan's EveryUserScope (system/user_hives.h), each as his own places allow;
+// the refusal is the running user's, another user's is in his refused object.
 CleaningOutcome ApplyCleaningOption(int box, const Acting& acting, bool everyUser = false);
 
 // "Clear BHO (Browser Helper Objects)": deletes the machine's browser helper objects key with

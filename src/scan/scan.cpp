@@ -10,6 +10,7 @@
 #include "scan/cleaning_options.h"
 #include "scan/settings_items.h"
 #include "system/com_scope.h"
+#include "system/error_text.h"
 #include "system/folder_lists.h"
 #include "system/folders.h"
 #include "system/processes.h"
@@ -58,8 +59,7 @@ private:
 bool StillThere(const ActedObject& object) {
     if (object.kind != ObjectKind::File && object.kind != ObjectKind::Folder) return true;
     if (GetFileAttributesW(object.path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-    const DWORD error = GetLastError();
-    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+    return !IsMissingError(GetLastError());
 }
 
 class Walk {
@@ -74,7 +74,7 @@ public:
         outcome_.cleanedEveryUser = outcome_.everyUser && choices_.cleanEveryUser;
         EveryUserScope users(outcome_.everyUser);
         for (const std::wstring& failure : users.Failures())
-            Notice("A user's registry could not be opened, and that user's traces were not looked for: " +
+            Notice("A user's registry could not be opened, and the traces it holds were not looked for: " +
                    ToAnsi(failure));
         progress_.Status(Planning() ? "Looking at the cleaning options" : "Applying the cleaning options");
         ApplyOptions();
@@ -133,6 +133,8 @@ private:
                 section.result = kSkippedPrefix + result.refusal;
                 Add({section.name, section.result, false, true});
             }
+            // Another user's folder the option refused (/allusers) is a row of its own, by its path.
+            AddRefusalRows(outcome_.sections[place], outcome_.sections[place].name + ": ", true);
             if (result.stopped) outcome_.stopped = true;
             if (outcome_.stopped) return;
         }
@@ -203,9 +205,12 @@ private:
     }
 
     // Whatever a rule left in place is shown, never silent: one row each.
-    void AddRefusalRows(const ScanSection& section, const std::string& prefix) {
+    // otherUsersOnly: the running user's and the machine's refusals already have their row.
+    void AddRefusalRows(const ScanSection& section, const std::string& prefix, bool otherUsersOnly = false) {
+        const std::wstring& runningUser = EveryUserScope::Users().front().sid;
         for (const ActedObject& object : section.objects) {
             if (object.outcome != Outcome::Refused) continue;
+            if (otherUsersOnly && (object.userSid.empty() || object.userSid == runningUser)) continue;
             Add({prefix + ToAnsi(object.path), kSkippedPrefix + ToAnsi(object.reason), false, true,
                  FromAnsi(prefix) + object.path});
         }

@@ -76,7 +76,7 @@ extern const char kSweepSectionName[];
 // The whole scan on the calling thread: the BHO and Recycle Bin options, the disk cleaning, the
 // sweep, the catalogue walk and the nothing-found row. Run elevated, the sweep and the products'
 // checks and steps reach every user profile (system/user_hives.h); the cleaning options stay with
-// the running user. With choices.detectOnly the same walk
+// the running user unless choices.cleanEveryUser. With choices.detectOnly the same walk
 // changes nothing: each product found is "Found" and its removal is worked out as a plan. Never
 // throws: an error ends the scan into `error`.
 ScanOutcome RunScan(const ScanChoices& choices, ScanProgress& progress);

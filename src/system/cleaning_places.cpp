@@ -106,8 +106,12 @@ CleaningPlaces::CleaningPlaces(std::shared_ptr<const ProtectedFolders> secondLin
         SetProfile(OwnProfileFolder(), OwnDocumentFolders());
         return;
     }
+    // Only those in his profile matter here, and only those are opened: a setting may name a share.
     std::vector<std::wstring> documents;
-    for (const wchar_t* name : kDocumentSettings) documents.push_back(UserShellFolder(user.hive->Root(), user.profile, name));
+    for (const wchar_t* name : kDocumentSettings) {
+        std::wstring folder = UserShellFolder(user.hive->Root(), user.profile, name);
+        if (NamesPlaceInProfile(folder, user.profile)) documents.push_back(std::move(folder));
+    }
     SetProfile(user.profile, documents);
 }
 
@@ -187,6 +191,14 @@ FolderEmptying CleanProfileFolder(const std::wstring& folder, ProfileFolder whic
 FolderEmptying CleanProfileFolder(const std::wstring& folder, ProfileFolder which, const ScanUser& user,
                                   const Acting& acting) {
     if (!user.hive) return CleanProfileFolder(folder, which, acting);
+    // His own settings name the folder: one outside his profile is refused before it is opened (the
+    // profile itself is his to open, and is refused as such below).
+    const bool profileItself = SamePathText(WithoutTrailingSeparators(folder), WithoutTrailingSeparators(user.profile));
+    if (!profileItself && !NamesPlaceInProfile(folder, user.profile)) {
+        acting.Record({ObjectKind::Folder, Outcome::Refused, WithoutTrailingSeparators(folder)}, Outcome::Refused,
+                      FromAnsi(kRefusedOutsideProfile));
+        return {kRefusedOutsideProfile};
+    }
     const CleaningPlaces places(SharedProtectedFolders(), user);
     return CleanAt(folder, JudgedBy([&](const std::wstring& real) { return places.ProfileRefusal(real, which); }),
                    acting);

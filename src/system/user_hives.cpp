@@ -3,6 +3,8 @@
 #include <sddl.h>
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "system/error_text.h"
 #include "system/folders.h"
 #include "system/protected_folders.h"
@@ -26,6 +28,20 @@ std::vector<BYTE> TokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind) {
 }
 
 bool StartsWith(const std::wstring& text, const wchar_t* prefix) { return text.rfind(prefix, 0) == 0; }
+
+// What the SID conversions hand back, freed with LocalFree.
+struct LocalFreeing {
+    void operator()(void* memory) const { LocalFree(memory); }
+};
+using SidMemory = std::unique_ptr<void, LocalFreeing>;
+
+SidMemory SidOfText(const std::wstring& text) {
+    PSID sid = nullptr;
+    if (!ConvertStringSidToSidW(text.c_str(), &sid)) return nullptr;
+    return SidMemory(sid);
+}
+
+bool IsSidText(const std::wstring& text) { return SidOfText(text) != nullptr; }
 
 // A string value, REG_SZ or REG_EXPAND_SZ, unexpanded; empty when there is none.
 std::wstring RawString(HKEY key, const wchar_t* subkey, const wchar_t* name) {
@@ -138,20 +154,17 @@ std::wstring RunningUserSid() {
     if (info.empty()) return {};
     LPWSTR text = nullptr;
     if (!ConvertSidToStringSidW(reinterpret_cast<const TOKEN_USER*>(info.data())->User.Sid, &text)) return {};
-    std::wstring sid(text);
-    LocalFree(text);
-    return sid;
+    const SidMemory owned(text);
+    return text;
 }
 
 std::wstring AccountName(const std::wstring& sidText) {
-    PSID sid = nullptr;
-    if (!ConvertStringSidToSidW(sidText.c_str(), &sid)) return {};
+    const SidMemory sid = SidOfText(sidText);
+    if (!sid) return {};
     wchar_t name[256] = {}, domain[256] = {};
     DWORD nameSize = 256, domainSize = 256;
     SID_NAME_USE use{};
-    const BOOL found = LookupAccountSidW(nullptr, sid, name, &nameSize, domain, &domainSize, &use);
-    LocalFree(sid);
-    if (!found) return {};
+    if (!LookupAccountSidW(nullptr, sid.get(), name, &nameSize, domain, &domainSize, &use)) return {};
     return domain[0] ? std::wstring(domain) + L"\\" + name : std::wstring(name);
 }
 
@@ -173,6 +186,21 @@ std::wstring ProfileFolderOf(const std::wstring& sid) {
     return IsAbsoluteFolder(profile) ? WithoutTrailingSeparators(profile) : std::wstring();
 }
 
+bool NamesPlaceInProfile(const std::wstring& path, const std::wstring& profile) {
+    if (path.size() < 3 || path[1] != L':' || (path[2] != L'\\' && path[2] != L'/') || profile.empty()) return false;
+    std::wstring plain = path;
+    for (wchar_t& c : plain)
+        if (c == L'/') c = L'\\';
+    // The system drops trailing dots and blanks from a name, so "..." or ". ." climbs out as ".." does.
+    for (std::size_t start = 3; start <= plain.size();) {
+        const std::size_t end = std::min(plain.find(L'\\', start), plain.size());
+        const std::wstring part = plain.substr(start, end - start);
+        if (!part.empty() && part.find_first_not_of(L". ") == std::wstring::npos) return false;
+        start = end + 1;
+    }
+    return IsInsideFolder(plain, profile);
+}
+
 std::vector<UserProfile> ListUserProfiles() {
     std::vector<UserProfile> users;
     HKEY raw = nullptr;
@@ -187,6 +215,8 @@ std::vector<UserProfile> ListUserProfiles() {
         // Accounts of the machine or a domain, and of Entra ID; never SYSTEM, LOCAL SERVICE,
         // NETWORK SERVICE or a service's own SID.
         if (!StartsWith(sid, L"S-1-5-21-") && !StartsWith(sid, L"S-1-12-1-")) continue;
+        // "S-1-5-21-....bak", which a temporary profile's log-on leaves behind, is no account.
+        if (!IsSidText(sid)) continue;
         const std::wstring profile = ProfileFolderOf(sid);
         if (!profile.empty()) users.push_back({sid, profile});
     }
@@ -208,7 +238,9 @@ LONG OpenOrLoad(const std::wstring& loadedName, const std::wstring& file, const 
         key.reset(raw);
         return status;
     }
-    if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) return ERROR_FILE_NOT_FOUND;
+    if (file.empty()) return ERROR_FILE_NOT_FOUND;
+    // Only a file that is not there means no hive; any other error is the user's hive unread.
+    if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) return static_cast<LONG>(GetLastError());
     status = RegLoadKeyW(HKEY_USERS, ownName.c_str(), file.c_str());
     if (status != ERROR_SUCCESS) {
         // Wine leaves the key of a file it could not read behind under HKEY_USERS: never leave it.
@@ -239,16 +271,16 @@ std::unique_ptr<UserHive> UserHive::Open(const UserProfile& user, LONG& error) {
 
 UserHive::~UserHive() = default;
 
-HKEY UserHive::Classes() {
-    if (!classesTried_) {
-        classesTried_ = true;
-        const std::wstring local = UserShellFolder(Root(), user_.profile, L"Local AppData");
-        const std::wstring file = local.empty() ? std::wstring() : JoinPath(local, L"Microsoft\\Windows\\UsrClass.dat");
-        if (OpenOrLoad(user_.sid + L"_Classes", file, OwnHiveName(user_.sid, L"_Classes"), loadedClasses_.name,
-                       classes_) != ERROR_SUCCESS)
-            classes_.reset();
-    }
-    return classes_.get();
+LONG UserHive::OpenClasses() {
+    // Where Windows keeps the file in the profile, now and in older Windows; never where the
+    // user's own Local AppData setting points, which he may aim at any file.
+    std::wstring file = JoinPath(user_.profile, L"AppData\\Local\\Microsoft\\Windows\\UsrClass.dat");
+    if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES && IsMissingError(GetLastError()))
+        file = JoinPath(user_.profile, L"Local Settings\\Application Data\\Microsoft\\Windows\\UsrClass.dat");
+    const LONG error =
+        OpenOrLoad(user_.sid + L"_Classes", file, OwnHiveName(user_.sid, L"_Classes"), loadedClasses_.name, classes_);
+    if (error != ERROR_SUCCESS) classes_.reset();
+    return IsMissingError(static_cast<DWORD>(error)) ? ERROR_SUCCESS : error;
 }
 
 PrivilegesForHives::PrivilegesForHives() {
@@ -344,26 +376,34 @@ ScanUser RunningUser() {
 }  // namespace
 
 EveryUserScope::EveryUserScope(bool everyUser) : outer_(t_users) {
-    t_users = this;
     users_.push_back(RunningUser());
-    if (!everyUser) return;
-    privileges_ = std::make_unique<PrivilegesForHives>();
-    for (const UserProfile& profile : ListUserProfiles()) {
-        if (profile.sid == users_.front().sid) continue;
-        const std::wstring name = AccountName(profile.sid);
-        ScanUser user{profile.sid, name.empty() ? profile.sid : name, profile.profile, nullptr};
-        LONG error = ERROR_SUCCESS;
-        std::unique_ptr<UserHive> hive = UserHive::Open(profile, error);
-        // A profile without its hive file holds no registry of its own to reach.
-        if (!hive && error == ERROR_FILE_NOT_FOUND) continue;
-        if (!hive) {
-            failures_.push_back(user.name + L" (" + user.sid + L"): " + SystemErrorReason(static_cast<DWORD>(error)));
-            continue;
+    if (everyUser) {
+        privileges_ = std::make_unique<PrivilegesForHives>();
+        for (const UserProfile& profile : ListUserProfiles()) {
+            if (profile.sid != users_.front().sid) AddUser(profile);
         }
-        user.hive = hive.get();
-        hives_.push_back(std::move(hive));
-        users_.push_back(std::move(user));
     }
+    // Last: a constructor that raised leaves no scope of its own behind on the thread.
+    t_users = this;
+}
+
+void EveryUserScope::AddUser(const UserProfile& profile) {
+    const std::wstring name = AccountName(profile.sid);
+    ScanUser user{profile.sid, name.empty() ? profile.sid : name, profile.profile, nullptr};
+    auto failed = [&](const wchar_t* what, LONG error) {
+        failures_.push_back(user.name + L" (" + user.sid + L")" + what + L": " +
+                            SystemErrorReason(static_cast<DWORD>(error)));
+    };
+    LONG error = ERROR_SUCCESS;
+    std::unique_ptr<UserHive> hive = UserHive::Open(profile, error);
+    // A profile without its hive file holds no registry of its own to reach.
+    if (!hive && IsMissingError(static_cast<DWORD>(error))) return;
+    if (!hive) return failed(L"", error);
+    // Loaded now, so that Classes that cannot be read are told with the rest, never taken for none.
+    if (const LONG classes = hive->OpenClasses(); classes != ERROR_SUCCESS) failed(L", his Classes", classes);
+    user.hive = hive.get();
+    hives_.push_back(std::move(hive));
+    users_.push_back(std::move(user));
 }
 
 EveryUserScope::~EveryUserScope() {

@@ -28,6 +28,11 @@ struct UserProfile {
     std::wstring sid;
     std::wstring profile;  // the profile folder, as the profile list names it
 };
+// Whether a folder that a user's own settings name lies in his profile folder, judged on the text
+// alone, before anything is opened: a drive path ("C:\\..."), no part of dots only ("..", which
+// would climb out), inside the profile folder. A share ("\\\\host\\...") never is.
+bool NamesPlaceInProfile(const std::wstring& path, const std::wstring& profile);
+
 // The user profiles in the machine's profile list: accounts of the machine, a domain or Entra ID
 // (S-1-5-21-..., S-1-12-1-...). The system's service profiles (SYSTEM, LOCAL SERVICE, NETWORK
 // SERVICE) and anything without an absolute profile folder are left out.
@@ -46,8 +51,10 @@ public:
     UserHive& operator=(const UserHive&) = delete;
 
     HKEY Root() const { return root_.get(); }
-    // The user's Classes; null when there are none.
-    HKEY Classes();
+    // The user's Classes (UsrClass.dat at its place in the profile), opened or loaded; ERROR_SUCCESS
+    // also when the profile has none. Until then, and after a failure, Classes() is null.
+    LONG OpenClasses();
+    HKEY Classes() const { return classes_.get(); }
     // Whether Root() was loaded by us (false: the user's own, already loaded).
     bool LoadedByUs() const { return !loadedName_.name.empty(); }
 
@@ -63,7 +70,6 @@ private:
     Unloader loadedClasses_;
     UniqueKey root_;
     UniqueKey classes_;
-    bool classesTried_ = false;
 };
 
 // Turns on the backup and restore privileges of the process while it lives, as they were after.
@@ -98,10 +104,13 @@ public:
 
     // The users of the scope on this thread, the running user first.
     static const std::vector<ScanUser>& Users();
-    // The profiles whose hive could not be opened: "name (SID): the system's error".
+    // The profiles whose hive could not be opened: "name (SID): the system's error", or
+    // "name (SID), his Classes: ..." where only his Classes could not be.
     const std::vector<std::wstring>& Failures() const { return failures_; }
 
 private:
+    void AddUser(const UserProfile& profile);
+
     std::unique_ptr<PrivilegesForHives> privileges_;  // first: it outlives the hives
     std::vector<std::unique_ptr<UserHive>> hives_;
     std::vector<ScanUser> users_;

@@ -462,11 +462,17 @@ TEST(Fleet, AnElevatedRunRemovesASecondUsersTracesAndSaysWhose) {
 
 // /allusers: the Temp option cleans a second user's Temp, as his own registry names it, only when
 // asked; the record names whose files they were, and the JSON says the options reached every user.
+// His cookies setting points outside his profile: that folder is a refused row of its own, by its
+// path, and the option still counts as applied for the running user.
 TEST(Fleet, AllUsersCleansASecondUsersTempOnlyWhenAsked) {
     if (!RunsElevated()) GTEST_SKIP() << "not elevated: only the running user is reached";
     SecondUser user;
-    ASSERT_TRUE(user.Value("Software\\zarvex-bystander", "keep"));
+    const std::string outside = "C:\\zarvex-outside-cookies";
+    ASSERT_TRUE(user.Value("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", "Cookies",
+                           outside));
     ASSERT_TRUE(user.Save());
+    CreateDirectoryA(outside.c_str(), nullptr);
+    ASSERT_TRUE(WriteFileBytes(outside + "\\zarvex-not-his.txt", "keep"));
     const std::string temp = user.Profile() + "\\AppData\\Local\\Temp";
     CreateDirectoryA((user.Profile() + "\\AppData").c_str(), nullptr);
     CreateDirectoryA((user.Profile() + "\\AppData\\Local").c_str(), nullptr);
@@ -475,7 +481,7 @@ TEST(Fleet, AllUsersCleansASecondUsersTempOnlyWhenAsked) {
     ASSERT_TRUE(WriteFileBytes(file, "temp"));
 
     ScratchFolder scratch("fleet-all-users");
-    const std::wstring switches = L"/format json /options 3 /products \"Antivirus 360\"";
+    const std::wstring switches = L"/format json /options 1,3 /products \"Antivirus 360\"";
     const QuietRun alone = RunQuiet(scratch, switches, "running-user.json");
     EXPECT_EQ(alone.exitCode, 0u);
     EXPECT_TRUE(FileExists(file)) << "cleaned without /allusers";
@@ -498,5 +504,15 @@ TEST(Fleet, AllUsersCleansASecondUsersTempOnlyWhenAsked) {
         return paths;
     };
     EXPECT_TRUE(secondUsers(*before).empty());
-    EXPECT_EQ(secondUsers(*after), (std::set<std::wstring>{Upper(FromAnsi(file)) + L"|deleted"}));
+    EXPECT_EQ(secondUsers(*after), (std::set<std::wstring>{Upper(FromAnsi(file)) + L"|deleted",
+                                                           Upper(FromAnsi(outside)) + L"|refused"}));
+    EXPECT_TRUE(FileExists(outside + "\\zarvex-not-his.txt"));
+    DeleteFileA((outside + "\\zarvex-not-his.txt").c_str());
+    RemoveDirectoryA(outside.c_str());
+    std::vector<std::wstring> skipped;
+    for (const JsonValue& row : (*after)["skipped"].items) skipped.push_back(row["label"].text + L"|" + row["status"].text);
+    EXPECT_EQ(skipped, std::vector<std::wstring>{L"Clear Cookies Folder: " + FromAnsi(outside) +
+                                                 L"|Skipped: not inside the user's profile folder"});
+    ASSERT_FALSE((*after)["cleaning"].items.empty());
+    EXPECT_FALSE((*after)["cleaning"].items[0]["skipped"].boolean) << "the running user's cookies were cleaned";
 }

@@ -299,3 +299,111 @@ TEST(EveryUser, AUsersFoldersComeFromHisOwnSettings) {
     hive.reset();
     DeleteKeyTree(HKEY_CURRENT_USER, base);
 }
+
+// Another user writes his own settings, so a folder they name is his only inside his profile: judged
+// on the text before anything is opened (a share, a climb out), then on the real path.
+TEST(EveryUser, PlacesInHisProfileByTheTextAlone) {
+    const std::wstring profile = L"C:\\users\\someone";
+    const struct {
+        const wchar_t* path;
+        bool inside;
+    } cases[] = {
+        {L"C:\\users\\someone\\AppData\\Roaming", true},
+        {L"c:/Users/SOMEONE/Desktop", true},
+        {L"C:\\users\\someone", false},  // the profile itself
+        {L"C:\\users\\someone\\..\\admin\\AppData", false},
+        {L"C:\\users\\someone\\...\\admin", false},
+        {L"C:\\users\\someone\\. .\\x", false},
+        {L"C:\\users\\someoneelse\\AppData", false},
+        {L"D:\\users\\someone\\AppData", false},
+        {L"\\\\host\\share\\users\\someone\\AppData", false},
+        {L"\\\\?\\C:\\users\\someone\\AppData", false},
+        {L"users\\someone\\AppData", false},
+        {L"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(NamesPlaceInProfile(c.path, profile), c.inside) << ToAnsi(c.path);
+    EXPECT_FALSE(NamesPlaceInProfile(L"C:\\users\\someone\\AppData", L""));
+}
+
+TEST(EveryUser, HisDesktopSetOutsideHisProfileIsRefusedAndLeftAlone) {
+    const RogueEntry& entry = EntryAtIndex(kMicroAntivirus);
+    std::string desktopFile;
+    for (const RemovalStep& step : entry.steps)
+        if (step.kind == StepKind::RemoveFile && step.folder == FolderRoot::Desktop) desktopFile = Plain(step.operand);
+    ASSERT_FALSE(desktopFile.empty());
+    const std::string outside = "C:\\zarvex-outside-desktop";
+    const struct {
+        const char* setting;
+        bool planted;  // the folder is one of ours to look at afterwards
+    } cases[] = {
+        {"C:\\zarvex-outside-desktop", true},
+        {"%USERPROFILE%\\..\\..\\zarvex-outside-desktop", true},
+        {"\\\\127.0.0.1\\zarvex-share\\Desktop", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setting);
+        SecondUser user;
+        ASSERT_TRUE(user.Key(Plain(entry.checks[1].operand)));
+        ASSERT_TRUE(user.Value("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", "Desktop",
+                               c.setting));
+        ASSERT_TRUE(user.Save());
+        CreateDirectoryA(outside.c_str(), nullptr);
+        ASSERT_TRUE(WriteFileBytes(outside + desktopFile, "not his"));
+        {
+            EveryUserScope users(true);
+            ASSERT_TRUE(DetectRogue(entry)) << "his key";
+            ObjectList record;
+            RemoveRogue(entry, {Carry::Remove, &record});
+            bool refused = false;
+            for (const ActedObject& object : ObjectsOf(record, kSid)) {
+                if (object.kind != ObjectKind::File) continue;
+                EXPECT_EQ(object.outcome, Outcome::Refused) << ToAnsi(object.path);
+                EXPECT_EQ(ToAnsi(object.reason), kRefusedOutsideUsersProfile);
+                refused = true;
+            }
+            EXPECT_TRUE(refused);
+        }
+        EXPECT_TRUE(FileExists(outside + desktopFile)) << "deleted outside his profile";
+        DeleteFileA((outside + desktopFile).c_str());
+        RemoveDirectoryA(outside.c_str());
+    }
+}
+
+// His Classes are read from their place in his profile, never where his own Local AppData setting
+// points; Classes that cannot be read are a failure named with him, never taken for none.
+TEST(EveryUser, HisClassesThatCannotBeReadAreAFailureNamed) {
+    SecondUser user;
+    ASSERT_TRUE(user.Value("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                           "Local AppData", "C:\\zarvex-elsewhere-local"));
+    ASSERT_TRUE(user.Save());
+    const std::string windows = user.Profile() + "\\AppData\\Local\\Microsoft\\Windows";
+    for (const char* folder : {"\\AppData", "\\AppData\\Local", "\\AppData\\Local\\Microsoft", "\\AppData\\Local\\Microsoft\\Windows"})
+        CreateDirectoryA((user.Profile() + folder).c_str(), nullptr);
+    ASSERT_TRUE(WriteFileBytes(windows + "\\UsrClass.dat", "not a hive"));
+    {
+        EveryUserScope users(true);
+        ASSERT_NE(FindUser(kSid), nullptr) << "his own hive was read";
+        EXPECT_EQ(FindUser(kSid)->hive->Classes(), nullptr);
+        ASSERT_EQ(users.Failures().size(), 1u);
+        EXPECT_NE(users.Failures().front().find(kSid + L"), his Classes: "), std::wstring::npos)
+            << ToAnsi(users.Failures().front());
+    }
+    EXPECT_EQ(LoadedHiveOfOurs(kSid + L"_Classes"), L"");
+    EXPECT_EQ(LoadedHiveOfOurs(kSid), L"");
+}
+
+// A temporary profile's log-on leaves "<SID>.bak" in the profile list: no account, no user.
+TEST(EveryUser, AProfileListEntryThatIsNoSidIsNoUser) {
+    SecondUser user;
+    const std::string bak = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" +
+                            std::string(SecondUser::kSid) + ".bak";
+    ASSERT_TRUE(SetStringValue(HKEY_LOCAL_MACHINE, bak, "ProfileImagePath", user.Profile()));
+    bool listed = false, bakListed = false;
+    for (const UserProfile& profile : ListUserProfiles()) {
+        listed = listed || profile.sid == kSid;
+        bakListed = bakListed || profile.sid.find(L".bak") != std::wstring::npos;
+    }
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, bak);
+    EXPECT_TRUE(listed);
+    EXPECT_FALSE(bakListed);
+}

@@ -15,6 +15,8 @@
 
 #include "catalogue/entry_notation.h"
 #include "catalogue/rogue_routines.h"
+#include "catalogue/shared_texts.h"
+#include "catalogue/sweep.h"
 #include "support/planting.h"
 #include "support/test_paths.h"
 #include "support/test_registry.h"
@@ -26,6 +28,7 @@
 #include "system/registro.h"
 #include "system/signature.h"
 #include "system/text_codes.h"
+#include "system/user_hives.h"
 #include "system/wide_paths.h"
 
 using namespace entry_notation;
@@ -104,9 +107,15 @@ TEST(Uninstaller, StartsOnlyFromTheProductsFolderUnderProgramFiles) {
          kTraps + L"\\uninstaller-elsewhere\\uninstall.exe", Outcome::Refused,
          programFiles + L"\\zarvex-file-link-product\\uninstall.exe"},
     };
-    wchar_t previous[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, previous);
-    SetCurrentDirectoryW(current.c_str());
+    // Put back however the cases end: a failed assertion returns from inside the loop.
+    struct CurrentFolder {
+        wchar_t previous[MAX_PATH] = {};
+        explicit CurrentFolder(const std::wstring& folder) {
+            GetCurrentDirectoryW(MAX_PATH, previous);
+            SetCurrentDirectoryW(folder.c_str());
+        }
+        ~CurrentFolder() { SetCurrentDirectoryW(previous); }
+    } inCurrent(current);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Planting planting;
@@ -137,7 +146,33 @@ TEST(Uninstaller, StartsOnlyFromTheProductsFolderUnderProgramFiles) {
         DeleteFileW(c.laidAt.c_str());
         DeleteFileW((c.laidAt + L".started").c_str());
     }
-    SetCurrentDirectoryW(previous);
+}
+
+// The sweep's setup file starts the uninstaller of its own Program Files folder only: one found in
+// one view never starts the other view's, and one found in both starts each once.
+TEST(Uninstaller, TheSweepsSetupFileStartsOnlyItsOwnFoldersUninstaller) {
+    if (MachineViews().size() < 2) GTEST_SKIP() << "32-bit Windows has one Program Files folder";
+    const std::wstring folders[] = {ProgramFilesFolder(View::Native), ProgramFilesFolder(View::Wow32)};
+    for (int setupIn = 0; setupIn < 2; ++setupIn) {
+        SCOPED_TRACE(setupIn == 0 ? "setup file in the native folder" : "setup file in the 32-bit folder");
+        Planting planting;
+        std::wstring uninstallers[2];
+        for (int i = 0; i < 2; ++i) {
+            uninstallers[i] = JoinPath(folders[i], FromAnsi(DecodeSignature(shared_text::XlgUninstaller)));
+            planting.BareFolder(ToAnsi(WithoutTrailingSeparators(PathUpToLastPart(uninstallers[i]))));
+            ASSERT_TRUE(LayUninstaller(uninstallers[i]));
+        }
+        const std::wstring setup = JoinPath(folders[setupIn], FromAnsi(DecodeSignature(shared_text::XlgSetupFile)));
+        planting.File(ToAnsi(setup));
+        AlwaysRunSweep();
+        EXPECT_TRUE(StartedWithin(uninstallers[setupIn], 10000)) << ToAnsi(uninstallers[setupIn]);
+        EXPECT_FALSE(StartedWithin(uninstallers[1 - setupIn], 1000)) << "the other view's uninstaller started";
+        EXPECT_FALSE(WideFileExists(setup));
+        for (const std::wstring& uninstaller : uninstallers) {
+            DeleteFileW(uninstaller.c_str());
+            DeleteFileW((uninstaller + L".started").c_str());
+        }
+    }
 }
 
 // A Run value goes only while its data starts the product; any other program's stays, shown.

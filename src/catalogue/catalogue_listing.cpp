@@ -79,6 +79,16 @@ std::string SweepLine(const SweepStep& step) {
     return "?";
 }
 
+// Whom and which view a root reaches: a root that comes to reach every user changes what is removed.
+std::string ReachLine(const char* word, RootReach reach) {
+    std::string line = std::string("root ") + word + " ";
+    if (!reach.everyUser && !reach.bothViews) return line + "machine";
+    if (reach.everyUser) line += "every user";
+    if (reach.everyUser && reach.bothViews) line += ", ";
+    if (reach.bothViews) line += "both views";
+    return line;
+}
+
 }  // namespace
 
 std::vector<std::string> CatalogueListing() {
@@ -92,5 +102,12 @@ std::vector<std::string> CatalogueListing() {
     }
     lines.push_back("sweep");
     for (const SweepStep& step : SweepSteps()) lines.push_back("  step " + SweepLine(step));
+    lines.push_back("roots");
+    for (FolderRoot root : {FolderRoot::ProgramFiles, FolderRoot::CommonAppData, FolderRoot::Programs,
+                            FolderRoot::StartMenu, FolderRoot::CommonPrograms, FolderRoot::Desktop, FolderRoot::AppData,
+                            FolderRoot::SystemDir, FolderRoot::WindowsDir, FolderRoot::TempDir})
+        lines.push_back("  " + ReachLine(FolderWord(root), ReachOf(root)));
+    for (RegistryRoot root : {RegistryRoot::CurrentUser, RegistryRoot::LocalMachine, RegistryRoot::ClassesRoot})
+        lines.push_back("  " + ReachLine(RegistryWord(root), ReachOf(root)));
     return lines;
 }

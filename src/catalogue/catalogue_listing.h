@@ -8,7 +8,10 @@
 // In scan order:
 //   entry <position> index <check-list index> "<name>" label "<result label>"
 //     check proc|key <root>|dir <root> <ref> "<plain text>"
-//     step kill|wait|open|empty|del|rodel|rmdir|key|val ... [x<times>]
+//     step kill|wait|uninstall|empty|links|del|rodel|rmdir|key|val|run ... [x<times>]
 //   sweep
-//     step ... (the removal steps above, and killpath, report, roreport, opendel)
+//     step ... (the removal steps above, some "naming" a file; killpath, report, roreport,
+//     opendel ... uninstall)
+//   roots
+//     root <root> machine|every user|both views|every user, both views
 std::vector<std::string> CatalogueListing();

@@ -15,10 +15,15 @@
 
 bool FindVersion(const std::string& text, std::string& version) {
     static const std::string marker = "version=";
-    // The key only where a line starts: "minversion=2.0" is another key.
+    // The key only where a line starts, after any blanks (and, on the first line, the byte order
+    // mark an editor saved): "minversion=2.0" is another key.
+    auto startsLine = [&text](std::size_t at) {
+        while (at > 0 && (text[at - 1] == ' ' || text[at - 1] == '\t')) --at;
+        if (at == 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) return true;
+        return at == 0 || text[at - 1] == '\n' || text[at - 1] == '\r';
+    };
     std::size_t at = text.find(marker);
-    while (at != std::string::npos && at > 0 && text[at - 1] != '\n' && text[at - 1] != '\r')
-        at = text.find(marker, at + 1);
+    while (at != std::string::npos && !startsLine(at)) at = text.find(marker, at + 1);
     if (at == std::string::npos) return false;
     // The whole version: a cut to a fixed length would take 1.0.10 and 1.0.11 for the same.
     std::size_t start = at + marker.size();

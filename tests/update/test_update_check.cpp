@@ -99,6 +99,9 @@ const VersionCase kVersionCases[] = {
     {"AnotherKeyEndingInTheMarkerOnTheServer", "minversion=2.0\r\nversion=1.0.5\r\n", "version=1.0.5\r\n", false},
     {"AnotherKeyEndingInTheMarkerBesideTheProgram", "version=1.0.6\r\n", "minversion=9.0\r\nversion=1.0.5\r\n",
      true},
+    // What an editor saves still counts: a byte order mark before the first line, blanks before the key.
+    {"ByteOrderMarkBeforeTheKeyOnTheServer", "\xEF\xBB\xBFversion=1.0.6\r\n", "version=1.0.5\r\n", true},
+    {"BlanksBeforeTheKeyBesideTheProgram", "version=1.0.6\r\n", "[Zarvex]\r\n  \tversion=1.0.5\r\n", true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Versions, UpdateQuestion, testing::ValuesIn(kVersionCases),

@@ -72,7 +72,12 @@ i386_entry=zarvex-qemu-i386
 i386_magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
 i386_mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
 run32() { unset zarvex_wine_arch zarvex_run32; source "$here/tools/wine-arch.sh"; echo "$zarvex_run32"; }
-if [ "$(run32)" = none ]; then
+# Only the kernel's own refusal ("Exec format error") calls for the emulator: a 32-bit Wine that
+# fails for another reason on a kernel that runs 32-bit code is no reason to change the machine.
+kernel_runs_no_i386() { /usr/lib/wine/wine --version 2>&1 | grep -q 'Exec format error'; }
+if [ "$(run32)" = none ] && ! kernel_runs_no_i386; then
+  echo "setup: 32-bit Wine does not run here, though the kernel runs 32-bit programs; product32 will fail" >&2
+elif [ "$(run32)" = none ]; then
   [ "$(id -u)" -eq 0 ] || { echo "setup: run as root to let 32-bit programs run under emulation" >&2; exit 1; }
   if ! mountpoint -q "$binfmt"; then mount -t binfmt_misc binfmt_misc "$binfmt"; fi
   if [ "$(run32)" = none ]; then

@@ -26,8 +26,14 @@ zarvex_prefix_ready() {
     # The mark says how 32-bit programs ran at the boot: a prefix booted while they could not run
     # has no 32-bit side, and is booted again (updated) once they can.
     if [ "$(cat "$WINEPREFIX/.zarvex-ready" 2>/dev/null)" != "$zarvex_run32" ]; then
-      # Only a prefix that booted is marked ready; a failed boot is retried next time.
-      if wineboot --init >/dev/null 2>&1 && wineserver -w; then
+      # Only a prefix that booted is marked ready; a failed boot is retried next time. An existing
+      # prefix is set up again: Wine skips one whose timestamp says current, 32-bit side or not.
+      local boot=--init
+      if [ -f "$WINEPREFIX/system.reg" ]; then
+        rm -f "$WINEPREFIX/.update-timestamp"
+        boot=--update
+      fi
+      if wineboot "$boot" >/dev/null 2>&1 && wineserver -w; then
         echo "$zarvex_run32" > "$WINEPREFIX/.zarvex-ready"
       else
         echo "wine-env: wineboot failed for $WINEPREFIX" >&2
